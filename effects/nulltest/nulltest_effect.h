@@ -1,0 +1,55 @@
+// The null-test meter: left and right pass through untouched while RMS and
+// peak of left, right, mid and side are measured over a window of adjustable
+// length, in dB FS and in bits below full scale.
+#pragma once
+
+#include "runtime/effectcommon.h"
+#include "runtime/vexmold.h"
+
+namespace nulltest {
+
+// Running and last-window results of one signal.
+struct SignalMeter {
+    double sumSquares = 0;
+    double runningPeak = 0;
+    double rms = 0;
+    double rmsDb = 0;
+    double rmsBits = 0;
+    double peakDb = 0;
+    double peakBits = 0;
+};
+
+struct Variables {
+    SignalMeter left, right, mid, side;
+    double versionDate = 0;
+    double windowSampleCount = 0;
+    double windowLength = 0; // frames per window; may have a fraction
+    double floorDb = 0;      // reported at or below the threshold
+    double dbPerBit = 0;
+    double threshold = 0;
+    double frameWidth = 0, frameHeight = 0;
+    // Display state.
+    double blockX = 0, blockY = 0;
+    double glowPhase = 0, glowAlpha = 0;
+    double serializeLoop = 0;
+};
+
+class TVexmoldEffect final : public TVexmold {
+  public:
+    TVexmoldEffect();
+
+    void doSlider() override;
+    void doBlock() override;
+    void doSample() override;
+    void doReset() override;
+    void doInit() override;
+    void doSerialize() override;
+
+    TVexmoldCommonVariables common;
+    Variables vars;
+
+  private:
+    void closeWindow();
+};
+
+} // namespace nulltest

@@ -1,0 +1,4 @@
+#include "effects/nulltest/nulltest_effect.h"
+#include "shell/assembly.h"
+
+TVexmold* createEffectScript() { return new nulltest::TVexmoldEffect; }

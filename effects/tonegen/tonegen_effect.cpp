@@ -1,0 +1,81 @@
+#include "effects/tonegen/tonegen_effect.h"
+
+#include <cmath>
+
+#include "runtime/scriptvalue.h"
+
+using vexmold::finiteOrZero;
+
+namespace tonegen {
+
+namespace {
+
+constexpr double kVersionDate = 20260720.0;
+constexpr double kToneFrequency = 997.0;
+constexpr double kToneAmplitude = 0.12589254117941673; // 10^(-18/20), -18 dB FS
+constexpr double kTwoPi = 6.283185307179586;
+// The counter restarts before a double stops holding whole numbers exactly.
+constexpr double kLastCounter = 9007199254740990.0; // 2^53 - 2
+constexpr double kFrameSize = 100.0;
+
+const char* const kEffectName = "KESTRAVON - Tone Generator, 997 Hz, -18 dB FS - (20260720)";
+
+} // namespace
+
+TVexmoldEffect::TVexmoldEffect() {
+    effectName = kEffectName;
+    productString = kEffectName;
+    programName = kEffectName;
+    vendorString = "KESTRAVON";
+    channelCount = 2;
+    vendorVersion = 1000;
+    uniqueId = 6248;
+}
+
+void TVexmoldEffect::doReset() {
+    TVexmold::doReset();
+    common = TVexmoldCommonVariables{};
+    vars = Variables{};
+    fileNames[0] = "KESTRAVON_LogoTealGlow.PNG";
+    fileNames[1] = "KESTRAVON_WebLinkText.png";
+    fileNames[2] = "KESTRAVON_LogoTealGlow_PluginTitle_997HzToneGenerator.png";
+    assignStringSlot(10000, "Courier New");
+    assignStringSlot(10001, "v");
+}
+
+void TVexmoldEffect::doInit() {
+    initialiseCommon(*this, common);
+    vars.sampleCounter = 0.0;
+    vars.versionDate = kVersionDate;
+    vars.toneFrequency = kToneFrequency;
+    vars.toneAmplitude = kToneAmplitude;
+    vars.twoPi = kTwoPi;
+}
+
+void TVexmoldEffect::doSlider() { refreshSectionCopies(common); }
+
+void TVexmoldEffect::doBlock() {
+    // The host's rate is read on every block, so a rate change takes effect
+    // at the next block even when the host does not re-initialise.
+    common.sampleRateValue = finiteOrZero(hostSampleRate());
+    runBlockPrologue(*this, common);
+    vars.phaseIncrement = finiteOrZero((vars.twoPi * vars.toneFrequency) / common.sampleRate);
+}
+
+void TVexmoldEffect::doSample() {
+    refreshSectionCopies(common);
+    Variables& v = vars;
+    // The phase comes from the frame index, not an accumulator: no drift.
+    const double angle = v.sampleCounter * v.phaseIncrement;
+    const double tone = std::isfinite(angle) ? std::sin(angle) : 0.0;
+    const double out = finiteOrZero(tone * v.toneAmplitude);
+    sampleValues[0] = out;
+    sampleValues[1] = out;
+    v.sampleCounter = v.sampleCounter + 1.0 > kLastCounter ? 0.0 : v.sampleCounter + 1.0;
+    v.frameWidth = kFrameSize;
+    v.frameHeight = kFrameSize;
+}
+
+void TVexmoldEffect::doSerialize() { serializeSliderValues(*this, vars.serializeLoop); }
+
+} // namespace tonegen

@@ -1,0 +1,35 @@
+#include "runtime/debuglog.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "runtime/platform/platform.h"
+
+namespace vexmold {
+
+namespace {
+std::mutex gPathMutex; // the log may be written from the editor and audio threads
+std::string gPath;
+const char* const kDefaultPath = "\\geep.log.txt";
+} // namespace
+
+void setDebugLogPath(const std::string& path) {
+    std::lock_guard<std::mutex> lock(gPathMutex);
+    gPath = path;
+}
+
+std::string debugLogPath() {
+    std::lock_guard<std::mutex> lock(gPathMutex);
+    return gPath.empty() ? std::string(kDefaultPath) : gPath;
+}
+
+int debugLog(const std::string& text) {
+    FILE* file = std::fopen(debugLogPath().c_str(), "a");
+    if (file == nullptr)
+        return 0;
+    std::fprintf(file, "%s\n", text.c_str());
+    std::fclose(file);
+    return platform::beep(2000, 200);
+}
+
+} // namespace vexmold

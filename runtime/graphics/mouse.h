@@ -1,0 +1,24 @@
+// Mouse state as the editor's view reports it to the script.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/graphics/graphicsstate.h"
+
+class CVexmoldMouse : public CVexmoldGraphics {
+  public:
+    double mouseButtons = 0.0; // left 1, right 2, control 4, shift 8, alt 16, middle 64
+    double mouseX = 0.0;
+    double mouseY = 0.0;
+
+    // Converts the view toolkit's button flags to the script's mouse bits.
+    static double scriptMouseButtons(int32_t toolkitButtons);
+
+    void mouseDown(double x, double y, int32_t toolkitButtons);
+    void mouseUp(double x, double y);
+    void mouseMove(double x, double y);
+
+  protected:
+    CVexmoldMouse() = default;
+    ~CVexmoldMouse() = default;
+};

@@ -1,0 +1,68 @@
+// POSIX side of the platform seam, used by the native build (unit tests,
+// benchmarks, command-line tools). There is no loadable module and no beeper.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <atomic>
+
+#include "runtime/platform/clock_common.h"
+#include "runtime/platform/platform.h"
+
+namespace vexmold::platform {
+
+namespace {
+std::atomic<void*> gModule{nullptr};
+const auto gStartAtLoad = detail::processStart();
+} // namespace
+
+void setPluginModule(void* moduleHandle) { gModule.store(moduleHandle); }
+void* pluginModule() { return gModule.load(); }
+
+std::string moduleFileName(void* /*moduleHandle*/) {
+    // The native build runs inside an executable, not a plug-in module: the
+    // executable stands in for the plug-in.
+    char buffer[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer)
+        return {};
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+int32_t processClockMilliseconds() { return detail::steadyMillisecondsSinceStart(); }
+
+double wallClockSeconds() {
+    timeval tv{};
+    ::gettimeofday(&tv, nullptr);
+    return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
+}
+
+int beep(unsigned /*frequencyHz*/, unsigned /*durationMs*/) { return 1; }
+
+bool listDirectory(const std::string& folder, std::vector<std::string>& names) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return false;
+    while (const dirent* entry = ::readdir(dir))
+        names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    return true;
+}
+
+FileKind fileKind(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0)
+        return FileKind::missing;
+    if (S_ISDIR(st.st_mode))
+        return FileKind::directory;
+    if (S_ISREG(st.st_mode))
+        return FileKind::regular;
+    return FileKind::other;
+}
+
+void setProcessClockForTesting(ClockFunction clock) {
+    detail::clockOverride().store(clock, std::memory_order_release);
+}
+
+} // namespace vexmold::platform

@@ -1,0 +1,141 @@
+#include "runtime/vexmold.h"
+
+#include <cstring>
+
+#include "runtime/platform/platform.h"
+
+TVexmold::TVexmold() { TVexmold::doReset(); }
+
+TVexmold::~TVexmold() = default;
+
+void TVexmold::doReset() {
+    clearMemory();
+    clearStringSlots();
+    lastRedrawClock = 0;
+}
+
+void TVexmold::doResume() {
+    doInit();
+    doSlider();
+}
+
+uint32_t TVexmold::doInitOnce() {
+    if (initCount == 0)
+        doInit();
+    return ++initCount;
+}
+
+void TVexmold::doIdle() {
+    if (!(redrawRate > 0.0))
+        return;
+    // Unsigned difference: stays right when the millisecond clock wraps.
+    const uint32_t elapsed = static_cast<uint32_t>(vexmold::platform::processClockMilliseconds()) -
+                             static_cast<uint32_t>(lastRedrawClock);
+    if (static_cast<double>(elapsed) > 1000.0 / redrawRate) {
+        requestRedraw();
+        lastRedrawClock = vexmold::platform::processClockMilliseconds();
+    }
+}
+
+void TVexmold::flushStateStream() { fileHandles[0].flush(); }
+
+int32_t TVexmold::storeState(void** bytes, bool /*preset*/) {
+    flushStateStream();
+    TVexmoldFileHandle& stream = fileHandles[0];
+    stream.resetForState(TVexmoldFileHandle::writing);
+    double marker = kStateMarker;
+    stream.transferValue(marker);
+    doSerialize();
+    if (stream.data.size() <= 1)
+        return 0;
+    if (bytes != nullptr)
+        *bytes = stream.data.data();
+    return static_cast<int32_t>(stream.data.size() * sizeof(float));
+}
+
+std::vector<float> TVexmold::decodeStateChunk(const void* bytes, int32_t count) {
+    std::vector<float> values;
+    if (bytes == nullptr || count < 4)
+        return values;
+    values.resize(static_cast<size_t>(count) / 4);
+    // float32 little-endian on every target we build for.
+    std::memcpy(values.data(), bytes, values.size() * sizeof(float));
+    return values;
+}
+
+int32_t TVexmold::restoreState(const void* bytes, int32_t count, bool /*preset*/) {
+    return restoreDecodedState(decodeStateChunk(bytes, count), count);
+}
+
+int32_t TVexmold::restoreDecodedState(std::vector<float>&& values, int32_t count) {
+    flushStateStream();
+    TVexmoldFileHandle& stream = fileHandles[0];
+    stream.resetForState(TVexmoldFileHandle::reading);
+    stream.data.swap(values);
+    if (stream.data.empty())
+        return count;
+    double marker = 0.0;
+    stream.transferValue(marker);
+    if (!(marker == static_cast<double>(kStateMarker)))
+        return count;
+    doInitOnce();
+    doSerialize();
+    doSlider();
+    return count;
+}
+
+template <typename Sample>
+void TVexmold::processFrames(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
+                             int32_t& cachedChannels) {
+    if (cachedChannels < 0) {
+        // Taken once, from the wrapper's input count; only the first 64
+        // channels have a place in sampleValues.
+        const double reported = hostChannelCount();
+        cachedChannels = reported <= 0.0                ? 0
+                         : reported >= kMaxChannels ? kMaxChannels
+                                                        : static_cast<int32_t>(reported);
+    }
+    doBlock();
+    if (frames <= 0)
+        return;
+
+    double* values = sampleValues.data();
+    const int32_t channels = cachedChannels;
+    if (channels == 2) {
+        const Sample* in0 = inputs ? inputs[0] : nullptr;
+        const Sample* in1 = inputs ? inputs[1] : nullptr;
+        Sample* out0 = outputs ? outputs[0] : nullptr;
+        Sample* out1 = outputs ? outputs[1] : nullptr;
+        for (int32_t i = 0; i < frames; ++i) {
+            values[0] = in0 ? static_cast<double>(in0[i]) : 0.0;
+            values[1] = in1 ? static_cast<double>(in1[i]) : 0.0;
+            doSample();
+            if (out0)
+                out0[i] = static_cast<Sample>(values[0]);
+            if (out1)
+                out1[i] = static_cast<Sample>(values[1]);
+        }
+        return;
+    }
+    for (int32_t i = 0; i < frames; ++i) {
+        for (int32_t c = channels - 1; c >= 0; --c) {
+            const Sample* in = inputs ? inputs[c] : nullptr;
+            values[c] = in ? static_cast<double>(in[i]) : 0.0;
+        }
+        doSample();
+        for (int32_t c = channels - 1; c >= 0; --c) {
+            Sample* out = outputs ? outputs[c] : nullptr;
+            if (out)
+                out[i] = static_cast<Sample>(values[c]);
+        }
+    }
+}
+
+void TVexmold::process(const float* const* inputs, float* const* outputs, int32_t frames) {
+    processFrames(inputs, outputs, frames, channelCount32);
+}
+
+void TVexmold::processDouble(const double* const* inputs, double* const* outputs,
+                             int32_t frames) {
+    processFrames(inputs, outputs, frames, channelCount64);
+}

@@ -1,0 +1,84 @@
+// The host wrapper of one plug-in instance: turns the host's calls into
+// runs of the script object's sections through the TPluxCallbacks table.
+//
+// Threads: the host calls processing on its audio thread and parameters,
+// state and editor operations on others. Every binding that touches the
+// script object holds `scriptLock` for the length of that access, so the
+// script object sees one thread at a time. Non-audio holders keep it only
+// for short, allocation-free section runs (a slider section, a state
+// serialisation), so the audio thread never waits long; it is recursive
+// because a section may call the host, which may call straight back.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "shell/audioeffectx.h"
+#include "shell/pluxcallbacks.h"
+
+class TVexmold;
+
+namespace VSTGUI {
+class CDrawContext;
+}
+
+class CPlux : public AudioEffectX {
+  public:
+    static constexpr int32_t kMidiRingSize = 1000;
+
+    // Asks the host for its version first: a host that answers 0 (or is
+    // missing) gets no wrapper, and the script object is deleted. Otherwise
+    // the wrapper takes ownership of the script object.
+    static CPlux* create(TVexmold* script, const TPluxCallbacks* callbacks,
+                         audioMasterCallback audioMaster, VstInt32 numPrograms,
+                         VstInt32 numParams);
+
+    CPlux(TVexmold* script, const TPluxCallbacks* callbacks, audioMasterCallback audioMaster,
+          VstInt32 numPrograms, VstInt32 numParams);
+    ~CPlux() override;
+
+    void open() override;                                    // main thread
+    void close() override;                                   // main thread
+    void suspend() override;                                 // main thread
+    void resume() override;                                  // main thread
+    void setSampleRate(float rate) override;                 // main thread, suspended
+    void setBlockSize(VstInt32 size) override;               // main thread, suspended
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override; // audio
+    void processDoubleReplacing(double** inputs, double** outputs,
+                                VstInt32 frames) override;   // audio thread
+    void setParameter(VstInt32 index, float value) override; // any thread
+    float getParameter(VstInt32 index) override;             // any thread
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterLabel(VstInt32 index, char* label) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    VstInt32 getChunk(void** data, bool isPreset) override;  // any thread
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override; // any thread
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    VstInt32 processEvents(VstEvents* events) override;      // audio thread
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 getVendorVersion() override;
+    VstInt32 canDo(char* text) override;
+
+    // Editor side: asks an attached editor to repaint the script's view.
+    void requestEditorRedraw();
+    // Host-call access for the script's host queries.
+    using AudioEffect::callHost;
+    VstInt32 inputCount() const { return cEffect.numInputs; }
+    VstInt32 outputCount() const { return cEffect.numOutputs; }
+    void setFlagState(VstInt32 flag, bool state) { setFlag(flag, state); }
+
+    TVexmold* script = nullptr;
+    VSTGUI::CDrawContext* drawContext = nullptr; // set only while the draw binding runs
+    int32_t midiWrite = 0;
+    int32_t midiRead = 0;
+    std::vector<VstMidiEvent> midiRing;
+    TPluxCallbacks callbacks{};
+
+    std::recursive_mutex scriptLock;
+};

@@ -1,0 +1,189 @@
+// The standard TPluxCallbacks: each binding takes the wrapper's lock for
+// the length of its access to the script object (see plux.h).
+#include <cstring>
+#include <mutex>
+
+#include "runtime/vexmold.h"
+#include "shell/plux.h"
+
+namespace {
+
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+void bindCreate(CPlux* p) {
+    const TVexmold& s = *p->script;
+    p->setNumInputs(static_cast<VstInt32>(s.channelCount));
+    p->setNumOutputs(static_cast<VstInt32>(s.channelCount));
+    p->setUniqueID(static_cast<VstInt32>(s.uniqueId));
+    p->programsAreChunks(true);
+}
+
+void bindDestroy(CPlux* p) {
+    delete p->script;
+    p->script = nullptr;
+}
+
+void bindOpen(CPlux* p) {
+    Guard g(p->scriptLock);
+    p->script->doReset();
+}
+
+void bindSuspend(CPlux* p) {
+    Guard g(p->scriptLock);
+    p->script->doSuspend();
+}
+
+void bindResume(CPlux* p) {
+    Guard g(p->scriptLock);
+    p->script->doResume();
+}
+
+void bindIdle(CPlux* p) {
+    Guard g(p->scriptLock);
+    p->script->doIdle();
+}
+
+void bindClose(CPlux* p) {
+    Guard g(p->scriptLock);
+    p->script->doClose();
+}
+
+void bindDraw(CPlux* p, double width, double height) {
+    Guard g(p->scriptLock);
+    p->script->viewWidth = width;
+    p->script->viewHeight = height;
+    p->script->doGfx();
+}
+
+void bindMouseDown(CPlux* p, double x, double y, int32_t buttons) {
+    Guard g(p->scriptLock);
+    p->script->mouseDown(x, y, buttons);
+}
+
+void bindMouseUp(CPlux* p, double x, double y, int32_t) {
+    Guard g(p->scriptLock);
+    p->script->mouseUp(x, y);
+}
+
+void bindMouseMove(CPlux* p, double x, double y, int32_t) {
+    Guard g(p->scriptLock);
+    p->script->mouseMove(x, y);
+}
+
+int32_t bindVendorVersion(CPlux* p) { return static_cast<int32_t>(p->script->vendorVersion); }
+
+// Identity texts are fixed at construction, so they need no lock.
+int32_t bindVendorString(CPlux* p, char* text) {
+    copyBoundedText(text, kLongTextSize, p->script->vendorString);
+    return 1;
+}
+
+int32_t bindProductString(CPlux* p, char* text) {
+    copyBoundedText(text, kLongTextSize, p->script->productString);
+    return 1;
+}
+
+int32_t bindEffectName(CPlux* p, char* text) {
+    copyBoundedText(text, kLongTextSize, p->script->effectName);
+    return 1;
+}
+
+int32_t bindGetProgramName(CPlux* p, char* text) {
+    Guard g(p->scriptLock);
+    copyBoundedText(text, kProgramNameSize, p->script->programName);
+    return 1;
+}
+
+void bindSetProgramName(CPlux* p, const char* text) {
+    // The host's buffer holds at most kProgramNameSize bytes.
+    std::string name(text, strnlen(text, kProgramNameSize - 1));
+    Guard g(p->scriptLock);
+    p->script->programName.swap(name);
+}
+
+int32_t bindProgramNameIndexed(CPlux*) { return 0; }
+
+double bindGetParameter(CPlux* p, int32_t index) {
+    Guard g(p->scriptLock);
+    return p->script->getParameter(index);
+}
+
+void bindSetParameter(CPlux* p, int32_t index, double value) {
+    Guard g(p->scriptLock);
+    p->script->setParameter(index, value);
+}
+
+void bindParameterName(CPlux* p, int32_t index, char* text) {
+    Guard g(p->scriptLock);
+    p->script->parameterName(index, text, kLongTextSize);
+}
+
+void bindParameterLabel(CPlux* p, int32_t index, char* text) {
+    Guard g(p->scriptLock);
+    p->script->parameterLabel(index, text, kShortTextSize);
+}
+
+void bindParameterDisplay(CPlux* p, int32_t index, char* text) {
+    Guard g(p->scriptLock);
+    p->script->parameterDisplay(index, text, kShortTextSize);
+}
+
+void bindProcess(CPlux* p, float** inputs, float** outputs, int32_t frames) {
+    Guard g(p->scriptLock);
+    p->script->process(inputs, outputs, frames);
+}
+
+void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t frames) {
+    Guard g(p->scriptLock);
+    p->script->processDouble(inputs, outputs, frames);
+}
+
+int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
+    Guard g(p->scriptLock);
+    return p->script->storeState(data, preset);
+}
+
+int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
+    // Copy the host's bytes before taking the lock, so the audio thread never
+    // waits for an allocation.
+    std::vector<float> values = TVexmold::decodeStateChunk(data, size);
+    (void)preset;
+    Guard g(p->scriptLock);
+    return p->script->restoreDecodedState(std::move(values), size);
+}
+
+} // namespace
+
+TPluxCallbacks standardPluxCallbacks() {
+    TPluxCallbacks c{};
+    c.create = bindCreate;
+    c.destroy = bindDestroy;
+    c.open = bindOpen;
+    c.suspend = bindSuspend;
+    c.resume = bindResume;
+    c.idle = bindIdle;
+    c.close = bindClose;
+    c.draw = bindDraw;
+    c.mouseDown = bindMouseDown;
+    c.mouseUp = bindMouseUp;
+    c.mouseMove = bindMouseMove;
+    c.keyDown = nullptr; // key events are not bound
+    c.keyUp = nullptr;
+    c.queryVendorVersion = bindVendorVersion;
+    c.queryVendorString = bindVendorString;
+    c.queryProductString = bindProductString;
+    c.queryEffectName = bindEffectName;
+    c.getProgramName = bindGetProgramName;
+    c.setProgramName = bindSetProgramName;
+    c.programNameIndexed = bindProgramNameIndexed;
+    c.getParameter = bindGetParameter;
+    c.setParameter = bindSetParameter;
+    c.parameterName = bindParameterName;
+    c.parameterLabel = bindParameterLabel;
+    c.parameterDisplay = bindParameterDisplay;
+    c.process = bindProcess;
+    c.processDouble = bindProcessDouble;
+    c.getChunk = bindGetChunk;
+    c.setChunk = bindSetChunk;
+    return c;
+}
