@@ -11,15 +11,6 @@ constexpr double kDisplayCheckSeconds = 0.25;
 constexpr double kEffectRedrawRate = 30.0;
 } // namespace
 
-void refreshSectionCopies(TVexmoldCommonVariables& v) {
-    v.sampleRate = finiteOrZero(v.sampleRateValue);
-    v.inputChannels = finiteOrZero(v.inputChannelsValue);
-    v.blockSize = finiteOrZero(v.blockSizeValue);
-    v.tempo = finiteOrZero(v.tempoValue);
-    v.timeSigNumerator = finiteOrZero(v.timeSigNumeratorValue);
-    v.timeSigDenominator = finiteOrZero(v.timeSigDenominatorValue);
-}
-
 void initialiseCommon(TVexmold& script, TVexmoldCommonVariables& v) {
     script.redrawRate = kEffectRedrawRate;
     v.drawRed = v.drawGreen = v.drawBlue = v.drawAlpha = 0.0;

@@ -3,6 +3,8 @@
 // of the host's settings and the common block prologue.
 #pragma once
 
+#include "runtime/scriptvalue.h"
+
 class TVexmold;
 
 struct TVexmoldCommonVariables {
@@ -25,8 +27,17 @@ struct TVexmoldCommonVariables {
 };
 
 // Start of the slider, block and sample sections: every section copy takes
-// its runtime value (non-finite values become 0).
-void refreshSectionCopies(TVexmoldCommonVariables& v);
+// its runtime value (non-finite values become 0). Inline: the sample
+// section runs it on every frame.
+inline void refreshSectionCopies(TVexmoldCommonVariables& v) {
+    using vexmold::finiteOrZero;
+    v.sampleRate = finiteOrZero(v.sampleRateValue);
+    v.inputChannels = finiteOrZero(v.inputChannelsValue);
+    v.blockSize = finiteOrZero(v.blockSizeValue);
+    v.tempo = finiteOrZero(v.tempoValue);
+    v.timeSigNumerator = finiteOrZero(v.timeSigNumeratorValue);
+    v.timeSigDenominator = finiteOrZero(v.timeSigDenominatorValue);
+}
 
 // Initialisation: redrawRate 30, drawing colour cleared, sample rate, input
 // channel count, block size and tempo read from the host.

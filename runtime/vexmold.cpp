@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "runtime/frameloop.h"
 #include "runtime/platform/platform.h"
 
 TVexmold::TVexmold() { TVexmold::doReset(); }
@@ -85,57 +86,36 @@ int32_t TVexmold::restoreDecodedState(std::vector<float>&& values, int32_t count
 }
 
 template <typename Sample>
-void TVexmold::processFrames(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
-                             int32_t& cachedChannels) {
+void TVexmold::processBlock(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
+                            int32_t& cachedChannels) {
     if (cachedChannels < 0) {
         // Taken once, from the wrapper's input count; only the first 64
         // channels have a place in sampleValues.
         const double reported = hostChannelCount();
-        cachedChannels = reported <= 0.0                ? 0
+        cachedChannels = reported <= 0.0            ? 0
                          : reported >= kMaxChannels ? kMaxChannels
-                                                        : static_cast<int32_t>(reported);
+                                                    : static_cast<int32_t>(reported);
     }
     doBlock();
-    if (frames <= 0)
-        return;
+    if (frames > 0)
+        runFrames(inputs, outputs, frames, cachedChannels);
+}
 
-    double* values = sampleValues.data();
-    const int32_t channels = cachedChannels;
-    if (channels == 2) {
-        const Sample* in0 = inputs ? inputs[0] : nullptr;
-        const Sample* in1 = inputs ? inputs[1] : nullptr;
-        Sample* out0 = outputs ? outputs[0] : nullptr;
-        Sample* out1 = outputs ? outputs[1] : nullptr;
-        for (int32_t i = 0; i < frames; ++i) {
-            values[0] = in0 ? static_cast<double>(in0[i]) : 0.0;
-            values[1] = in1 ? static_cast<double>(in1[i]) : 0.0;
-            doSample();
-            if (out0)
-                out0[i] = static_cast<Sample>(values[0]);
-            if (out1)
-                out1[i] = static_cast<Sample>(values[1]);
-        }
-        return;
-    }
-    for (int32_t i = 0; i < frames; ++i) {
-        for (int32_t c = channels - 1; c >= 0; --c) {
-            const Sample* in = inputs ? inputs[c] : nullptr;
-            values[c] = in ? static_cast<double>(in[i]) : 0.0;
-        }
-        doSample();
-        for (int32_t c = channels - 1; c >= 0; --c) {
-            Sample* out = outputs ? outputs[c] : nullptr;
-            if (out)
-                out[i] = static_cast<Sample>(values[c]);
-        }
-    }
+void TVexmold::runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
+                         int32_t channels) {
+    vexmold::runFrames(*this, inputs, outputs, frames, channels);
+}
+
+void TVexmold::runFrames(const double* const* inputs, double* const* outputs, int32_t frames,
+                         int32_t channels) {
+    vexmold::runFrames(*this, inputs, outputs, frames, channels);
 }
 
 void TVexmold::process(const float* const* inputs, float* const* outputs, int32_t frames) {
-    processFrames(inputs, outputs, frames, channelCount32);
+    processBlock(inputs, outputs, frames, channelCount32);
 }
 
 void TVexmold::processDouble(const double* const* inputs, double* const* outputs,
                              int32_t frames) {
-    processFrames(inputs, outputs, frames, channelCount64);
+    processBlock(inputs, outputs, frames, channelCount64);
 }

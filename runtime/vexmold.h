@@ -63,10 +63,19 @@ class TVexmold : public CVexmoldMouse {
     int32_t lastRedrawClock = 0; // process-clock reading of the last redraw request
     uint32_t initCount = 0;
 
+  protected:
+    // The frame loop of one processing call (see runtime/frameloop.h). An
+    // effect overrides these with vexmold::runFrames(*this, ...) so that its
+    // sample section is inlined; the results are the same.
+    virtual void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
+                           int32_t channels);
+    virtual void runFrames(const double* const* inputs, double* const* outputs, int32_t frames,
+                           int32_t channels);
+
   private:
     template <typename Sample>
-    void processFrames(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
-                       int32_t& cachedChannels);
+    void processBlock(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
+                      int32_t& cachedChannels);
     void flushStateStream();
 
     int32_t channelCount32 = -1; // taken from the wrapper on the first call of each path

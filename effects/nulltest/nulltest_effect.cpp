@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "runtime/frameloop.h"
 #include "runtime/scriptvalue.h"
 
 using vexmold::finiteOrZero;
@@ -33,13 +34,37 @@ const char* const kDisplayTexts[] = {
 };
 constexpr int kFirstTextSlot = 10000;
 
-// Adds a sample to a meter; non-finite squares add nothing and a
+// The running part of the measurement: sums of squares, running peaks and
+// the window's frame count. Small enough for the frame loop to keep in
+// registers; it lives in the meters between calls.
+struct WindowAccumulation {
+    double sumSquares[4]; // left, right, mid, side
+    double runningPeak[4];
+    double count;
+};
+
+inline WindowAccumulation takeAccumulation(const Variables& v) {
+    return {{v.left.sumSquares, v.right.sumSquares, v.mid.sumSquares, v.side.sumSquares},
+            {v.left.runningPeak, v.right.runningPeak, v.mid.runningPeak, v.side.runningPeak},
+            v.windowSampleCount};
+}
+
+inline void storeAccumulation(const WindowAccumulation& a, Variables& v) {
+    SignalMeter* meters[4] = {&v.left, &v.right, &v.mid, &v.side};
+    for (int i = 0; i < 4; ++i) {
+        meters[i]->sumSquares = a.sumSquares[i];
+        meters[i]->runningPeak = a.runningPeak[i];
+    }
+    v.windowSampleCount = a.count;
+}
+
+// Adds a sample to one signal: a non-finite square adds nothing and a
 // non-finite new peak is stored as 0.
-inline void accumulate(SignalMeter& m, double x) {
-    m.sumSquares = finiteOrZero(m.sumSquares + finiteOrZero(x * x));
+inline void accumulate(WindowAccumulation& a, int signal, double x) {
+    a.sumSquares[signal] = finiteOrZero(a.sumSquares[signal] + finiteOrZero(x * x));
     const double magnitude = std::fabs(x);
-    if (magnitude > m.runningPeak)
-        m.runningPeak = finiteOrZero(magnitude);
+    if (magnitude > a.runningPeak[signal])
+        a.runningPeak[signal] = finiteOrZero(magnitude);
 }
 
 inline double levelDb(double level, const Variables& v) {
@@ -56,6 +81,32 @@ void closeMeter(SignalMeter& m, const Variables& v) {
     m.runningPeak = 0.0;
 }
 
+// Closes the measuring window: results of all four signals, then a new window.
+void closeWindow(Variables& v) {
+    closeMeter(v.left, v);
+    closeMeter(v.right, v);
+    closeMeter(v.mid, v);
+    closeMeter(v.side, v);
+    v.windowSampleCount = 0.0;
+}
+
+// The measurement of one frame. It only reads the frame, so the output of
+// the plug-in is its input.
+inline void measureFrame(WindowAccumulation& a, Variables& v, double l, double r) {
+    // Sum or difference first, then the factor.
+    const double m = finiteOrZero((l + r) * 0.5);
+    const double s = finiteOrZero((l - r) * 0.5);
+    accumulate(a, 0, l);
+    accumulate(a, 1, r);
+    accumulate(a, 2, m);
+    accumulate(a, 3, s);
+    a.count += 1.0;
+    if (a.count >= v.windowLength) {
+        storeAccumulation(a, v);
+        closeWindow(v);
+        a = takeAccumulation(v);
+    }
+}
 } // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
@@ -121,31 +172,40 @@ void TVexmoldEffect::doBlock() { runBlockPrologue(*this, common); }
 
 void TVexmoldEffect::doSample() {
     refreshSectionCopies(common);
-    Variables& v = vars;
-    const double l = sampleValues[0];
-    const double r = sampleValues[1];
-    const double m = finiteOrZero((l + r) * 0.5);
-    const double s = finiteOrZero((l - r) * 0.5);
-    accumulate(v.left, l);
-    accumulate(v.right, r);
-    accumulate(v.mid, m);
-    accumulate(v.side, s);
-    v.windowSampleCount += 1.0;
-    if (v.windowSampleCount >= v.windowLength)
-        closeWindow();
-    v.frameWidth = kFrameWidth;
-    v.frameHeight = kFrameHeight;
-}
-
-void TVexmoldEffect::closeWindow() {
-    Variables& v = vars;
-    closeMeter(v.left, v);
-    closeMeter(v.right, v);
-    closeMeter(v.mid, v);
-    closeMeter(v.side, v);
-    v.windowSampleCount = 0.0;
+    WindowAccumulation a = takeAccumulation(vars);
+    measureFrame(a, vars, sampleValues[0], sampleValues[1]);
+    storeAccumulation(a, vars);
+    vars.frameWidth = kFrameWidth;
+    vars.frameHeight = kFrameHeight;
 }
 
 void TVexmoldEffect::doSerialize() { serializeSliderValues(*this, vars.serializeLoop); }
+
+// The frame loop runs the sample section with the accumulation in local
+// variables. Within a block nothing changes the section copies or the frame
+// size, so refreshing and setting them once per block gives the state that
+// refreshing them on every frame gives.
+template <typename Sample>
+void TVexmoldEffect::runFramesLocally(const Sample* const* inputs, Sample* const* outputs,
+                                      int32_t frames, int32_t channels) {
+    refreshSectionCopies(common);
+    WindowAccumulation a = takeAccumulation(vars);
+    Variables& v = vars;
+    vexmold::runFramesWithKernel([&](const double* values) { measureFrame(a, v, values[0], values[1]); },
+                                 sampleValues.data(), inputs, outputs, frames, channels);
+    storeAccumulation(a, vars);
+    vars.frameWidth = kFrameWidth;
+    vars.frameHeight = kFrameHeight;
+}
+
+void TVexmoldEffect::runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
+                               int32_t channels) {
+    runFramesLocally(inputs, outputs, frames, channels);
+}
+
+void TVexmoldEffect::runFrames(const double* const* inputs, double* const* outputs,
+                               int32_t frames, int32_t channels) {
+    runFramesLocally(inputs, outputs, frames, channels);
+}
 
 } // namespace nulltest

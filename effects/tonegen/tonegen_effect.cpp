@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "runtime/frameloop.h"
 #include "runtime/scriptvalue.h"
 
 using vexmold::finiteOrZero;
@@ -20,6 +21,20 @@ constexpr double kFrameSize = 100.0;
 
 const char* const kEffectName = "KESTRAVON - Tone Generator, 997 Hz, -18 dB FS - (20260720)";
 
+
+// The sample section over one frame: the tone replaces both channels.
+inline void sampleSection(TVexmoldCommonVariables& c, Variables& v, double* values) {
+    refreshSectionCopies(c);
+    // The phase comes from the frame index, not an accumulator: no drift.
+    const double angle = v.sampleCounter * v.phaseIncrement;
+    const double tone = std::isfinite(angle) ? std::sin(angle) : 0.0;
+    const double out = finiteOrZero(tone * v.toneAmplitude);
+    values[0] = out;
+    values[1] = out;
+    v.sampleCounter = v.sampleCounter + 1.0 > kLastCounter ? 0.0 : v.sampleCounter + 1.0;
+    v.frameWidth = kFrameSize;
+    v.frameHeight = kFrameSize;
+}
 } // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
@@ -62,20 +77,31 @@ void TVexmoldEffect::doBlock() {
     vars.phaseIncrement = finiteOrZero((vars.twoPi * vars.toneFrequency) / common.sampleRate);
 }
 
-void TVexmoldEffect::doSample() {
-    refreshSectionCopies(common);
-    Variables& v = vars;
-    // The phase comes from the frame index, not an accumulator: no drift.
-    const double angle = v.sampleCounter * v.phaseIncrement;
-    const double tone = std::isfinite(angle) ? std::sin(angle) : 0.0;
-    const double out = finiteOrZero(tone * v.toneAmplitude);
-    sampleValues[0] = out;
-    sampleValues[1] = out;
-    v.sampleCounter = v.sampleCounter + 1.0 > kLastCounter ? 0.0 : v.sampleCounter + 1.0;
-    v.frameWidth = kFrameSize;
-    v.frameHeight = kFrameSize;
-}
+void TVexmoldEffect::doSample() { sampleSection(common, vars, sampleValues.data()); }
 
 void TVexmoldEffect::doSerialize() { serializeSliderValues(*this, vars.serializeLoop); }
+
+// The frame loop runs the sample section on local copies of the variables,
+// which the compiler can keep in registers; the results are the same.
+template <typename Sample>
+void TVexmoldEffect::runFramesLocally(const Sample* const* inputs, Sample* const* outputs,
+                                      int32_t frames, int32_t channels) {
+    TVexmoldCommonVariables c = common;
+    Variables v = vars;
+    vexmold::runFramesWithKernel([&](double* values) { sampleSection(c, v, values); },
+                                 sampleValues.data(), inputs, outputs, frames, channels);
+    common = c;
+    vars = v;
+}
+
+void TVexmoldEffect::runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
+                               int32_t channels) {
+    runFramesLocally(inputs, outputs, frames, channels);
+}
+
+void TVexmoldEffect::runFrames(const double* const* inputs, double* const* outputs,
+                               int32_t frames, int32_t channels) {
+    runFramesLocally(inputs, outputs, frames, channels);
+}
 
 } // namespace tonegen

@@ -34,6 +34,17 @@ class TVexmoldEffect final : public TVexmold {
 
     TVexmoldCommonVariables common;
     Variables vars;
+
+  protected:
+    void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
+                   int32_t channels) override;
+    void runFrames(const double* const* inputs, double* const* outputs, int32_t frames,
+                   int32_t channels) override;
+
+  private:
+    template <typename Sample>
+    void runFramesLocally(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
+                          int32_t channels);
 };
 
 } // namespace tonegen

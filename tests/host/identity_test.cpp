@@ -1,0 +1,122 @@
+// What a host reads from a freshly created instance.
+#include "tests/host/plugin_instance.h"
+
+namespace {
+
+class Identity : public ::testing::TestWithParam<const char*> {
+  protected:
+    void SetUp() override { fakehost::reset(); }
+};
+
+TEST_P(Identity, RecordAsTheHostFirstSeesIt) {
+    PluginInstance p(GetParam());
+    const AEffect& e = *p.effect;
+    EXPECT_EQ(e.magic, kEffectMagic);
+    EXPECT_EQ(e.numPrograms, 1);
+    EXPECT_EQ(e.numParams, std::string(GetParam()) == "nulltest" ? 2 : 0);
+    EXPECT_EQ(e.numInputs, 2);
+    EXPECT_EQ(e.numOutputs, 2);
+    // Replacing, chunks and double replacing; the editor comes later.
+    EXPECT_EQ(e.flags, 0x1030);
+    EXPECT_EQ(e.uniqueID, 6248);
+    EXPECT_EQ(e.version, 1);
+    EXPECT_EQ(e.initialDelay, 0);
+    EXPECT_EQ(e.realQualities, 0);
+    EXPECT_EQ(e.offQualities, 0);
+    EXPECT_FLOAT_EQ(e.ioRatio, 1.0f);
+    EXPECT_EQ(e.user, nullptr);
+    EXPECT_NE(e.object, nullptr);
+    EXPECT_NE(e.dispatcher, nullptr);
+    EXPECT_NE(e.process, nullptr);
+    EXPECT_NE(e.processReplacing, nullptr);
+    EXPECT_NE(e.processDoubleReplacing, nullptr);
+    EXPECT_NE(e.setParameter, nullptr);
+    EXPECT_NE(e.getParameter, nullptr);
+    for (char c : e.future)
+        EXPECT_EQ(c, 0);
+}
+
+TEST_P(Identity, NamesAndVersions) {
+    PluginInstance p(GetParam());
+    const std::string expected = std::string(GetParam()) == "nulltest"
+                                     ? "KESTRAVON - null testing - (20260721)"
+                                     : "KESTRAVON - Tone Generator, 997 Hz, -18 dB FS - (20260720)";
+    VstIntPtr result = 0;
+    EXPECT_EQ(p.text(effGetEffectName, 0, kVstMaxNameLen, &result), expected);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(p.text(effGetProductString, 0, kVstMaxProductStrLen, &result), expected);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(p.text(effGetVendorString, 0, kVstMaxVendorStrLen, &result), "KESTRAVON");
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(p.dispatch(effGetVendorVersion), 1000);
+    EXPECT_EQ(p.dispatch(effGetVstVersion), 2400);
+    EXPECT_EQ(p.dispatch(effIdentify), 0x4E764566);
+    EXPECT_EQ(p.dispatch(effGetPlugCategory), 0);
+    // The single program is named after the effect, cut to the host's 24 bytes.
+    EXPECT_EQ(p.text(effGetProgramName, 0, kVstMaxProgNameLen), expected.substr(0, 23));
+}
+
+TEST_P(Identity, OnlyTheVersionQueryReachesTheHostDuringAssembly) {
+    PluginInstance p(GetParam());
+    const std::vector<HostCall> calls = fakehost::calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].opcode, audioMasterVersion);
+    EXPECT_EQ(calls[0].effect, nullptr);
+}
+
+TEST_P(Identity, HostThatAnswersNoVersionGetsNoInstance) {
+    PluginMain entry = pluginEntry(GetParam());
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry(fakehost::refusingCallback), nullptr);
+    EXPECT_EQ(entry(nullptr), nullptr);
+}
+
+TEST_P(Identity, EditorOpcodesAnswerZeroWithoutAnEditor) {
+    PluginInstance p(GetParam());
+    ERect* rect = nullptr;
+    EXPECT_EQ(p.dispatch(effEditGetRect, 0, 0, &rect), 0);
+    EXPECT_EQ(rect, nullptr);
+    EXPECT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 0);
+    EXPECT_EQ(p.dispatch(effEditClose), 0);
+    EXPECT_EQ(p.dispatch(effEditIdle), 0);
+    EXPECT_EQ(p.dispatch(effEditKeyDown, 'a', 0, nullptr, 1.0f), 0);
+    EXPECT_EQ(p.dispatch(effEditKeyUp, 'a', 0, nullptr, 1.0f), 0);
+    EXPECT_EQ(p.dispatch(effSetEditKnobMode, 0, 2), 0);
+}
+
+TEST_P(Identity, TwoInstancesAreIndependent) {
+    PluginInstance a(GetParam());
+    PluginInstance b(GetParam());
+    EXPECT_NE(a.effect, b.effect);
+    EXPECT_NE(a.effect->object, b.effect->object);
+    char name[] = "renamed";
+    a.dispatch(effSetProgramName, 0, 0, name);
+    EXPECT_EQ(a.text(effGetProgramName, 0, kVstMaxProgNameLen), "renamed");
+    EXPECT_NE(b.text(effGetProgramName, 0, kVstMaxProgNameLen), "renamed");
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugins, Identity, ::testing::Values("nulltest", "tonegen"));
+
+#ifdef _WIN32
+// The DLL exports its entry point under three names that behave alike.
+TEST(Exports, MainAndMAINBehaveAsVSTPluginMain) {
+    for (const char* plugin : {"nulltest", "tonegen"}) {
+        PluginMain vstMain = pluginEntry(plugin, "VSTPluginMain");
+        PluginMain lower = pluginEntry(plugin, "main");
+        PluginMain upper = pluginEntry(plugin, "MAIN");
+        ASSERT_NE(vstMain, nullptr);
+        ASSERT_NE(lower, nullptr);
+        ASSERT_NE(upper, nullptr);
+        for (PluginMain entry : {lower, upper}) {
+            fakehost::reset();
+            AEffect* e = entry(fakehost::callback);
+            ASSERT_NE(e, nullptr);
+            EXPECT_EQ(e->uniqueID, 6248);
+            EXPECT_EQ(e->flags, 0x1030);
+            EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
+        }
+    }
+}
+#endif
+
+} // namespace

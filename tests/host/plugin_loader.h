@@ -1,0 +1,19 @@
+// Creating plug-in instances the way a host does: through the entry point
+// of the plug-in named "nulltest" or "tonegen".
+#pragma once
+
+#include <string>
+
+#include "shell/vst/aeffectx.h"
+
+using PluginMain = AEffect* (*)(audioMasterCallback);
+
+// The entry point exported under `exportName` ("VSTPluginMain", "main" or
+// "MAIN"); null when the plug-in or the export is missing.
+PluginMain pluginEntry(const std::string& plugin, const char* exportName = "VSTPluginMain");
+
+// Entry point called with the given host; fails the test when it answers null.
+AEffect* createInstance(const std::string& plugin, audioMasterCallback host);
+
+// Sends effClose through the record, as a host does.
+VstIntPtr closeInstance(AEffect* effect);
