@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds both plug-ins into out/plugins
+# and runs the demonstration (see scripts/pipeline.sh).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" win native
+mkdir -p "$root/out/plugins"
+cp "$root/build/win/bin/nulltest.dll" "$root/build/win/bin/tonegen.dll" "$root/out/plugins/"
+echo "== plug-ins in out/plugins:"
+ls -l "$root/out/plugins"
+echo "== demonstration"
+"$root/scripts/pipeline.sh" "$root/build/win/bin" "$root/build/native/bin" "$root/out/plugins" \
+  "$root/out"

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs the demonstration pipeline on the real DLLs (in the host tool, under
+# Wine) and checks what it prints; then measures a file whose channels are
+# identical, which must null completely.
+# Usage: pipeline_test.sh WINDOWS_BIN_DIR NATIVE_BIN_DIR WORK_DIR
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+win_bin=$1 native_bin=$2 work=$3
+rm -rf "$work" && mkdir -p "$work"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+expect() { grep -qE -- "$2" <<<"$1" || fail "expected /$2/ in:\n$1"; }
+
+log=$("$root/scripts/pipeline.sh" "$win_bin" "$native_bin" "$win_bin" "$work" 2>&1) \
+  || fail "pipeline failed:\n$log"
+echo "$log"
+
+# -18 dB FS peak: 10^(-18/20) = 0.125892541..., never above it.
+expect "$log" 'channel 0: peak 0\.12589[0-9]+ \(-18\.00 dB FS\)'
+expect "$log" 'channel 1: peak 0\.12589[0-9]+ \(-18\.00 dB FS\)'
+expect "$log" 'are identical \(96000 frames\)'
+# Two closed windows of one second each.
+expect "$log" 'window 2 \(ends at 2\.000 s\)'
+# Left: a sine of peak -18 dB FS has an RMS 3.01 dB lower; 18 dB is 2.99 bits.
+expect "$log" '  L +-21\.01 +3\.49 +-18\.00 +2\.99'
+expect "$log" '  R +-21\.01 +3\.49 +-18\.00 +2\.99'
+# Side: half the 16-bit rounding error, far below the signal (about 17 bits).
+side=$(grep -E '^  S ' <<<"$log" | head -1)
+rms_db=$(awk '{print $2}' <<<"$side")
+awk -v v="$rms_db" 'BEGIN { exit !(v < -100 && v > -115) }' || fail "side RMS $rms_db dB"
+
+# Identical channels cancel completely: side at the floor, -400 dB.
+"$native_bin/wavtool" pair "$work/tone.wav" "$work/tone.wav" "$work/same.wav"
+same=$("$native_bin/nullmeter" --window 0.5 "$work/same.wav")
+echo "$same"
+expect "$same" 'window 4 \(ends at 2\.000 s\)'
+expect "$same" '  S +-400\.00 +66\.44 +-400\.00 +66\.44'
+expect "$same" '  M +-21\.01 +3\.49 +-18\.00 +2\.99'
+echo "pipeline checks passed"
