@@ -58,10 +58,10 @@ void runFrames(Script& script, const Sample* const* inputs, Sample* const* outpu
 // The same loop over a sample kernel `sample(double* values)` that works on
 // state the caller keeps in local variables: with nothing reachable through
 // the buffer pointers, the compiler keeps that state in registers across
-// frames. The stereo frame lives in a local pair and is written back to
+// frames (which needs this loop inlined into the caller that owns the state). The stereo frame lives in a local pair and is written back to
 // `values` (the script's sampleValues) at the end, as the plain loop leaves it.
 template <typename Kernel, typename Sample>
-void runFramesWithKernel(Kernel&& sample, double* values, const Sample* const* inputs,
+[[gnu::always_inline]] inline void runFramesWithKernel(Kernel&& sample, double* values, const Sample* const* inputs,
                          Sample* const* outputs, int32_t frames, int32_t channels) {
     const bool stereo = channels == 2 && inputs && outputs && inputs[0] && inputs[1] &&
                         outputs[0] && outputs[1];

@@ -37,34 +37,43 @@ constexpr int kFirstTextSlot = 10000;
 // The running part of the measurement: sums of squares, running peaks and
 // the window's frame count. Small enough for the frame loop to keep in
 // registers; it lives in the meters between calls.
+struct Running {
+    double sumSquares;
+    double peak;
+};
 struct WindowAccumulation {
-    double sumSquares[4]; // left, right, mid, side
-    double runningPeak[4];
+    Running left, right, mid, side;
     double count;
 };
 
 inline WindowAccumulation takeAccumulation(const Variables& v) {
-    return {{v.left.sumSquares, v.right.sumSquares, v.mid.sumSquares, v.side.sumSquares},
-            {v.left.runningPeak, v.right.runningPeak, v.mid.runningPeak, v.side.runningPeak},
+    return {{v.left.sumSquares, v.left.runningPeak},
+            {v.right.sumSquares, v.right.runningPeak},
+            {v.mid.sumSquares, v.mid.runningPeak},
+            {v.side.sumSquares, v.side.runningPeak},
             v.windowSampleCount};
 }
 
+inline void storeRunning(const Running& r, SignalMeter& m) {
+    m.sumSquares = r.sumSquares;
+    m.runningPeak = r.peak;
+}
+
 inline void storeAccumulation(const WindowAccumulation& a, Variables& v) {
-    SignalMeter* meters[4] = {&v.left, &v.right, &v.mid, &v.side};
-    for (int i = 0; i < 4; ++i) {
-        meters[i]->sumSquares = a.sumSquares[i];
-        meters[i]->runningPeak = a.runningPeak[i];
-    }
+    storeRunning(a.left, v.left);
+    storeRunning(a.right, v.right);
+    storeRunning(a.mid, v.mid);
+    storeRunning(a.side, v.side);
     v.windowSampleCount = a.count;
 }
 
 // Adds a sample to one signal: a non-finite square adds nothing and a
 // non-finite new peak is stored as 0.
-inline void accumulate(WindowAccumulation& a, int signal, double x) {
-    a.sumSquares[signal] = finiteOrZero(a.sumSquares[signal] + finiteOrZero(x * x));
+inline void accumulate(Running& r, double x) {
+    r.sumSquares = finiteOrZero(r.sumSquares + finiteOrZero(x * x));
     const double magnitude = std::fabs(x);
-    if (magnitude > a.runningPeak[signal])
-        a.runningPeak[signal] = finiteOrZero(magnitude);
+    if (magnitude > r.peak)
+        r.peak = finiteOrZero(magnitude);
 }
 
 inline double levelDb(double level, const Variables& v) {
@@ -90,18 +99,19 @@ void closeWindow(Variables& v) {
     v.windowSampleCount = 0.0;
 }
 
-// The measurement of one frame. It only reads the frame, so the output of
-// the plug-in is its input.
-inline void measureFrame(WindowAccumulation& a, Variables& v, double l, double r) {
+// The measurement of one frame against a window of windowLength frames. It
+// only reads the frame, so the output of the plug-in is its input.
+inline void measureFrame(WindowAccumulation& a, Variables& v, double windowLength, double l,
+                         double r) {
     // Sum or difference first, then the factor.
     const double m = finiteOrZero((l + r) * 0.5);
     const double s = finiteOrZero((l - r) * 0.5);
-    accumulate(a, 0, l);
-    accumulate(a, 1, r);
-    accumulate(a, 2, m);
-    accumulate(a, 3, s);
+    accumulate(a.left, l);
+    accumulate(a.right, r);
+    accumulate(a.mid, m);
+    accumulate(a.side, s);
     a.count += 1.0;
-    if (a.count >= v.windowLength) {
+    if (a.count >= windowLength) {
         storeAccumulation(a, v);
         closeWindow(v);
         a = takeAccumulation(v);
@@ -173,7 +183,7 @@ void TVexmoldEffect::doBlock() { runBlockPrologue(*this, common); }
 void TVexmoldEffect::doSample() {
     refreshSectionCopies(common);
     WindowAccumulation a = takeAccumulation(vars);
-    measureFrame(a, vars, sampleValues[0], sampleValues[1]);
+    measureFrame(a, vars, vars.windowLength, sampleValues[0], sampleValues[1]);
     storeAccumulation(a, vars);
     vars.frameWidth = kFrameWidth;
     vars.frameHeight = kFrameHeight;
@@ -191,8 +201,10 @@ void TVexmoldEffect::runFramesLocally(const Sample* const* inputs, Sample* const
     refreshSectionCopies(common);
     WindowAccumulation a = takeAccumulation(vars);
     Variables& v = vars;
-    vexmold::runFramesWithKernel([&](const double* values) { measureFrame(a, v, values[0], values[1]); },
-                                 sampleValues.data(), inputs, outputs, frames, channels);
+    const double windowLength = vars.windowLength; // only the slider section changes it
+    vexmold::runFramesWithKernel(
+        [&](const double* values) { measureFrame(a, v, windowLength, values[0], values[1]); },
+        sampleValues.data(), inputs, outputs, frames, channels);
     storeAccumulation(a, vars);
     vars.frameWidth = kFrameWidth;
     vars.frameHeight = kFrameHeight;
