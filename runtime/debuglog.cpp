@@ -10,7 +10,12 @@ namespace vexmold {
 namespace {
 std::mutex gPathMutex; // the log may be written from the editor and audio threads
 std::string gPath;
+// The root of the current drive; the file-system root elsewhere.
+#ifdef _WIN32
 const char* const kDefaultPath = "\\geep.log.txt";
+#else
+const char* const kDefaultPath = "/geep.log.txt";
+#endif
 } // namespace
 
 void setDebugLogPath(const std::string& path) {

@@ -114,7 +114,9 @@ void CVexmoldDescription::loadOptionNames(TVexmoldSlider& slider) {
     folder += vexmold::withoutLeadingSeparator(slider.directory);
     // Entry names are joined to the folder with a separator, so a directory
     // given without a trailing one still finds its files.
-    const std::string prefix = vexmold::withTrailingSeparator(folder);
+    std::string prefix = folder;
+    if (!prefix.empty() && !vexmold::isSeparator(prefix.back()))
+        prefix += vexmold::platform::kPathSeparator;
     std::vector<std::string> entries;
     if (vexmold::platform::listDirectory(folder, entries)) {
         for (const std::string& entry : entries) {

@@ -60,9 +60,13 @@ void runFrames(Script& script, const Sample* const* inputs, Sample* const* outpu
 // the buffer pointers, the compiler keeps that state in registers across
 // frames (which needs this loop inlined into the caller that owns the state). The stereo frame lives in a local pair and is written back to
 // `values` (the script's sampleValues) at the end, as the plain loop leaves it.
-template <typename Kernel, typename Sample>
-[[gnu::always_inline]] inline void runFramesWithKernel(Kernel&& sample, double* values, const Sample* const* inputs,
-                         Sample* const* outputs, int32_t frames, int32_t channels) {
+// A kernel that only reads the frame (kernelOnlyReads) passes the input
+// samples to the outputs as they are.
+template <typename Kernel, typename Sample, bool kernelOnlyReads = false>
+[[gnu::always_inline]] inline void runFramesWithKernel(Kernel&& sample, double* values,
+                                                       const Sample* const* inputs,
+                                                       Sample* const* outputs, int32_t frames,
+                                                       int32_t channels) {
     const bool stereo = channels == 2 && inputs && outputs && inputs[0] && inputs[1] &&
                         outputs[0] && outputs[1];
     if (!stereo) {
@@ -86,11 +90,21 @@ template <typename Kernel, typename Sample>
     Sample* out1 = outputs[1];
     double frame[2] = {values[0], values[1]};
     for (int32_t i = 0; i < frames; ++i) {
-        frame[0] = static_cast<double>(in0[i]);
-        frame[1] = static_cast<double>(in1[i]);
+        const Sample left = in0[i];
+        const Sample right = in1[i];
+        frame[0] = static_cast<double>(left);
+        frame[1] = static_cast<double>(right);
         sample(frame);
-        out0[i] = static_cast<Sample>(frame[0]);
-        out1[i] = static_cast<Sample>(frame[1]);
+        if constexpr (kernelOnlyReads) {
+            // The frame is unchanged, so the output is the input sample itself:
+            // this keeps even signalling NaN payloads that a round trip
+            // through double would quieten.
+            out0[i] = left;
+            out1[i] = right;
+        } else {
+            out0[i] = static_cast<Sample>(frame[0]);
+            out1[i] = static_cast<Sample>(frame[1]);
+        }
     }
     values[0] = frame[0];
     values[1] = frame[1];

@@ -11,7 +11,7 @@ namespace {
 
 // The modifier byte of a key opcode travels in the float argument.
 unsigned char modifierFromOpt(float opt) {
-    if (!(opt >= 0.0f && opt < 2147483648.0f))
+    if (!(opt > -2147483648.0f && opt < 2147483648.0f)) // also NaN
         return 0;
     return static_cast<unsigned char>(static_cast<VstInt32>(opt) & 0xFF);
 }
@@ -120,6 +120,8 @@ bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height) {
 }
 
 double AudioEffectX::updateSampleRate() {
+    if (!audioMaster)
+        return 0.0;
     const VstIntPtr rate = callHost(audioMasterGetSampleRate);
     if (rate > 0)
         sampleRate = static_cast<float>(rate);
@@ -127,6 +129,8 @@ double AudioEffectX::updateSampleRate() {
 }
 
 VstInt32 AudioEffectX::updateBlockSize() {
+    if (!audioMaster)
+        return 0;
     const VstIntPtr size = callHost(audioMasterGetBlockSize);
     if (size > 0)
         blockSize = static_cast<VstInt32>(size);
@@ -141,12 +145,12 @@ VstInt32 AudioEffectX::getOutputLatency() {
     return static_cast<VstInt32>(callHost(audioMasterGetOutputLatency));
 }
 
-AEffect* AudioEffectX::getPreviousPlug(VstInt32 input) {
-    return reinterpret_cast<AEffect*>(callHost(audioMasterGetPreviousPlug, 0, input));
+AEffect* AudioEffectX::getPreviousPlug(VstInt32 /*input*/) {
+    return reinterpret_cast<AEffect*>(callHost(audioMasterGetPreviousPlug));
 }
 
-AEffect* AudioEffectX::getNextPlug(VstInt32 output) {
-    return reinterpret_cast<AEffect*>(callHost(audioMasterGetNextPlug, 0, output));
+AEffect* AudioEffectX::getNextPlug(VstInt32 /*output*/) {
+    return reinterpret_cast<AEffect*>(callHost(audioMasterGetNextPlug));
 }
 
 VstInt32 AudioEffectX::willProcessReplacing() {

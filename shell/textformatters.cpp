@@ -34,10 +34,11 @@ void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen) {
 
 void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
     // Out of range and non-finite values leave the text as it was.
-    if (!std::isfinite(value) || value < -9999999.0f || value > 99999999.0f)
+    // Compared in double: 99999999 has no float of its own.
+    const double v = value;
+    if (!std::isfinite(v) || v < -9999999.0 || v > 99999999.0)
         return;
     constexpr int kBudget = 8;
-    const double v = value;
     const auto integer = static_cast<int64_t>(v); // toward zero
     std::string out = v < 0 ? "-" : "";
     out += decimalDigits(integer < 0 ? -integer : integer);

@@ -202,9 +202,11 @@ void TVexmoldEffect::runFramesLocally(const Sample* const* inputs, Sample* const
     WindowAccumulation a = takeAccumulation(vars);
     Variables& v = vars;
     const double windowLength = vars.windowLength; // only the slider section changes it
-    vexmold::runFramesWithKernel(
-        [&](const double* values) { measureFrame(a, v, windowLength, values[0], values[1]); },
-        sampleValues.data(), inputs, outputs, frames, channels);
+    auto measure = [&](const double* values) {
+        measureFrame(a, v, windowLength, values[0], values[1]);
+    };
+    vexmold::runFramesWithKernel<decltype(measure)&, Sample, true>(
+        measure, sampleValues.data(), inputs, outputs, frames, channels);
     storeAccumulation(a, vars);
     vars.frameWidth = kFrameWidth;
     vars.frameHeight = kFrameHeight;

@@ -30,6 +30,13 @@ int beep(unsigned frequencyHz, unsigned durationMs);
 // Returns false when the folder cannot be opened.
 bool listDirectory(const std::string& folder, std::vector<std::string>& names);
 
+// The separator this platform's file names use.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
 enum class FileKind { missing, regular, directory, other };
 FileKind fileKind(const std::string& path);
 

@@ -129,6 +129,7 @@ template <typename Sample>
 std::vector<Sample> awkwardSamples(size_t n) {
     std::vector<Sample> v = noise<Sample>(n, 3);
     const Sample specials[] = {std::numeric_limits<Sample>::quiet_NaN(),
+                               std::numeric_limits<Sample>::signaling_NaN(),
                                std::numeric_limits<Sample>::infinity(),
                                -std::numeric_limits<Sample>::infinity(),
                                std::numeric_limits<Sample>::denorm_min(),
