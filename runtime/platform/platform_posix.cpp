@@ -5,20 +5,9 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include <atomic>
-
-#include "runtime/platform/clock_common.h"
 #include "runtime/platform/platform.h"
 
 namespace vexmold::platform {
-
-namespace {
-std::atomic<void*> gModule{nullptr};
-const auto gStartAtLoad = detail::processStart();
-} // namespace
-
-void setPluginModule(void* moduleHandle) { gModule.store(moduleHandle); }
-void* pluginModule() { return gModule.load(); }
 
 std::string moduleFileName(void* /*moduleHandle*/) {
     // The native build runs inside an executable, not a plug-in module: the
@@ -29,8 +18,6 @@ std::string moduleFileName(void* /*moduleHandle*/) {
         return {};
     return std::string(buffer, static_cast<size_t>(length));
 }
-
-int32_t processClockMilliseconds() { return detail::steadyMillisecondsSinceStart(); }
 
 double wallClockSeconds() {
     timeval tv{};
@@ -59,10 +46,6 @@ FileKind fileKind(const std::string& path) {
     if (S_ISREG(st.st_mode))
         return FileKind::regular;
     return FileKind::other;
-}
-
-void setProcessClockForTesting(ClockFunction clock) {
-    detail::clockOverride().store(clock, std::memory_order_release);
 }
 
 } // namespace vexmold::platform

@@ -5,20 +5,9 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
-#include <atomic>
-
-#include "runtime/platform/clock_common.h"
 #include "runtime/platform/platform.h"
 
 namespace vexmold::platform {
-
-namespace {
-std::atomic<void*> gModule{nullptr};
-const auto gStartAtLoad = detail::processStart();
-} // namespace
-
-void setPluginModule(void* moduleHandle) { gModule.store(moduleHandle); }
-void* pluginModule() { return gModule.load(); }
 
 std::string moduleFileName(void* moduleHandle) {
     HMODULE module = static_cast<HMODULE>(moduleHandle ? moduleHandle : pluginModule());
@@ -28,8 +17,6 @@ std::string moduleFileName(void* moduleHandle) {
         return {};
     return std::string(buffer, length);
 }
-
-int32_t processClockMilliseconds() { return detail::steadyMillisecondsSinceStart(); }
 
 double wallClockSeconds() {
     timeval tv{};
@@ -64,10 +51,6 @@ FileKind fileKind(const std::string& path) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return FileKind::directory;
     return FileKind::regular;
-}
-
-void setProcessClockForTesting(ClockFunction clock) {
-    detail::clockOverride().store(clock, std::memory_order_release);
 }
 
 } // namespace vexmold::platform
