@@ -1,0 +1,54 @@
+// A directory for the files one test process writes, private to that process
+// (parallel CTest jobs and concurrent build trees share the system temp
+// directory) and removed when the process ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace plux::testing_support {
+
+inline long processId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<long>(getpid());
+#endif
+}
+
+class ScratchDir {
+  public:
+    ScratchDir() {
+        path_ = std::filesystem::path(::testing::TempDir()) /
+                ("plux_tools_test_" + std::to_string(processId()));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// The process's scratch directory, created on first use.
+inline const std::filesystem::path& scratchDir() {
+    static const ScratchDir dir;
+    return dir.path();
+}
+
+} // namespace plux::testing_support

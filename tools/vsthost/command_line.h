@@ -1,0 +1,67 @@
+// The vsthost command line: parsed into plain option records, without
+// touching files or plug-ins, so it can be tested on any platform.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plux::vsthost {
+
+struct TestSignal {
+    enum class Kind { Silence, Sine, Noise };
+    Kind kind = Kind::Silence;
+    double frequency = 0.0; // Hz, sine only
+    double amplitude = 0.0; // linear peak
+};
+
+struct ParamSetting {
+    int index = 0;
+    float value = 0.0f; // normalised 0..1
+};
+
+enum class OutFormat { Float32, Float64, Pcm16 };
+
+struct InfoOptions {
+    std::string plugin;
+};
+
+struct RenderOptions {
+    std::string plugin;
+    std::string inPath;               // either this...
+    std::optional<TestSignal> signal; // ...or this
+    std::optional<double> seconds;
+    std::optional<unsigned> rate;
+    int blockSize = 512;
+    bool doublePrecision = false;
+    std::vector<ParamSetting> params;
+    std::string loadChunk;
+    std::string saveChunk;
+    std::string outPath;
+    std::optional<OutFormat> outFormat; // default: f64 at 64-bit precision, else f32
+};
+
+struct ChunkOptions {
+    std::string plugin;
+    std::string load;
+    std::string save;
+};
+
+struct CommandLine {
+    enum class Command { Help, Info, Render, Chunk };
+    Command command = Command::Help;
+    std::string helpTopic; // "", "info", "render" or "chunk"
+    InfoOptions info;
+    RenderOptions render;
+    ChunkOptions chunk;
+};
+
+// Arguments exclude the program name. Strings are UTF-8.
+bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error);
+
+std::string helpText(const std::string& topic);
+
+// "sine:1000:0.5", "noise:0.1", "silence".
+bool parseTestSignal(const std::string& text, TestSignal& out, std::string& error);
+
+} // namespace plux::vsthost

@@ -1,0 +1,117 @@
+#include "tools/vsthost/commands.h"
+
+#include "tools/common/wav.h"
+#include "tools/vsthost/file_bytes.h"
+#include "tools/vsthost/level_meter.h"
+#include "tools/vsthost/render_engine.h"
+#include "tools/vsthost/signal_generator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace plux::vsthost {
+namespace {
+
+constexpr unsigned kDefaultRate = 48000;
+constexpr double kDefaultSeconds = 1.0;
+
+wav::Encoding encodingFor(const RenderOptions& o) {
+    const OutFormat f =
+        o.outFormat.value_or(o.doublePrecision ? OutFormat::Float64 : OutFormat::Float32);
+    switch (f) {
+    case OutFormat::Float32: return wav::Encoding::Float32;
+    case OutFormat::Float64: return wav::Encoding::Float64;
+    case OutFormat::Pcm16: return wav::Encoding::Pcm16;
+    }
+    return wav::Encoding::Float32;
+}
+
+std::size_t framesFor(double seconds, unsigned rate) {
+    return static_cast<std::size_t>(std::llround(seconds * rate));
+}
+
+// --in: the file, at --rate if given, cut or padded with silence to --seconds.
+bool readInput(const RenderOptions& o, wav::Audio& input, std::string& error) {
+    if (!wav::readFile(std::filesystem::u8path(o.inPath), input, error)) return false;
+    if (input.channels.empty()) {
+        error = o.inPath + " has no channels";
+        return false;
+    }
+    if (o.rate) input.sampleRate = *o.rate;
+    if (o.seconds) {
+        const std::size_t frames = framesFor(*o.seconds, input.sampleRate);
+        for (auto& channel : input.channels) channel.resize(frames, 0.0);
+    }
+    return true;
+}
+
+void printLevels(const wav::Audio& output, std::ostream& out) {
+    for (std::size_t c = 0; c < output.channels.size(); ++c) {
+        const Levels levels = measure(output.channels[c]);
+        char peak[32];
+        std::snprintf(peak, sizeof peak, "%.6f", levels.peak);
+        out << "out " << c << ": peak " << peak << " (" << formatDecibels(levels.peak)
+            << " dBFS), rms " << formatDecibels(levels.rms) << " dBFS\n";
+    }
+}
+
+} // namespace
+
+int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std::ostream& err) {
+    std::string error;
+    // Files first, so a typo fails before the plug-in is loaded.
+    wav::Audio input;
+    if (!o.inPath.empty() && !readInput(o, input, error)) return reportFailure(err, error);
+    std::vector<std::uint8_t> chunkIn;
+    if (!o.loadChunk.empty() && !readBytes(o.loadChunk, chunkIn, error)) {
+        return reportFailure(err, error);
+    }
+
+    HostContext host;
+    PluginSession session;
+    if (!session.open(entry, error)) return reportFailure(err, error);
+    const VstInt32 numInputs = session.effect()->numInputs; // the record dies with effClose
+    if (o.signal) {
+        const unsigned rate = o.rate.value_or(kDefaultRate);
+        const std::size_t channels = static_cast<std::size_t>(std::max(numInputs, 1));
+        input = generateSignal(*o.signal, rate, channels,
+                               framesFor(o.seconds.value_or(kDefaultSeconds), rate));
+    }
+    session.configure(host, input.sampleRate, o.blockSize);
+    if (!session.setPrecision(o.doublePrecision, error)) return reportFailure(err, error);
+    session.resume();
+    if (!o.loadChunk.empty() && !session.setChunk(chunkIn, error)) {
+        return reportFailure(err, error);
+    }
+    for (const ParamSetting& p : o.params) {
+        if (!session.setParameter(p.index, p.value, error)) return reportFailure(err, error);
+    }
+
+    wav::Audio output;
+    RenderSettings settings;
+    settings.blockSize = o.blockSize;
+    settings.doublePrecision = o.doublePrecision;
+    if (!render(session, host, input, settings, output, error)) return reportFailure(err, error);
+
+    std::vector<std::uint8_t> chunkOut;
+    if (!o.saveChunk.empty() && !session.getChunk(chunkOut, error)) {
+        return reportFailure(err, error);
+    }
+    session.close();
+
+    if (!wav::writeFile(std::filesystem::u8path(o.outPath), output, encodingFor(o), error)) {
+        return reportFailure(err, error);
+    }
+    if (!o.saveChunk.empty() && !writeBytes(o.saveChunk, chunkOut, error)) {
+        return reportFailure(err, error);
+    }
+    out << "rendered " << output.frameCount() << " frames at " << output.sampleRate << " Hz, "
+        << numInputs << " in / " << output.channels.size() << " out, block " << o.blockSize << ", "
+        << (o.doublePrecision ? 64 : 32) << "-bit\n";
+    printLevels(output, out);
+    return kExitOk;
+}
+
+} // namespace plux::vsthost

@@ -1,0 +1,70 @@
+// vsthost: command-line VST 2.4 host for testing plug-in DLLs.
+#include "tools/vsthost/command_line.h"
+#include "tools/vsthost/commands.h"
+#include "tools/vsthost/plugin_loader.h"
+#include "tools/vsthost/text_win32.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace {
+
+constexpr int kExitCrash = 3;
+
+// A crashing plug-in should end the run with a message and a known status,
+// not a debugger prompt.
+LONG WINAPI onCrash(EXCEPTION_POINTERS* info) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "vsthost: error: unhandled exception 0x%08lX\n",
+                 info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionCode : 0ul);
+    std::fflush(stderr);
+    ExitProcess(kExitCrash);
+}
+
+const std::string& pluginPath(const plux::vsthost::CommandLine& cl) {
+    using Command = plux::vsthost::CommandLine::Command;
+    if (cl.command == Command::Render) return cl.render.plugin;
+    if (cl.command == Command::Chunk) return cl.chunk.plugin;
+    return cl.info.plugin;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace plux::vsthost;
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(onCrash);
+    // Plain "\n" line ends, as on other systems: scripts parse this output.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(toUtf8(argv[i]));
+    CommandLine cl;
+    std::string error;
+    if (!parseCommandLine(args, cl, error)) {
+        std::cerr << "vsthost: error: " << error << "\nTry 'vsthost --help'.\n";
+        return kExitUsage;
+    }
+    if (cl.command == CommandLine::Command::Help) {
+        std::cout << helpText(cl.helpTopic);
+        return kExitOk;
+    }
+    PluginLibrary library;
+    if (!library.load(pluginPath(cl), error)) return reportFailure(std::cerr, error);
+    switch (cl.command) {
+    case CommandLine::Command::Info: return runInfo(library.entry(), cl.info, std::cout, std::cerr);
+    case CommandLine::Command::Render:
+        return runRender(library.entry(), cl.render, std::cout, std::cerr);
+    case CommandLine::Command::Chunk:
+        return runChunk(library.entry(), cl.chunk, std::cout, std::cerr);
+    case CommandLine::Command::Help: break;
+    }
+    return kExitOk;
+}
