@@ -211,7 +211,7 @@ void store(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
 }
 
 void storeId(std::vector<std::uint8_t>& out, const char* id) {
-    out.insert(out.end(), id, id + 4);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(id[i]));
 }
 
 void encodeSample(std::vector<std::uint8_t>& out, double x, Encoding e) {
