@@ -36,4 +36,22 @@ echo "$same"
 expect "$same" 'window 4 \(ends at 2\.000 s\)'
 expect "$same" '  S +-400\.00 +66\.44 +-400\.00 +66\.44'
 expect "$same" '  M +-21\.01 +3\.49 +-18\.00 +2\.99'
+# What a host reads from the DLL, and its state through a save and a load.
+host() { "$root/scripts/wine-run.sh" "$win_bin/vsthost.exe" "$@"; }
+info=$(host info "$win_bin/nulltest.dll")
+echo "$info"
+expect "$info" 'uniqueID: +6248 '
+expect "$info" 'flags: +0x00001030 '
+expect "$info" 'effectName: +KESTRAVON - null testing - \(20260721\)'
+expect "$info" 'vendorVersion: +1000'
+expect "$info" 'name "Window Duration \(Seconds\)", label "", display "1\.00"'
+expect "$info" 'name "Display Smoothing", label "", display "0\.00"'
+host render "$win_bin/nulltest.dll" --generate silence --seconds 0.1 --param 0=0.5 \
+  --save-chunk "$work/state.bin" --out "$work/silence.wav" >/dev/null
+[ "$(stat -c %s "$work/state.bin")" = 260 ] || fail "state chunk is not 65 values"
+# Marker -1000.0, then the window slider at 5.0 (0x40A00000).
+[ "$(od -An -tx1 -N8 "$work/state.bin" | tr -d ' \n')" = 00007ac40000a040 ] \
+  || fail "chunk starts $(od -An -tx1 -N8 "$work/state.bin")"
+host chunk "$win_bin/nulltest.dll" --load "$work/state.bin" --save "$work/state-again.bin"
+cmp "$work/state.bin" "$work/state-again.bin" || fail "state changed through load and save"
 echo "pipeline checks passed"
