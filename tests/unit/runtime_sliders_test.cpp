@@ -2,6 +2,8 @@
 // parameter texts, slider access by number and file-list sliders.
 #include <gtest/gtest.h>
 
+#include "tests/unit/test_paths.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -361,7 +363,8 @@ TEST(RuntimeSliderAccessByNumber, NumbersWrapModulo128) {
 // --- File-list sliders -----------------------------------------------------
 
 std::string executableFolder() {
-    return fs::read_symlink("/proc/self/exe").parent_path().string();
+    const std::string folder = testExecutableFolder();
+    return folder.substr(0, folder.size() - 1);
 }
 
 // A folder next to the test executable (the plug-in folder of the native

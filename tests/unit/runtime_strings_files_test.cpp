@@ -14,14 +14,13 @@
 #include "runtime/debuglog.h"
 #include "runtime/paths.h"
 #include "runtime/vexmold.h"
+#include "tests/unit/test_paths.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string executableFolder() {
-    return fs::read_symlink("/proc/self/exe").parent_path().string() + "/";
-}
+std::string executableFolder() { return testExecutableFolder(); }
 
 std::vector<unsigned char> readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -29,8 +28,9 @@ std::vector<unsigned char> readBytes(const fs::path& path) {
                                       std::istreambuf_iterator<char>());
 }
 
+// Read in text mode: the log is a text file, with the platform's line ends.
 std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -301,7 +301,7 @@ TEST(RuntimeFileHandleFlush, DestructionAndStateTransfersFlushNamedWriteHandles)
 TEST(RuntimePaths, PluginFolderIsTheExecutableFolderWithItsSeparator) {
     EXPECT_EQ(vexmold::pluginFolder(), executableFolder());
     EXPECT_EQ(vexmold::moduleFileName(nullptr),
-              fs::read_symlink("/proc/self/exe").string());
+              testExecutablePath());
 }
 
 TEST(RuntimePaths, ResolveDropsOneLeadingSeparator) {
