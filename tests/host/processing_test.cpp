@@ -104,6 +104,19 @@ TEST_F(ToneGenerator, SampleRateZeroIsSilence) {
     }
 }
 
+TEST_F(ToneGenerator, NonFiniteSampleRatesAreSilence) {
+    for (float rate : {std::numeric_limits<float>::quiet_NaN(),
+                       std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity()}) {
+        PluginInstance p("tonegen");
+        p.start(rate);
+        std::vector<float> l, r;
+        render(p, 512, 128, l, r);
+        EXPECT_EQ(l, std::vector<float>(512, 0.0f)) << rate;
+        EXPECT_EQ(r, std::vector<float>(512, 0.0f)) << rate;
+    }
+}
+
 TEST_F(ToneGenerator, ResumeRestartsThePhase) {
     PluginInstance p("tonegen");
     p.start(44100.0f);
