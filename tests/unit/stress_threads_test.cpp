@@ -1,5 +1,6 @@
-// Hosts call parameters and state from other threads while audio runs. This
-// drives an instance from three threads at once; run it under
+// Hosts call parameters and state from other threads while audio runs, and
+// the editor works on the UI thread. This drives an instance from four
+// threads at once; run it under
 // ThreadSanitizer to see that every shared value is protected.
 #include <atomic>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "effects/nulltest/nulltest_effect.h"
 #include "effects/tonegen/tonegen_effect.h"
 #include "shell/assembly.h"
+#include "shell/plux.h"
 
 namespace {
 
@@ -113,8 +115,22 @@ Outcome hammer(AEffect* e, bool transparent, int rounds) {
         }
     });
 
+    // The editor's thread: idle ticks, draws and mouse events.
+    std::thread editor([&] {
+        auto* plux = static_cast<CPlux*>(e->object);
+        for (int i = 0; i < rounds; ++i) {
+            const double x = i % 500, y = i % 250;
+            plux->callbacks.idle(plux);
+            plux->callbacks.mouseDown(plux, x, y, 0x2 | 0x10);
+            plux->callbacks.mouseMove(plux, x + 1, y + 1, 0);
+            plux->callbacks.draw(plux, 500.0, 250.0);
+            plux->callbacks.mouseUp(plux, x, y, 0);
+        }
+    });
+
     parameters.join();
     state.join();
+    editor.join();
     running.store(false);
     audio.join();
     dispatch(e, effMainsChanged, 0, 0);
