@@ -67,11 +67,9 @@ class CPlux : public AudioEffectX {
 
     // Editor side: asks an attached editor to repaint the script's view.
     void requestEditorRedraw();
-    // Host-call access for the script's host queries.
-    using AudioEffect::callHost;
+    // Record values for the script's host queries.
     VstInt32 inputCount() const { return cEffect.numInputs; }
     VstInt32 outputCount() const { return cEffect.numOutputs; }
-    void setFlagState(VstInt32 flag, bool state) { setFlag(flag, state); }
 
     TVexmold* script = nullptr;
     VSTGUI::CDrawContext* drawContext = nullptr; // set only while the draw binding runs
