@@ -54,6 +54,9 @@ prefix=$(readlink -f "$prefix")
 
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
+# Wine maps Unix file names through the locale: UTF-8, whatever the machine's
+# default, so that non-ASCII paths survive.
+export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 ready=$prefix/.plux-ready
