@@ -43,21 +43,10 @@ struct Buffers {
 void run(AEffect* e, Buffers<float>& b) { e->processReplacing(e, b.in, b.out, kBlock); }
 void run(AEffect* e, Buffers<double>& b) { e->processDoubleReplacing(e, b.in, b.out, kBlock); }
 
-template <typename Sample>
-void BM_NullTestPlugin(benchmark::State& state) {
-    AEffect* e = startedInstance(new nulltest::TVexmoldEffect);
-    Buffers<Sample> b;
-    for (auto _ : state) {
-        run(e, b);
-        benchmark::DoNotOptimize(b.outL.data());
-    }
-    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
-    state.SetItemsProcessed(state.iterations() * kBlock);
-}
-
-template <typename Sample>
-void BM_ToneGenPlugin(benchmark::State& state) {
-    AEffect* e = startedInstance(new tonegen::TVexmoldEffect);
+// One plug-in's processReplacing or processDoubleReplacing at block 512.
+template <typename Effect, typename Sample>
+void BM_Plugin(benchmark::State& state) {
+    AEffect* e = startedInstance(new Effect);
     Buffers<Sample> b;
     for (auto _ : state) {
         run(e, b);
@@ -144,13 +133,13 @@ void BM_ToneGenBareLoop(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kBlock);
 }
 
-BENCHMARK_TEMPLATE(BM_NullTestPlugin, float);
+BENCHMARK_TEMPLATE(BM_Plugin, nulltest::TVexmoldEffect, float)->Name("BM_NullTestPlugin<float>");
 BENCHMARK_TEMPLATE(BM_NullTestBareLoop, float);
-BENCHMARK_TEMPLATE(BM_NullTestPlugin, double);
+BENCHMARK_TEMPLATE(BM_Plugin, nulltest::TVexmoldEffect, double)->Name("BM_NullTestPlugin<double>");
 BENCHMARK_TEMPLATE(BM_NullTestBareLoop, double);
-BENCHMARK_TEMPLATE(BM_ToneGenPlugin, float);
+BENCHMARK_TEMPLATE(BM_Plugin, tonegen::TVexmoldEffect, float)->Name("BM_ToneGenPlugin<float>");
 BENCHMARK_TEMPLATE(BM_ToneGenBareLoop, float);
-BENCHMARK_TEMPLATE(BM_ToneGenPlugin, double);
+BENCHMARK_TEMPLATE(BM_Plugin, tonegen::TVexmoldEffect, double)->Name("BM_ToneGenPlugin<double>");
 BENCHMARK_TEMPLATE(BM_ToneGenBareLoop, double);
 
 } // namespace

@@ -11,6 +11,16 @@ constexpr double kDisplayCheckSeconds = 0.25;
 constexpr double kEffectRedrawRate = 30.0;
 } // namespace
 
+void describeKestravonEffect(CVexmoldDescription& script, const char* effectName) {
+    script.effectName = effectName;
+    script.productString = effectName;
+    script.programName = effectName;
+    script.vendorString = "KESTRAVON";
+    script.channelCount = 2;
+    script.vendorVersion = 1000;
+    script.uniqueId = 6248;
+}
+
 void initialiseCommon(TVexmold& script, TVexmoldCommonVariables& v) {
     script.redrawRate = kEffectRedrawRate;
     v.drawRed = v.drawGreen = v.drawBlue = v.drawAlpha = 0.0;

@@ -6,6 +6,7 @@
 #include "runtime/scriptvalue.h"
 
 class TVexmold;
+class CVexmoldDescription;
 
 struct TVexmoldCommonVariables {
     double drawRed = 0, drawGreen = 0, drawBlue = 0, drawAlpha = 0;
@@ -25,6 +26,10 @@ struct TVexmoldCommonVariables {
     double playState = 0; // 0 stopped, 1 playing, +4 recording
     double playPosition = 0; // quarter notes
 };
+
+// The maker's description, the same for every effect but its name: the name
+// also serves as product string and first program name; two channels.
+void describeKestravonEffect(CVexmoldDescription& script, const char* effectName);
 
 // Start of the slider, block and sample sections: every section copy takes
 // its runtime value (non-finite values become 0). Inline: the sample

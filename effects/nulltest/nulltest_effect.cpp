@@ -120,13 +120,7 @@ inline void measureFrame(WindowAccumulation& a, Variables& v, double windowLengt
 } // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
-    effectName = kEffectName;
-    productString = kEffectName;
-    programName = kEffectName;
-    vendorString = "KESTRAVON";
-    channelCount = 2;
-    vendorVersion = 1000;
-    uniqueId = 6248;
+    describeKestravonEffect(*this, kEffectName);
 
     TVexmoldSlider window;
     window.valueIndex = 1;

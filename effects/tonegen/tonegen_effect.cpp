@@ -38,13 +38,7 @@ inline void sampleSection(TVexmoldCommonVariables& c, Variables& v, double* valu
 } // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
-    effectName = kEffectName;
-    productString = kEffectName;
-    programName = kEffectName;
-    vendorString = "KESTRAVON";
-    channelCount = 2;
-    vendorVersion = 1000;
-    uniqueId = 6248;
+    describeKestravonEffect(*this, kEffectName);
 }
 
 void TVexmoldEffect::doReset() {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "effects/nulltest/nulltest_effect.h"
-#include "shell/plux.h"
+#include "tests/unit/effect_rig.h"
 
 namespace {
 
@@ -22,26 +22,11 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kFloorBits = 66.43856189774762; // 400 / 6.02059991327959
 constexpr double kHalfDb = -6.020599913279624;    // 20 * log10(0.5)
 
-VstIntPtr testHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 // One instance as the host sees it after open and resume: two channels at
 // the given sample rate.
-class NullTestRig {
+class NullTestRig : public EffectRig<nulltest::TVexmoldEffect> {
   public:
-    explicit NullTestRig(float sampleRate = 44100.0f) : fx(new nulltest::TVexmoldEffect) {
-        plux = CPlux::create(fx, nullptr, testHost, 1, 2);
-        fx->plux = plux;
-        plux->setNumInputs(2);
-        plux->setNumOutputs(2);
-        plux->setSampleRate(sampleRate);
-        fx->doReset();
-        fx->doResume();
-    }
-    ~NullTestRig() { delete plux; }
-    NullTestRig(const NullTestRig&) = delete;
-    NullTestRig& operator=(const NullTestRig&) = delete;
+    explicit NullTestRig(float sampleRate = 44100.0f) : EffectRig(sampleRate) {}
 
     using Source = std::function<double(int64_t)>;
 
@@ -69,8 +54,6 @@ class NullTestRig {
         run(0, count, [left](int64_t) { return left; }, [right](int64_t) { return right; });
     }
 
-    nulltest::TVexmoldEffect* fx;
-    CPlux* plux = nullptr;
     const nulltest::Variables& v() const { return fx->vars; }
 };
 

@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "effects/tonegen/tonegen_effect.h"
-#include "shell/plux.h"
+#include "tests/unit/effect_rig.h"
 
 namespace {
 
 constexpr double kAmplitude = 0.12589254117941673;
 constexpr double kTwoPi = 6.283185307179586;
-
-VstIntPtr testHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 
 // The documented tone: amplitude * sin(n * ((2pi * 997) / rate)).
 double expectedTone(double n, double rate) {
@@ -31,20 +27,9 @@ double expectedTone(double n, double rate) {
 }
 
 // One instance after host open and resume, two channels.
-class ToneRig {
+class ToneRig : public EffectRig<tonegen::TVexmoldEffect> {
   public:
-    explicit ToneRig(float sampleRate = 44100.0f) : fx(new tonegen::TVexmoldEffect) {
-        plux = CPlux::create(fx, nullptr, testHost, 1, 0);
-        fx->plux = plux;
-        plux->setNumInputs(2);
-        plux->setNumOutputs(2);
-        plux->setSampleRate(sampleRate);
-        fx->doReset();
-        fx->doResume();
-    }
-    ~ToneRig() { delete plux; }
-    ToneRig(const ToneRig&) = delete;
-    ToneRig& operator=(const ToneRig&) = delete;
+    explicit ToneRig(float sampleRate = 44100.0f) : EffectRig(sampleRate) {}
 
     // Runs `frames` frames through the 64-bit path in blocks of `block`;
     // appends the outputs. Inputs are given by `input` (frame index -> value).
@@ -72,9 +57,6 @@ class ToneRig {
     void run(int64_t frames, int block, std::vector<double>& left, std::vector<double>& right) {
         run(frames, block, [](int64_t) { return 0.0; }, left, right);
     }
-
-    tonegen::TVexmoldEffect* fx;
-    CPlux* plux = nullptr;
 };
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
