@@ -82,8 +82,19 @@ bool runChild(const std::filesystem::path& program, const std::vector<std::strin
         si.hStdOutput = out.get();
         si.hStdError = err.get();
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                            nullptr, &si, &pi)) {
+        // Wine now and then fails a process start with an internal error while
+        // its server is busy (seen with parallel test programs); a start that
+        // fails that way is tried again.
+        BOOL started = FALSE;
+        for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+            started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                     0, nullptr, nullptr, &si, &pi);
+            if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
+                break;
+            if (!started)
+                Sleep(200);
+        }
+        if (!started) {
             error = "cannot start " + program.u8string() + " (error " +
                     std::to_string(GetLastError()) + ")";
             return false;
