@@ -1,0 +1,149 @@
+// Drawing contexts: the current pen, fill, font and clip state and the
+// drawing operations. A context made without a system context and without a
+// window has no graphics: it keeps its state but draws nothing.
+// UI thread only.
+#pragma once
+
+#include "gui/toolkit/baseobject.h"
+#include "gui/toolkit/geometry.h"
+
+#include <cstdint>
+
+namespace VSTGUI {
+
+class CBitmap;
+class CFontDesc;
+class CFrame;
+struct PlatformGraphics;  // the graphics library's objects of one context
+
+enum CLineStyle : int32_t { kLineSolid = 0, kLineOnOffDash = 1 };
+enum CDrawMode : int32_t { kCopyMode = 0, kOrMode = 1, kXorMode = 2, kAntialias = 3 };
+enum CDrawStyle : int32_t { kDrawStroked = 0, kDrawFilled = 1, kDrawFilledAndStroked = 2 };
+enum CHoriTxtAlign : int32_t { kLeftText = 0, kCenterText = 1, kRightText = 2 };
+
+class CDrawContext : public CBaseObject {
+  public:
+    // systemContext is a device context (HDC) and window a window handle
+    // (HWND) on Windows; either may be null.
+    CDrawContext(CFrame* frame, void* systemContext, void* window = nullptr);
+    CDrawContext(const CDrawContext&) = delete;
+    ~CDrawContext() override;
+
+    void moveTo(const CPoint& point);
+    void lineTo(const CPoint& point);
+    // pairCount pairs of points: each pair is one line.
+    void drawLines(const CPoint* points, int32_t pairCount);
+    void drawPolygon(const CPoint* points, int32_t count, CDrawStyle style = kDrawStroked,
+                     bool closed = true);
+    void drawRect(const CRect& rect, CDrawStyle style = kDrawStroked);
+    void fillRect(const CRect& rect);
+    void drawEllipse(const CRect& rect, CDrawStyle style = kDrawStroked);
+    void fillEllipse(const CRect& rect);
+    // Angles in degrees.
+    void drawArc(const CRect& rect, float startAngle, float endAngle,
+                 CDrawStyle style = kDrawStroked);
+    void drawPoint(const CPoint& point, CColor color);
+    // Always opaque black.
+    CColor getPoint(const CPoint& point);
+
+    void setLineStyle(CLineStyle style);
+    CLineStyle getLineStyle() const { return lineStyle; }
+    void setLineWidth(CCoord width);
+    CCoord getLineWidth() const { return lineWidth; }
+    void setDrawMode(CDrawMode mode);
+    CDrawMode getDrawMode() const { return drawMode; }
+
+    // Clip rectangles are given and reported relative to the offset.
+    void setClipRect(const CRect& clip);
+    CRect& getClipRect(CRect& clip) const;
+    void resetClipRect();
+
+    void setFillColor(CColor color);
+    CColor getFillColor() const { return fillColor; }
+    void setFrameColor(CColor color);
+    CColor getFrameColor() const { return frameColor; }
+    void setFontColor(CColor color);
+    CColor getFontColor() const { return fontColor; }
+    // size < 1 keeps the font's size, style -1 keeps its style.
+    void setFont(CFontDesc* font, CCoord size = 0, int32_t style = -1);
+    CFontDesc* getFont() const { return font; }
+
+    // -1 without text, font or graphics.
+    CCoord getStringWidth(const char* utf8Text);
+    // The point is the bottom of the text line.
+    void drawString(const char* utf8Text, const CPoint& point, bool antialias = true);
+    void drawString(const char* utf8Text, const CRect& rect, CHoriTxtAlign align = kCenterText,
+                    bool antialias = true);
+
+    // Cursor position relative to the window origin.
+    void getMouseLocation(CPoint& point);
+    bool waitDoubleClick();
+    bool waitDrag();
+
+    // Added to every coordinate that is drawn.
+    void setOffset(const CPoint& offset) { drawOffset = offset; }
+    const CPoint& getOffset() const { return drawOffset; }
+    // The window's screen top-left, used for mouse positions.
+    void setWindowOffset(const CPoint& origin) { windowOrigin = origin; }
+    const CPoint& getWindowOffset() const { return windowOrigin; }
+
+    void* getSystemContext() const { return systemContext; }
+    void* getWindow() const { return window; }
+    CFrame* getFrame() const { return frame; }
+    // The graphics library's objects; null when the context cannot draw.
+    PlatformGraphics* getPlatformGraphics() const { return graphics; }
+
+  protected:
+    // For offscreen contexts, which make their graphics themselves.
+    void attachGraphics(PlatformGraphics* newGraphics);
+
+    CPoint windowOrigin;
+    CPoint drawOffset;
+    void* systemContext = nullptr;
+    void* window = nullptr;
+    CFrame* frame = nullptr;
+    CFontDesc* font = nullptr;
+    CColor fontColor{};
+    CPoint penPosition;  // absolute, offset included
+    CCoord lineWidth = 0;
+    CColor frameColor{};
+    CColor fillColor{};
+    CLineStyle lineStyle = kLineOnOffDash;
+    CDrawMode drawMode = kAntialias;
+    CRect clipRect;  // absolute
+    PlatformGraphics* graphics = nullptr;
+    bool ownsWindowContext = false;
+};
+
+// A drawing context whose surface is a bitmap.
+class COffscreenContext : public CDrawContext {
+  public:
+    // A new width x height 32-bit bitmap owned by the context.
+    COffscreenContext(CFrame* frame, CCoord width, CCoord height,
+                      CColor backgroundColor = kBlackCColor);
+    // Over a device context compatible with context's; drawInBitmap draws
+    // straight into bitmap.
+    COffscreenContext(CDrawContext* context, CBitmap* bitmap, bool drawInBitmap = false);
+    ~COffscreenContext() override;
+
+    // Draws the bitmap onto destination into destRect, taking the pixels
+    // from srcOffset.
+    void copyFrom(CDrawContext* destination, const CRect& destRect,
+                  const CPoint& srcOffset = CPoint(0, 0));
+
+    CCoord getWidth() const { return width; }
+    CCoord getHeight() const { return height; }
+    CBitmap* getBitmap() const { return bitmap; }
+    CColor getBackgroundColor() const { return backgroundColor; }
+
+  private:
+    CBitmap* bitmap = nullptr;
+    CBitmap* sourceBitmap = nullptr;
+    CCoord height = 20;
+    CCoord width = 20;
+    bool destroyBitmap = false;
+    bool drawInSourceBitmap = false;
+    CColor backgroundColor = kBlackCColor;
+};
+
+}  // namespace VSTGUI

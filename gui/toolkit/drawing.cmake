@@ -1,0 +1,1 @@
+# drawing layer: sources of its library (see CMakeLists.txt)

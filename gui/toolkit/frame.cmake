@@ -1,0 +1,1 @@
+# frame layer: sources of its library (see CMakeLists.txt)

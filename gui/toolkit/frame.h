@@ -1,0 +1,112 @@
+// The root container: owns a native child window inside the host's window,
+// turns window messages into view events and view invalidations into window
+// invalidations. Without a parent window the frame has no window: it still
+// routes events given to it, but invalidation, painting and capture do nothing.
+// UI thread only.
+#pragma once
+
+#include "gui/toolkit/editorinterface.h"
+#include "gui/toolkit/viewcontainer.h"
+
+#include <cstdint>
+
+namespace VSTGUI {
+
+class CDrawContext;
+class CDropTarget;
+class COffscreenContext;
+
+// Notified of the mouse entering, leaving, moving over and pressing views.
+class IMouseObserver {
+  public:
+    virtual void onMouseEntered(CView* view, CFrame* frame) = 0;
+    virtual void onMouseExited(CView* view, CFrame* frame) = 0;
+    virtual CMouseEventResult onMouseMoved(CFrame* frame, const CPoint& where) = 0;
+    virtual CMouseEventResult onMouseDown(CFrame* frame, const CPoint& where) = 0;
+
+  protected:
+    virtual ~IMouseObserver() = default;
+};
+
+class CFrame : public CViewContainer {
+  public:
+    // parentWindow is the host's window (HWND on Windows); null gives a
+    // windowless frame.
+    CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor);
+    CFrame(const CFrame&) = delete;
+    ~CFrame() override;
+
+    virtual bool isOpen() const { return openFlag; }
+    virtual void idle();
+    virtual void doIdleStuff();
+    virtual uint32_t getTicks() const;
+    virtual int32_t getKnobMode() const;
+    virtual int32_t kIdleQuery() const { return 0; }
+    // Top-left of the outer window in its parent's client coordinates.
+    virtual bool getPosition(CCoord& x, CCoord& y) const;
+    virtual bool setSize(CCoord width, CCoord height);
+    // The rectangle of the frame window's parent in the host window's coordinates.
+    virtual bool getSize(CRect& rect) const;
+    virtual bool getSize(CRect* rect) const;
+    virtual bool setModalView(CView* view);
+    virtual CView* getModalView() const { return modalView; }
+    virtual void beginEdit(int32_t index);
+    virtual void endEdit(int32_t index);
+    // Cursor position relative to the frame window.
+    virtual bool getCurrentMouseLocation(CPoint& where) const;
+    virtual int32_t getCurrentMouseButtons() const;
+    virtual void setCursor(CCursorType type);
+    virtual void setFocusView(CView* view);
+    virtual CView* getFocusView() const { return focusView; }
+    // Forgets view as mouse-over and focus view.
+    virtual void onViewRemoved(CView* view);
+    virtual bool setDropActive(bool state);
+    virtual bool isDropActive() const { return dropActive; }
+    virtual void setOpenFlag(bool state) { openFlag = state; }
+    virtual bool getOpenFlag() const { return openFlag; }
+    virtual void invalidateDirtyViews(const CRect& rect);
+    virtual IMouseObserver* getMouseObserver() const { return mouseObserver; }
+    virtual void setMouseObserver(IMouseObserver* observer) { mouseObserver = observer; }
+
+    void draw(CDrawContext* context) override;
+    void drawRect(CDrawContext* context, const CRect& updateRect) override;
+    void invalidRect(const CRect& rect) override;
+    void invalid() override;
+    CMouseEventResult onMouseDown(CPoint& where, const int32_t& buttons) override;
+    CMouseEventResult onMouseUp(CPoint& where, const int32_t& buttons) override;
+    CMouseEventResult onMouseMoved(CPoint& where, const int32_t& buttons) override;
+    CMouseEventResult onMouseExited(CPoint& where, const int32_t& buttons) override;
+    using CViewContainer::onWheel;
+    bool onWheel(const CPoint& where, const float& distance, const int32_t& buttons) override;
+    int32_t onKeyDown(VstKeyCode& keyCode) override;
+    int32_t onKeyUp(VstKeyCode& keyCode) override;
+    bool removeView(CView* view, bool withRelease = true) override;
+    bool removeAll(bool withRelease = true) override;
+    bool isTypeOf(const char* name) const override;
+    CView* newCopy() const override { return nullptr; }
+    VSTGUIEditorInterface* getEditor() const override { return editor; }
+
+    void* getParentWindow() const { return parentWindow; }
+    // The frame's own child window (HWND); null without one.
+    void* getSystemWindow() const { return window; }
+    bool isFirstDraw() const { return firstDraw; }
+
+  protected:
+    VSTGUIEditorInterface* editor = nullptr;
+    IMouseObserver* mouseObserver = nullptr;
+    void* parentWindow = nullptr;
+    CView* modalView = nullptr;
+    CView* focusView = nullptr;
+    CView* mouseOverView = nullptr;
+    bool firstDraw = true;
+    bool openFlag = true;
+    bool dropActive = false;
+    void* window = nullptr;
+    CDropTarget* dropTarget = nullptr;
+    COffscreenContext* backBuffer = nullptr;
+    bool mouseTracking = false;
+    CDrawContext* frameContext = nullptr;
+    void* savedCursor = nullptr;
+};
+
+}  // namespace VSTGUI

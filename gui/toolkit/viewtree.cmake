@@ -1,0 +1,1 @@
+# viewtree layer: sources of its library (see CMakeLists.txt)
