@@ -110,6 +110,10 @@ class CView : public CBaseObject {
     bool removeAttribute(CViewAttributeID id);
 
   protected:
+    // Hands a rectangle in the parent's coordinates to the parent, or
+    // without one to the frame; only while attached and visible.
+    void passInvalidationUp(const CRect& rect);
+
     CRect size;
     CRect mouseableArea;
     CFrame* frame = nullptr;
@@ -125,6 +129,9 @@ class CView : public CBaseObject {
 
   private:
     struct Attribute;
+    void copyAttributesFrom(const CView& other);
+    void freeAttributes();
+
     Attribute* attributes = nullptr;
 };
 

@@ -24,7 +24,12 @@ class CViewContainer : public CView {
     virtual bool isChild(CView* view) const;
     virtual int32_t getNbViews() const;
     virtual CView* getView(int32_t index) const;
+    // Points are in this container's parent's coordinates, like its size and
+    // every event it receives. The topmost visible child whose mouseable area
+    // holds the point; deep descends into sub-containers (the sub-container
+    // itself when none of its children is there).
     virtual CView* getViewAt(const CPoint& where, bool deep = false) const;
+    // The container under the point: a child container, or this one.
     virtual CViewContainer* getContainerAt(const CPoint& where, bool deep = true) const;
     virtual void setBackgroundColor(CColor color);
     virtual CColor getBackgroundColor() const { return backgroundColor; }
@@ -33,7 +38,12 @@ class CViewContainer : public CView {
     virtual void drawBackgroundRect(CDrawContext* context, const CRect& updateRect);
     virtual void setDrawInOffscreen(bool state);
     virtual bool getDrawInOffscreen() const { return drawInOffscreen; }
+    // Gives the frame's focus to the view after (or before) oldFocus in tree
+    // order that wants focus; false when there is none or no frame.
     virtual bool advanceNextFocusView(CView* oldFocus, bool reverse = false);
+    // That view: depth first, a container before its children; from the start
+    // (or end) when oldFocus is null or not in the tree.
+    CView* getNextFocusView(CView* oldFocus, bool reverse = false) const;
     virtual void updateDirtyViews();
     // rect bounded by the visible part of this container.
     virtual CRect getVisibleSize(const CRect& rect) const;
@@ -76,6 +86,15 @@ class CViewContainer : public CView {
     void setMouseDownView(CView* view) { mouseDownView = view; }
 
   protected:
+    // The topmost visible child whose mouseable area holds a point given in
+    // this container's own coordinates.
+    CView* childAt(const CPoint& local) const;
+    // (Re)creates the offscreen at the current size, opaque black.
+    void createOffscreen();
+    // Offers a key to the children from last to first; the first answer
+    // other than "not handled" wins.
+    int32_t offerKeyToChildren(int32_t (CView::*handler)(VstKeyCode&), VstKeyCode& keyCode);
+
     struct Child {
         CView* view;
         Child* next;
