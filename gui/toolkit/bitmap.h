@@ -7,6 +7,7 @@
 #include "gui/toolkit/geometry.h"
 
 #include <cstdint>
+#include <string>
 
 namespace VSTGUI {
 
@@ -32,6 +33,7 @@ class CBitmap : public CBaseObject {
     explicit CBitmap(const CResourceDescription& description);
     // An empty width x height bitmap in 32-bit ARGB.
     CBitmap(CFrame& frame, CCoord width, CCoord height);
+    CBitmap(CCoord width, CCoord height);
     // A 32-bit ARGB copy of a decoded image; the image stays with the caller.
     explicit CBitmap(PlatformImage* image);
     CBitmap();
@@ -65,6 +67,9 @@ class CBitmap : public CBaseObject {
     PlatformImage* getPlatformImage();
 
   protected:
+    // Takes ownership of image (after dropping whatever the bitmap held).
+    void adoptImage(PlatformImage* newImage);
+
     CResourceDescription resourceDesc;
     CCoord width = 0;
     CCoord height = 0;
@@ -73,13 +78,23 @@ class CBitmap : public CBaseObject {
     void* gdiBitmap = nullptr;  // HBITMAP
     void* gdiMask = nullptr;    // HBITMAP
     PlatformImage* image = nullptr;
-    uint32_t* pixelRows = nullptr;
+    uint32_t* pixelRows = nullptr;  // owned (new[])
+
+  private:
+    void takeSizeFromImage();
+    std::string resourceName;  // the description's name points here
 };
 
-// A bitmap made from an offscreen context's image.
+// A bitmap made from an offscreen context's image. It takes ownership of
+// the image, so what the context draws shows in the bitmap.
 class CBitmapForOC : public CBitmap {
   public:
     explicit CBitmapForOC(PlatformImage* image);
 };
+
+// Loads an image file (any format the graphics library decodes). Null when
+// the path is null or nothing could be loaded; otherwise a bitmap (one
+// reference, for the caller) with non-zero width and height.
+CBitmap* loadBitmapFromFile(const char* utf8Path);
 
 }  // namespace VSTGUI

@@ -92,9 +92,13 @@ class CDrawContext : public CBaseObject {
     CFrame* getFrame() const { return frame; }
     // The graphics library's objects; null when the context cannot draw.
     PlatformGraphics* getPlatformGraphics() const { return graphics; }
+    // How many pen, brush, mode and clip changes the context has sent towards
+    // the graphics library (setters that find the value unchanged send none).
+    int64_t getStateUpdateCount() const { return stateUpdateCount; }
 
   protected:
-    // For offscreen contexts, which make their graphics themselves.
+    // For offscreen contexts, which make their graphics themselves: takes
+    // ownership and applies the current pen, brush and mode state to it.
     void attachGraphics(PlatformGraphics* newGraphics);
 
     CPoint windowOrigin;
@@ -103,16 +107,20 @@ class CDrawContext : public CBaseObject {
     void* window = nullptr;
     CFrame* frame = nullptr;
     CFontDesc* font = nullptr;
-    CColor fontColor{};
+    CColor fontColor{0, 0, 0, 0};
     CPoint penPosition;  // absolute, offset included
     CCoord lineWidth = 0;
-    CColor frameColor{};
-    CColor fillColor{};
+    CColor frameColor{0, 0, 0, 0};
+    CColor fillColor{0, 0, 0, 0};
     CLineStyle lineStyle = kLineOnOffDash;
     CDrawMode drawMode = kAntialias;
     CRect clipRect;  // absolute
     PlatformGraphics* graphics = nullptr;
     bool ownsWindowContext = false;
+
+  private:
+    void setAbsoluteClip(const CRect& clip);
+    int64_t stateUpdateCount = 0;
 };
 
 // A drawing context whose surface is a bitmap.
@@ -137,7 +145,9 @@ class COffscreenContext : public CDrawContext {
     CColor getBackgroundColor() const { return backgroundColor; }
 
   private:
-    CBitmap* bitmap = nullptr;
+    CBitmap* bitmap = nullptr;  // one reference held
+    void* memoryContext = nullptr;  // HDC of the compatible form
+    void* compatibleBitmap = nullptr;  // HBITMAP of the compatible form
     CBitmap* sourceBitmap = nullptr;
     CCoord height = 20;
     CCoord width = 20;

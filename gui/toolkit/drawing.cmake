@@ -1,1 +1,24 @@
-# drawing layer: sources of its library (see CMakeLists.txt)
+# The drawing layer: contexts, offscreen contexts, bitmaps, fonts, the GDI+
+# start-up and the resource stream. Portable files keep the state and the
+# decisions; the *_win32.cpp files draw with GDI+, the *_headless.cpp files
+# stand in for them in the native build.
+add_library(plux_toolkit_drawing STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/bitmap.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/drawcontext.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/drawingobjects.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fontdesc.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gdiplusglobals.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/offscreencontext.cpp)
+target_include_directories(plux_toolkit_drawing PUBLIC ${CMAKE_SOURCE_DIR})
+if(WIN32)
+  target_sources(plux_toolkit_drawing PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/bitmap_headless.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/drawcontext_headless.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gdiplusglobals_headless.cpp)
+  target_link_libraries(plux_toolkit_drawing PUBLIC gdiplus ole32 uuid gdi32 user32)
+else()
+  target_sources(plux_toolkit_drawing PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/bitmap_headless.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/drawcontext_headless.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gdiplusglobals_headless.cpp)
+endif()

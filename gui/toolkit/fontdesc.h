@@ -43,11 +43,16 @@ class CFontDesc : public CBaseObject {
     void freePlatformFont();
 
   private:
+    friend void freeAllPlatformFonts();
+
     bool hasName = false;
     std::string name;
     CCoord size = 0;
     int32_t style = kNormalFace;
     PlatformFont* platformFont = nullptr;
+    // Links of the process-wide list of descriptions holding a platform font.
+    CFontDesc* previousWithFont = nullptr;
+    CFontDesc* nextWithFont = nullptr;
 };
 
 // The eight shared descriptions, alive for the whole process: "Arial" 12 (the
@@ -64,5 +69,8 @@ extern CFontDesc* const kSymbolFont;
 // Drops the platform fonts of the shared descriptions (before a shutdown of
 // the graphics library).
 void freeSharedPlatformFonts();
+// Drops the platform fonts of every live description (at a shutdown of the
+// graphics library).
+void freeAllPlatformFonts();
 
 }  // namespace VSTGUI
