@@ -107,6 +107,34 @@ class CFrame : public CViewContainer {
     bool mouseTracking = false;
     CDrawContext* frameContext = nullptr;
     void* savedCursor = nullptr;
+
+    // The frame context (retained) when set, else a new context on the window;
+    // the caller releases it.
+    CDrawContext* acquireContext();
+
+    // The platform side, one definition per platform (frame_win32.cpp,
+    // frame_headless.cpp).
+    void startPlatform();  // OLE for the frame's thread, system version
+    void stopPlatform();
+    void openSystemWindow();  // nothing without a parent window
+    void closeSystemWindow();
+    void invalidateSystemWindow(const CRect& rect);
+    // Grows the frame window and the host's windows around it.
+    void resizeSystemWindows(CCoord width, CCoord height);
+    void requestLeaveNotification();
+    void restoreSavedCursor();
+    // Registers (true) or revokes (false) the drop target; false on failure.
+    bool switchDropTarget(bool state);
+
+  private:
+    // Sends mouse exited to the mouse-over view (and the observer) and forgets it.
+    void leaveMouseOverView(const CPoint& where, int32_t buttons);
+    // The focus view, then the modal view; the first answer other than -1 wins.
+    int32_t offerKey(int32_t (CView::*handler)(VstKeyCode&), VstKeyCode& keyCode);
+
+    friend struct FramePlatform;  // the window procedure and its helpers
+    bool oleStarted = false;
+    bool windowCounted = false;  // holds a share of the window class
 };
 
 }  // namespace VSTGUI

@@ -1,0 +1,468 @@
+// The frame's Win32 side: the window class shared by every frame of the
+// process, the frame's child window and its window procedure, painting through
+// the update region, capture, leave tracking, cursors, the host windows' sizes
+// and the drop target registration.
+#include "gui/toolkit/frame.h"
+
+#include "gui/toolkit/drawcontext.h"
+#include "gui/toolkit/droptarget_win32.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cwchar>
+
+namespace VSTGUI {
+
+namespace {
+
+// Process-wide, touched only from UI threads.
+wchar_t windowClassName[64] = {};
+int32_t liveFrameCount = 0;
+bool mouseButtonsSwapped = false;
+OSVERSIONINFOEXW systemVersion = {};
+
+constexpr UINT kClassStyle = CS_DBLCLKS | CS_GLOBALCLASS;
+constexpr DWORD kWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+// Enclosing windows are grown only while they hug the frame this closely.
+constexpr LONG kMaxDecoration = 80;
+constexpr LONG kMaxOuterDifference = 60;
+constexpr int kWheelNotch = 120;
+
+// The module that holds this code: the plug-in library (or a test program).
+HINSTANCE moduleInstance() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&moduleInstance), &module);
+    return module;
+}
+
+HWND asWindow(void* handle) { return static_cast<HWND>(handle); }
+
+LONG toDeviceCoordinate(CCoord value) {
+    // Truncated toward zero and kept in range, whatever the view computed.
+    if (std::isnan(value))
+        return 0;
+    if (value >= 1073741824.0)
+        return 1073741824;
+    if (value <= -1073741824.0)
+        return -1073741824;
+    return static_cast<LONG>(value);
+}
+
+LONG widthOf(const RECT& r) { return r.right - r.left; }
+LONG heightOf(const RECT& r) { return r.bottom - r.top; }
+
+bool pressed(int virtualKey) { return GetKeyState(virtualKey) < 0; }
+
+int32_t buttonsFromKeyState(WPARAM keyState) {
+    int32_t buttons = 0;
+    if (keyState & MK_LBUTTON)
+        buttons |= kLButton;
+    if (keyState & MK_RBUTTON)
+        buttons |= kRButton;
+    if (keyState & MK_MBUTTON)
+        buttons |= kMButton;
+    if (keyState & MK_SHIFT)
+        buttons |= kShift;
+    if (keyState & MK_CONTROL)
+        buttons |= kControl;
+    if (keyState & MK_XBUTTON1)
+        buttons |= kButton4;
+    if (keyState & MK_XBUTTON2)
+        buttons |= kButton5;
+    if (pressed(VK_MENU))
+        buttons |= kAlt;
+    return buttons;
+}
+
+int32_t modifiersFromKeyboard() {
+    int32_t buttons = 0;
+    if (pressed(VK_SHIFT))
+        buttons |= kShift;
+    if (pressed(VK_CONTROL))
+        buttons |= kControl;
+    if (pressed(VK_MENU))
+        buttons |= kAlt;
+    return buttons;
+}
+
+CPoint clientPoint(LPARAM position) {
+    return CPoint(static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)));
+}
+
+void resizeWithoutMoving(HWND window, LONG width, LONG height) {
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool isMdiClient(HWND window) {
+    wchar_t name[1024] = {};
+    return GetClassNameW(window, name, 1024) > 0 && std::wcscmp(name, L"MDIClient") == 0;
+}
+
+}  // namespace
+
+// The window procedure and what it needs of the frame's inside.
+struct FramePlatform {
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT paint(CFrame& frame, HWND window);
+    static void buttonDown(CFrame& frame, HWND window, WPARAM wParam, LPARAM lParam, int32_t extra);
+    static void buttonUp(CFrame& frame, WPARAM wParam, LPARAM lParam);
+    static void windowDestroyed(CFrame& frame, HWND window);
+    static bool useBackBuffer() { return systemVersion.dwMajorVersion <= 5; }
+};
+
+// ---- construction and destruction ----
+
+void CFrame::startPlatform() {
+    const HRESULT result = OleInitialize(nullptr);
+    oleStarted = SUCCEEDED(result);  // S_FALSE too: every success needs its uninitialize
+    systemVersion = OSVERSIONINFOEXW{};
+    systemVersion.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
+    static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record");
+    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&systemVersion)))
+        systemVersion.dwMajorVersion = 6;
+}
+
+void CFrame::stopPlatform() {
+    if (oleStarted)
+        OleUninitialize();
+    oleStarted = false;
+}
+
+// UI thread. Without a parent window the frame stays windowless.
+void CFrame::openSystemWindow() {
+    if (!parentWindow)
+        return;
+    const HINSTANCE instance = moduleInstance();
+    if (liveFrameCount == 0) {
+        wsprintfW(windowClassName, L"Plugin%p", static_cast<void*>(instance));
+        WNDCLASSW windowClass = {};
+        windowClass.style = kClassStyle;
+        windowClass.lpfnWndProc = FramePlatform::windowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        windowClass.lpszClassName = windowClassName;
+        RegisterClassW(&windowClass);
+        mouseButtonsSwapped = GetSystemMetrics(SM_SWAPBUTTON) > 0;
+    }
+    ++liveFrameCount;
+    windowCounted = true;
+    const DWORD extendedStyle = systemVersion.dwMajorVersion >= 6 ? WS_EX_COMPOSITED : 0;
+    HWND created = CreateWindowExW(extendedStyle, windowClassName, L"Window", kWindowStyle, 0, 0,
+                                   toDeviceCoordinate(size.width()), toDeviceCoordinate(size.height()),
+                                   asWindow(parentWindow), nullptr, instance, nullptr);
+    if (!created)
+        return;
+    window = created;
+    SetWindowLongPtrW(created, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void CFrame::closeSystemWindow() {
+    if (window) {
+        HWND own = asWindow(window);
+        window = nullptr;
+        SetWindowLongPtrW(own, GWLP_USERDATA, 0);
+        DestroyWindow(own);
+    }
+    if (windowCounted) {
+        windowCounted = false;
+        if (--liveFrameCount == 0)
+            UnregisterClassW(windowClassName, moduleInstance());
+    }
+}
+
+// The window is gone (the host destroyed its own window first): forget it, so
+// nothing reaches a dead or reused handle later.
+void FramePlatform::windowDestroyed(CFrame& frame, HWND window) {
+    frame.setOpenFlag(false);
+    frame.parentWindow = nullptr;
+    frame.setDropActive(false);
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    frame.window = nullptr;
+}
+
+bool CFrame::switchDropTarget(bool state) {
+    HWND own = asWindow(window);
+    if (dropTarget) {
+        RevokeDragDrop(own);
+        dropTarget->detachFrame();
+        dropTarget->Release();  // the frame's own reference
+        dropTarget = nullptr;
+    }
+    if (!state)
+        return true;
+    auto* target = new CDropTarget(this);
+    target->AddRef();
+    if (FAILED(RegisterDragDrop(own, target))) {
+        target->Release();
+        return false;
+    }
+    dropTarget = target;
+    return true;
+}
+
+// ---- invalidation and painting ----
+
+void CFrame::invalidateSystemWindow(const CRect& rect) {
+    if (!window)
+        return;
+    const RECT area = {toDeviceCoordinate(rect.left), toDeviceCoordinate(rect.top),
+                       toDeviceCoordinate(rect.right), toDeviceCoordinate(rect.bottom)};
+    InvalidateRect(asWindow(window), &area, TRUE);
+}
+
+LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    if (region && GetUpdateRgn(window, region, FALSE) != NULLREGION) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        const CRect update(ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
+        if (useBackBuffer() && !frame.backBuffer)
+            frame.backBuffer = new COffscreenContext(&frame, frame.size.width(), frame.size.height(),
+                                                     kBlackCColor);
+        if (frame.backBuffer) {
+            frame.drawRect(frame.backBuffer, update);
+            auto* screen = new CDrawContext(&frame, dc, window);
+            frame.backBuffer->copyFrom(screen, update, update.topLeft());
+            screen->forget();
+        } else {
+            CDrawContext* context =
+                frame.frameContext ? frame.acquireContext() : new CDrawContext(&frame, dc, window);
+            frame.drawRect(context, update);
+            context->forget();
+        }
+        EndPaint(window, &ps);
+    }
+    if (region)
+        DeleteObject(region);
+    return 0;
+}
+
+// ---- window procedure ----
+
+void FramePlatform::buttonDown(CFrame& frame, HWND window, WPARAM wParam, LPARAM lParam,
+                               int32_t extra) {
+    CPoint where = clientPoint(lParam);
+    const int32_t buttons = buttonsFromKeyState(wParam) | extra;
+    if (frame.onMouseDown(where, buttons) == kMouseEventHandled && frame.getSystemWindow() == window)
+        SetCapture(window);
+}
+
+void FramePlatform::buttonUp(CFrame& frame, WPARAM wParam, LPARAM lParam) {
+    CPoint where = clientPoint(lParam);
+    frame.onMouseUp(where, buttonsFromKeyState(wParam));
+}
+
+LRESULT CALLBACK FramePlatform::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* frame = reinterpret_cast<CFrame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!frame)
+        return DefWindowProcW(window, message, wParam, lParam);
+    // Handlers may release views; the frame itself lives until its owner
+    // releases it, which cannot happen inside its own window procedure.
+    switch (message) {
+        case WM_DESTROY:
+            windowDestroyed(*frame, window);
+            return DefWindowProcW(window, message, wParam, lParam);
+        case WM_PAINT:
+            return paint(*frame, window);
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_MOUSEMOVE: {
+            CPoint where = clientPoint(lParam);
+            frame->onMouseMoved(where, buttonsFromKeyState(wParam));
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+            buttonDown(*frame, window, wParam, lParam, 0);
+            return 0;
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+        case WM_XBUTTONDBLCLK:
+            buttonDown(*frame, window, wParam, lParam, kDoubleClick);
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_XBUTTONUP:
+            buttonUp(*frame, wParam, lParam);
+            ReleaseCapture();
+            return 0;
+        case WM_MOUSEWHEEL: {
+            RECT windowRect = {};
+            GetWindowRect(window, &windowRect);
+            // Screen coordinates: signed, as monitors left of or above the
+            // primary one have negative positions.
+            const CPoint where(static_cast<short>(LOWORD(lParam)) - windowRect.left,
+                               static_cast<short>(HIWORD(lParam)) - windowRect.top);
+            const float distance =
+                static_cast<float>(static_cast<short>(HIWORD(wParam)) / kWheelNotch);
+            frame->onWheel(where, distance, modifiersFromKeyboard());
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        case WM_MOUSELEAVE: {
+            CPoint where;
+            frame->getCurrentMouseLocation(where);
+            frame->onMouseExited(where, frame->getCurrentMouseButtons());
+            return 0;
+        }
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// ---- mouse and cursor ----
+
+void CFrame::requestLeaveNotification() {
+    if (!window)
+        return;
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = asWindow(window);
+    track.dwHoverTime = 0;
+    TrackMouseEvent(&track);
+}
+
+bool CFrame::getCurrentMouseLocation(CPoint& where) const {
+    POINT cursor = {};
+    if (!GetCursorPos(&cursor))
+        return false;
+    where = CPoint(cursor.x, cursor.y);
+    RECT windowRect = {};
+    if (window && GetWindowRect(asWindow(window), &windowRect))
+        where.offset(-windowRect.left, -windowRect.top);
+    return true;
+}
+
+int32_t CFrame::getCurrentMouseButtons() const {
+    auto down = [](int virtualKey) { return GetAsyncKeyState(virtualKey) < 0; };
+    int32_t buttons = 0;
+    if (down(VK_LBUTTON))
+        buttons |= mouseButtonsSwapped ? kRButton : kLButton;
+    if (down(VK_MBUTTON))
+        buttons |= kMButton;
+    if (down(VK_RBUTTON))
+        buttons |= mouseButtonsSwapped ? kLButton : kRButton;
+    if (down(VK_SHIFT))
+        buttons |= kShift;
+    if (down(VK_CONTROL))
+        buttons |= kControl;
+    if (down(VK_MENU))
+        buttons |= kAlt;
+    return buttons;
+}
+
+void CFrame::setCursor(CCursorType type) {
+    if (!savedCursor)
+        savedCursor = GetCursor();
+    LPCWSTR shape = nullptr;
+    switch (type) {
+        case kCursorWait: shape = reinterpret_cast<LPCWSTR>(IDC_WAIT); break;
+        case kCursorHSize: shape = reinterpret_cast<LPCWSTR>(IDC_SIZEWE); break;
+        case kCursorVSize: shape = reinterpret_cast<LPCWSTR>(IDC_SIZENS); break;
+        case kCursorSizeAll: shape = reinterpret_cast<LPCWSTR>(IDC_SIZEALL); break;
+        case kCursorNESWSize: shape = reinterpret_cast<LPCWSTR>(IDC_SIZENESW); break;
+        case kCursorNWSESize: shape = reinterpret_cast<LPCWSTR>(IDC_SIZENWSE); break;
+        case kCursorNotAllowed: shape = reinterpret_cast<LPCWSTR>(IDC_NO); break;
+        case kCursorHand: shape = reinterpret_cast<LPCWSTR>(IDC_HAND); break;
+        default: break;
+    }
+    SetCursor(shape ? LoadCursorW(nullptr, shape) : static_cast<HCURSOR>(savedCursor));
+}
+
+void CFrame::restoreSavedCursor() {
+    if (savedCursor)
+        SetCursor(static_cast<HCURSOR>(savedCursor));
+}
+
+uint32_t CFrame::getTicks() const { return GetTickCount(); }
+
+// ---- host windows ----
+
+// UI thread. Grows each enclosing window that hugs the one inside it, up to
+// an MDI client, a window with wide decorations or the dialog-frame border.
+void CFrame::resizeSystemWindows(CCoord width, CCoord height) {
+    if (!window)
+        return;
+    const LONG w = toDeviceCoordinate(width);
+    const LONG h = toDeviceCoordinate(height);
+    const LONG dialogFrame = GetSystemMetrics(SM_CYDLGFRAME);
+    LONG dx = 0;
+    LONG dy = 0;
+    HWND current = asWindow(window);
+    for (HWND parent = GetParent(current); parent && !isMdiClient(parent);
+         parent = GetParent(current)) {
+        RECT inner = {};
+        RECT outer = {};
+        GetWindowRect(current, &inner);
+        GetWindowRect(parent, &outer);
+        resizeWithoutMoving(current, w + dx, h + dy);
+        dx += widthOf(outer) - widthOf(inner);
+        dy += heightOf(outer) - heightOf(inner);
+        if (dx > kMaxDecoration || dy > kMaxDecoration)
+            return;
+        dx = std::max<LONG>(dx, 0);
+        dy = std::max<LONG>(dy, 0);
+        current = parent;
+        if (dialogFrame != 0 && dx == 2 * dialogFrame)
+            break;
+    }
+    resizeWithoutMoving(current, w + dx, h + dy);
+}
+
+bool CFrame::getPosition(CCoord& x, CCoord& y) const {
+    if (!window)
+        return false;
+    HWND own = asWindow(window);
+    RECT frameRect = {};
+    GetWindowRect(own, &frameRect);
+    HWND outer = own;
+    for (;;) {
+        if (GetWindowLongW(outer, GWL_STYLE) & WS_CAPTION)
+            break;
+        HWND parent = GetParent(outer);
+        if (!parent)
+            break;
+        RECT parentRect = {};
+        GetWindowRect(parent, &parentRect);
+        if (std::labs(widthOf(parentRect) - widthOf(frameRect)) > kMaxOuterDifference ||
+            std::labs(heightOf(parentRect) - heightOf(frameRect)) > kMaxOuterDifference)
+            break;
+        outer = parent;
+    }
+    RECT outerRect = {};
+    GetWindowRect(outer, &outerRect);
+    POINT topLeft = {outerRect.left, outerRect.top};
+    MapWindowPoints(HWND_DESKTOP, GetParent(outer), &topLeft, 1);
+    x = topLeft.x;
+    y = topLeft.y;
+    return true;
+}
+
+bool CFrame::getSize(CRect& rect) const {
+    if (!window)
+        return false;
+    HWND parent = GetParent(asWindow(window));
+    if (!parent)
+        return false;
+    HWND grandparent = GetParent(parent);
+    HWND reference = grandparent ? GetParent(grandparent) : nullptr;
+    RECT parentRect = {};
+    GetWindowRect(parent, &parentRect);
+    POINT topLeft = {parentRect.left, parentRect.top};
+    MapWindowPoints(HWND_DESKTOP, reference, &topLeft, 1);
+    rect = CRect(topLeft.x, topLeft.y, topLeft.x + widthOf(parentRect),
+                 topLeft.y + heightOf(parentRect));
+    return true;
+}
+
+}  // namespace VSTGUI
