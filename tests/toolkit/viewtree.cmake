@@ -1,1 +1,13 @@
-# Tests of the viewtree layer
+# Tests of the viewtree layer: portable, native (also with sanitizers) and in
+# the Windows build as one run under Wine.
+file(GLOB VIEW_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/views/*_test.cpp)
+if(VIEW_TEST_SOURCES AND TARGET plux_toolkit_drawing)
+  add_executable(toolkit_view_tests ${VIEW_TEST_SOURCES})
+  target_link_libraries(toolkit_view_tests PRIVATE plux_toolkit_views GTest::gtest_main)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME toolkit_view_tests COMMAND toolkit_view_tests)
+    set_tests_properties(toolkit_view_tests PROPERTIES LABELS "unit;wine" TIMEOUT 600)
+  else()
+    gtest_discover_tests(toolkit_view_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+  endif()
+endif()
