@@ -3,9 +3,15 @@
 #include <cstring>
 
 #include "runtime/frameloop.h"
+#include "runtime/math/fft_tables.h"
 #include "runtime/platform/platform.h"
 
-TVexmold::TVexmold() { TVexmold::doReset(); }
+// The process-wide FFT tables exist before the first instance can run a
+// transform; later constructions only check that they do.
+TVexmold::TVexmold() {
+    vexmold::ensureFftTables();
+    TVexmold::doReset();
+}
 
 TVexmold::~TVexmold() = default;
 

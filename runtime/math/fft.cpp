@@ -1,0 +1,251 @@
+#include "runtime/math/fft.h"
+
+#include "runtime/math/complex_ops.h"
+#include "runtime/math/fft_tables.h"
+
+namespace vexmold {
+
+namespace {
+
+using cx::Complex;
+
+constexpr double kSqrtHalf = 0.70710678118654752440;
+constexpr double kCos1_8Pi = 0.92387953251128675613; // cos(pi/8) = sin(3 pi/8)
+constexpr double kSin1_8Pi = 0.38268343236508977173; // sin(pi/8) = cos(3 pi/8)
+
+// --- Butterflies -----------------------------------------------------------
+// a points at complex value k of a transform of 4m values (doubles, so the
+// quarters are 2m doubles apart). W^k = c + i s with W = e^(2 pi i / n).
+
+inline void forwardButterfly0(double* a, int m) {
+    const Complex A = cx::load(a), B = cx::load(a + 2 * m);
+    const Complex C = cx::load(a + 4 * m), D = cx::load(a + 6 * m);
+    const Complex t = cx::sub(A, C), u = cx::sub(B, D);
+    cx::store(a, cx::add(A, C));
+    cx::store(a + 2 * m, cx::add(B, D));
+    cx::store(a + 4 * m, cx::addTimesI(t, u));
+    cx::store(a + 6 * m, cx::subTimesI(t, u));
+}
+
+inline void forwardButterfly(double* a, int m, double c, double s) {
+    const Complex A = cx::load(a), B = cx::load(a + 2 * m);
+    const Complex C = cx::load(a + 4 * m), D = cx::load(a + 6 * m);
+    const Complex t = cx::sub(A, C), u = cx::sub(B, D);
+    cx::store(a, cx::add(A, C));
+    cx::store(a + 2 * m, cx::add(B, D));
+    cx::store(a + 4 * m, cx::mul(cx::addTimesI(t, u), c, s));
+    cx::store(a + 6 * m, cx::mulConj(cx::subTimesI(t, u), c, s));
+}
+
+inline void inverseCombine(double* a, int m, Complex C, Complex D) {
+    const Complex A = cx::load(a), B = cx::load(a + 2 * m);
+    const Complex sum = cx::add(C, D), diff = cx::sub(C, D);
+    cx::store(a, cx::add(A, sum));
+    cx::store(a + 4 * m, cx::sub(A, sum));
+    cx::store(a + 2 * m, cx::subTimesI(B, diff));
+    cx::store(a + 6 * m, cx::addTimesI(B, diff));
+}
+
+inline void inverseButterfly0(double* a, int m) {
+    inverseCombine(a, m, cx::load(a + 4 * m), cx::load(a + 6 * m));
+}
+
+inline void inverseButterfly(double* a, int m, double c, double s) {
+    inverseCombine(a, m, cx::mulConj(cx::load(a + 4 * m), c, s),
+                   cx::mul(cx::load(a + 6 * m), c, s));
+}
+
+// --- Straight-line kernels for n = 2 ... 16 --------------------------------
+
+inline void transform2(double* a) {
+    const Complex x = cx::load(a), y = cx::load(a + 2);
+    cx::store(a, cx::add(x, y));
+    cx::store(a + 2, cx::sub(x, y));
+}
+
+inline void forward4(double* a) {
+    forwardButterfly0(a, 1);
+    transform2(a);
+}
+
+inline void forward8(double* a) {
+    forwardButterfly0(a, 2);
+    forwardButterfly(a + 2, 2, kSqrtHalf, kSqrtHalf);
+    forward4(a);
+    transform2(a + 8);
+    transform2(a + 12);
+}
+
+inline void forward16(double* a) {
+    forwardButterfly0(a, 4);
+    forwardButterfly(a + 2, 4, kCos1_8Pi, kSin1_8Pi);
+    forwardButterfly(a + 4, 4, kSqrtHalf, kSqrtHalf);
+    forwardButterfly(a + 6, 4, kSin1_8Pi, kCos1_8Pi);
+    forward8(a);
+    forward4(a + 16);
+    forward4(a + 24);
+}
+
+inline void inverse4(double* a) {
+    transform2(a);
+    inverseButterfly0(a, 1);
+}
+
+inline void inverse8(double* a) {
+    inverse4(a);
+    transform2(a + 8);
+    transform2(a + 12);
+    inverseButterfly0(a, 2);
+    inverseButterfly(a + 2, 2, kSqrtHalf, kSqrtHalf);
+}
+
+inline void inverse16(double* a) {
+    inverse8(a);
+    inverse4(a + 16);
+    inverse4(a + 24);
+    inverseButterfly0(a, 4);
+    inverseButterfly(a + 2, 4, kCos1_8Pi, kSin1_8Pi);
+    inverseButterfly(a + 4, 4, kSqrtHalf, kSqrtHalf);
+    inverseButterfly(a + 6, 4, kSin1_8Pi, kCos1_8Pi);
+}
+
+// --- One pass of n >= 32 ---------------------------------------------------
+// Handles k and m - k together. Up to n = 512 both read their own entry of
+// D_n; from n = 1024 on W^(m-k) = (sin, cos) of W^k, and W^(n/8) = (sqrt 1/2,
+// sqrt 1/2), so only k < n/8 is stored.
+
+template <bool Inverse>
+inline void butterflyAt(double* a, int m, int k, double c, double s) {
+    if (Inverse)
+        inverseButterfly(a + 2 * k, m, c, s);
+    else
+        forwardButterfly(a + 2 * k, m, c, s);
+}
+
+template <bool Inverse>
+void pass(double* a, int log2n, const TFftTables& tables) {
+    const int m = 1 << (log2n - 2);
+    const int eighth = m / 2;
+    const double* d = tables.twiddlesFor(log2n); // d[2k - 2], d[2k - 1]: entry k
+    if (Inverse)
+        inverseButterfly0(a, m);
+    else
+        forwardButterfly0(a, m);
+    if (log2n < kFftHalvedTwiddleLog2) {
+        for (int k = 1; k < eighth; ++k) {
+            butterflyAt<Inverse>(a, m, k, d[2 * k - 2], d[2 * k - 1]);
+            butterflyAt<Inverse>(a, m, m - k, d[2 * (m - k) - 2], d[2 * (m - k) - 1]);
+        }
+        butterflyAt<Inverse>(a, m, eighth, d[2 * eighth - 2], d[2 * eighth - 1]);
+    } else {
+        for (int k = 1; k < eighth; ++k) {
+            const double c = d[2 * k - 2], s = d[2 * k - 1];
+            butterflyAt<Inverse>(a, m, k, c, s);
+            butterflyAt<Inverse>(a, m, m - k, s, c);
+        }
+        butterflyAt<Inverse>(a, m, eighth, kSqrtHalf, kSqrtHalf);
+    }
+}
+
+// n = 1 ... 16 by the fixed kernels.
+template <bool Inverse>
+void smallTransform(double* a, int log2n) {
+    switch (log2n) {
+    case 1:
+        transform2(a);
+        break;
+    case 2:
+        Inverse ? inverse4(a) : forward4(a);
+        break;
+    case 3:
+        Inverse ? inverse8(a) : forward8(a);
+        break;
+    case 4:
+        Inverse ? inverse16(a) : forward16(a);
+        break;
+    default:
+        break;
+    }
+}
+
+// Forward: the pass, then F_(n/2), F_(n/4), F_(n/4). Inverse: the same
+// sub-transforms first, then the pass.
+template <bool Inverse>
+void transform(double* a, int log2n, const TFftTables& tables) {
+    if (log2n <= 4) {
+        smallTransform<Inverse>(a, log2n);
+        return;
+    }
+    const int n = 1 << log2n;
+    if (!Inverse)
+        pass<false>(a, log2n, tables);
+    transform<Inverse>(a, log2n - 1, tables);
+    transform<Inverse>(a + n, log2n - 2, tables);
+    transform<Inverse>(a + n + n / 2, log2n - 2, tables);
+    if (Inverse)
+        pass<true>(a, log2n, tables);
+}
+
+// --- Reordering ------------------------------------------------------------
+// Each cycle of T_n is walked from its leader with one value held aside.
+
+// new[k] = old[T[k]]
+void toNaturalOrder(double* a, int log2n, const TFftTables& tables) {
+    const int32_t* t = tables.reorderFor(log2n);
+    const int32_t* leader = tables.leaders.data() + tables.leaderBegin[log2n];
+    const int32_t* const end = tables.leaders.data() + tables.leaderBegin[log2n + 1];
+    for (; leader != end; ++leader) {
+        const int32_t first = *leader;
+        const Complex held = cx::load(a + 2 * first);
+        int32_t j = first;
+        for (int32_t from = t[j]; from != first; from = t[j]) {
+            cx::store(a + 2 * j, cx::load(a + 2 * from));
+            j = from;
+        }
+        cx::store(a + 2 * j, held);
+    }
+}
+
+// new[T[k]] = old[k]
+void toTransformOrder(double* a, int log2n, const TFftTables& tables) {
+    const int32_t* t = tables.reorderFor(log2n);
+    const int32_t* leader = tables.leaders.data() + tables.leaderBegin[log2n];
+    const int32_t* const end = tables.leaders.data() + tables.leaderBegin[log2n + 1];
+    for (; leader != end; ++leader) {
+        const int32_t first = *leader;
+        Complex held = cx::load(a + 2 * first);
+        for (int32_t j = t[first]; j != first; j = t[j]) {
+            const Complex displaced = cx::load(a + 2 * j);
+            cx::store(a + 2 * j, held);
+            held = displaced;
+        }
+        cx::store(a + 2 * first, held);
+    }
+}
+
+} // namespace
+
+void fftDispatch(int32_t log2n, double* buffer, uint32_t mode) {
+    if (log2n < kFftMinLog2 || log2n > kFftMaxLog2 || buffer == nullptr)
+        return;
+    switch (mode) {
+    case kFftForward:
+        transform<false>(buffer, log2n, fftTables());
+        break;
+    case kFftInverse:
+        transform<true>(buffer, log2n, fftTables());
+        break;
+    case kFftToNaturalOrder:
+        if (log2n >= 2)
+            toNaturalOrder(buffer, log2n, fftTables());
+        break;
+    case kFftToTransformOrder:
+        if (log2n >= 2)
+            toTransformOrder(buffer, log2n, fftTables());
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace vexmold

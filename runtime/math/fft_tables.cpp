@@ -1,0 +1,104 @@
+#include "runtime/math/fft_tables.h"
+
+#include <cmath>
+#include <cstddef>
+
+namespace vexmold {
+
+namespace {
+
+constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
+
+void buildTwiddles(TFftTables& t) {
+    std::size_t total = 0;
+    for (int b = kFftTwiddleMinLog2; b <= kFftMaxLog2; ++b) {
+        const int n = 1 << b;
+        const int entries = (b < kFftHalvedTwiddleLog2 ? n / 4 : n / 8) - 1;
+        t.twiddleOffset[b] = static_cast<int32_t>(total);
+        total += 2 * static_cast<std::size_t>(entries);
+    }
+    t.twiddles.resize(total);
+    for (int b = kFftTwiddleMinLog2; b <= kFftMaxLog2; ++b) {
+        const int n = 1 << b;
+        const int last = b < kFftHalvedTwiddleLog2 ? n / 4 : n / 8;
+        const double step = kTwoPi / n;
+        double* d = t.twiddles.data() + t.twiddleOffset[b];
+        for (int k = 1; k < last; ++k) {
+            const double angle = step * k;
+            d[2 * (k - 1)] = std::cos(angle);
+            d[2 * (k - 1) + 1] = std::sin(angle);
+        }
+    }
+}
+
+// f(p, n) for every size at once: the table of n is made from those of n/2
+// and n/4 by the recursion of the definition.
+std::vector<int32_t> transformOrderIndexes() {
+    std::vector<int32_t> f(static_cast<std::size_t>(2 << kFftMaxLog2) - 2);
+    const int32_t one[1] = {0}; // f(p, 1)
+    f[0] = 0;                   // f(p, 2) = p
+    f[1] = 1;
+    for (int b = 2; b <= kFftMaxLog2; ++b) {
+        const int32_t n = 1 << b;
+        int32_t* fn = f.data() + (n - 2);
+        const int32_t* half = f.data() + (n / 2 - 2);
+        const int32_t* quarter = n == 4 ? one : f.data() + (n / 4 - 2);
+        for (int32_t p = 0; p < n / 2; ++p)
+            fn[p] = 2 * half[p];
+        for (int32_t p = 0; p < n / 4; ++p) {
+            fn[n / 2 + p] = 4 * quarter[p] + 1;
+            fn[3 * n / 4 + p] = (4 * quarter[p] - 1) & (n - 1);
+        }
+    }
+    return f;
+}
+
+void buildReorder(TFftTables& t) {
+    const std::vector<int32_t> f = transformOrderIndexes();
+    t.reorder.resize(f.size());
+    for (int b = kFftMinLog2; b <= kFftMaxLog2; ++b) {
+        const int32_t n = 1 << b;
+        const int32_t* fn = f.data() + (n - 2);
+        int32_t* tn = t.reorder.data() + (n - 2);
+        tn[0] = 0;
+        for (int32_t i = 1; i < n; ++i)
+            tn[(n - fn[i]) & (n - 1)] = i;
+    }
+}
+
+void buildLeaders(TFftTables& t) {
+    std::vector<char> visited;
+    t.leaders.clear();
+    t.leaderBegin[0] = t.leaderBegin[1] = t.leaderBegin[2] = 0;
+    for (int b = 2; b <= kFftMaxLog2; ++b) {
+        const int32_t n = 1 << b;
+        const int32_t* tn = t.reorderFor(b);
+        visited.assign(static_cast<std::size_t>(n), 0);
+        for (int32_t i = 0; i < n; ++i) {
+            if (visited[static_cast<std::size_t>(i)] || tn[i] == i)
+                continue;
+            t.leaders.push_back(i);
+            for (int32_t j = i; !visited[static_cast<std::size_t>(j)]; j = tn[j])
+                visited[static_cast<std::size_t>(j)] = 1;
+        }
+        t.leaderBegin[b + 1] = static_cast<int32_t>(t.leaders.size());
+    }
+    t.leaders.shrink_to_fit();
+}
+
+TFftTables buildTables() {
+    TFftTables t;
+    buildTwiddles(t);
+    buildReorder(t);
+    buildLeaders(t);
+    return t;
+}
+
+} // namespace
+
+const TFftTables& fftTables() {
+    static const TFftTables tables = buildTables();
+    return tables;
+}
+
+} // namespace vexmold
