@@ -12,9 +12,14 @@ add_library(plux_toolkit_drawing STATIC
 target_include_directories(plux_toolkit_drawing PUBLIC ${CMAKE_SOURCE_DIR})
 if(WIN32)
   target_sources(plux_toolkit_drawing PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/bitmap_headless.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/drawcontext_headless.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/gdiplusglobals_headless.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/bitmap_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/drawcontext_gdiplus_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fontdesc_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gdiplusglobals_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/offscreencontext_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/pluginmodule_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/resourcestream_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/textconversion_win32.cpp)
   target_link_libraries(plux_toolkit_drawing PUBLIC gdiplus ole32 uuid gdi32 user32)
 else()
   target_sources(plux_toolkit_drawing PRIVATE
