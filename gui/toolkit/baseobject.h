@@ -6,15 +6,18 @@
 
 namespace VSTGUI {
 
-// Messages are compared by identity, not by text.
+// Messages are compared by identity, not by text. Each is one inline array,
+// so every translation unit sees the same address (a pointer constant would
+// be folded to each unit's own copy of the literal, which the Windows linker
+// does not merge).
 using CMessageResult = int32_t;
 constexpr CMessageResult kMessageUnknown = 0;
 constexpr CMessageResult kMessageNotified = 1;
 
-inline constexpr const char* kMsgCheckIfViewContainer = "kMsgCheckIfViewContainer";
-inline constexpr const char* kMsgNewFocusView = "kMsgNewFocusView";
-inline constexpr const char* kMsgOldFocusView = "kMsgOldFocusView";
-inline constexpr const char* kMsgLooseFocus = "LooseFocus";
+inline constexpr char kMsgCheckIfViewContainer[] = "kMsgCheckIfViewContainer";
+inline constexpr char kMsgNewFocusView[] = "kMsgNewFocusView";
+inline constexpr char kMsgOldFocusView[] = "kMsgOldFocusView";
+inline constexpr char kMsgLooseFocus[] = "LooseFocus";
 
 class CBaseObject {
   public:
