@@ -13,9 +13,9 @@ else()
   gtest_discover_tests(toolkit_frame_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endif()
 
-if(WIN32)
-  file(GLOB FRAME_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/frame/*_win32_test.cpp
-       ${CMAKE_CURRENT_LIST_DIR}/frame/*_win32.cpp)
+file(GLOB FRAME_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/frame/*_win32_test.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/frame/*_win32.cpp)
+if(WIN32 AND FRAME_WIN_TEST_SOURCES)
   add_executable(toolkit_frame_win_tests ${FRAME_WIN_TEST_SOURCES})
   target_link_libraries(toolkit_frame_win_tests PRIVATE plux_toolkit_frame psapi GTest::gtest_main)
   add_test(NAME toolkit_frame_win_tests COMMAND toolkit_frame_win_tests)
