@@ -6,16 +6,21 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace frametest {
 namespace {
 
 using namespace VSTGUI;
 
-SIZE outerSize(HWND window) {
+// Width and height of the window with its decorations.
+std::pair<long, long> outerSize(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    return {rect.right - rect.left, rect.bottom - rect.top};
 }
+
+std::pair<long, long> size(long width, long height) { return {width, height}; }
 
 // top (400 x 300) holds middle at (10,10), middle holds inner at (30,20)
 // (200 x 100), and inner holds the 200 x 100 frame.
@@ -73,26 +78,16 @@ TEST_F(HostWindows, ResizeStopsAtAWindowWithWideDecorations) {
     build(300, 200);
     ASSERT_TRUE(frame->setSize(250, 120));
     EXPECT_EQ(CRect(0, 0, 250, 120), frame->getViewSize());
-    const SIZE frameSize = outerSize(static_cast<HWND>(frame->getSystemWindow()));
-    EXPECT_EQ(250, frameSize.cx);
-    EXPECT_EQ(120, frameSize.cy);
-    const SIZE innerSize = outerSize(inner);
-    EXPECT_EQ(250, innerSize.cx);
-    EXPECT_EQ(120, innerSize.cy);
-    const SIZE middleSize = outerSize(middle);
-    EXPECT_EQ(300, middleSize.cx);
-    EXPECT_EQ(200, middleSize.cy);
+    EXPECT_EQ(size(250, 120), outerSize(static_cast<HWND>(frame->getSystemWindow())));
+    EXPECT_EQ(size(250, 120), outerSize(inner));
+    EXPECT_EQ(size(300, 200), outerSize(middle));
 }
 
 TEST_F(HostWindows, ResizeGrowsHuggingWindowsByTheirDecorations) {
     build(220, 110);
     ASSERT_TRUE(frame->setSize(250, 120));
-    const SIZE middleSize = outerSize(middle);
-    EXPECT_EQ(270, middleSize.cx);
-    EXPECT_EQ(130, middleSize.cy);
-    const SIZE topSize = outerSize(top);
-    EXPECT_EQ(400, topSize.cx);
-    EXPECT_EQ(300, topSize.cy);
+    EXPECT_EQ(size(270, 130), outerSize(middle));
+    EXPECT_EQ(size(400, 300), outerSize(top));
 }
 
 TEST_F(HostWindows, ResizeEndsWhereTheDecorationIsTwoDialogFrames) {
@@ -102,12 +97,8 @@ TEST_F(HostWindows, ResizeEndsWhereTheDecorationIsTwoDialogFrames) {
     // top hugs middle too: without the stop it would grow as well.
     build(200 + 2 * dialogFrame, 104, 200 + 2 * dialogFrame + 20, 124);
     ASSERT_TRUE(frame->setSize(250, 120));
-    const SIZE middleSize = outerSize(middle);
-    EXPECT_EQ(250 + 2 * dialogFrame, middleSize.cx);
-    EXPECT_EQ(124, middleSize.cy);
-    const SIZE topSize = outerSize(top);
-    EXPECT_EQ(200 + 2 * dialogFrame + 20, topSize.cx);
-    EXPECT_EQ(124, topSize.cy);
+    EXPECT_EQ(size(250 + 2 * dialogFrame, 124), outerSize(middle));
+    EXPECT_EQ(size(200 + 2 * dialogFrame + 20, 124), outerSize(top));
 }
 
 TEST_F(HostWindows, ResizeDoesNotGrowAnMdiClient) {
@@ -120,12 +111,8 @@ TEST_F(HostWindows, ResizeDoesNotGrowAnMdiClient) {
     inner = createHostWindow(middle, 0, 0, 200, 100);
     frame = new CFrame(CRect(0, 0, 200, 100), inner, nullptr);
     ASSERT_TRUE(frame->setSize(230, 110));
-    const SIZE innerSize = outerSize(inner);
-    EXPECT_EQ(230, innerSize.cx);
-    EXPECT_EQ(110, innerSize.cy);
-    const SIZE clientSize = outerSize(middle);
-    EXPECT_EQ(200, clientSize.cx);
-    EXPECT_EQ(100, clientSize.cy);
+    EXPECT_EQ(size(230, 110), outerSize(inner));
+    EXPECT_EQ(size(200, 100), outerSize(middle));
 }
 
 }  // namespace
