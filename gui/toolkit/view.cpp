@@ -4,8 +4,8 @@
 
 #include "gui/toolkit/bitmap.h"
 #include "gui/toolkit/drawcontext.h"
-#include "gui/toolkit/frame.h"
 #include "gui/toolkit/viewcontainer.h"
+#include "gui/toolkit/viewtree_frame.h"
 
 #include <cstring>
 
@@ -63,8 +63,8 @@ void CView::passInvalidationUp(const CRect& rect) {
         return;
     if (parentView)
         parentView->invalidRect(rect);
-    else if (frame && static_cast<CView*>(frame) != this)
-        frame->invalidRect(rect);
+    else if (CView* frameView = frameaccess::asView(frame); frameView && frameView != this)
+        frameView->invalidRect(rect);
 }
 
 void CView::invalidRect(const CRect& rect) { passInvalidationUp(rect); }
@@ -190,9 +190,10 @@ bool CView::attached(CView* parent) {
 }
 
 VSTGUIEditorInterface* CView::getEditor() const {
-    if (!frame || static_cast<const CView*>(frame) == this)
+    CView* frameView = frameaccess::asView(frame);
+    if (!frameView || frameView == this)
         return nullptr;
-    return frame->getEditor();
+    return frameView->getEditor();
 }
 
 bool CView::isTypeOf(const char* name) const { return name && std::strcmp(name, "CView") == 0; }

@@ -4,7 +4,7 @@
 
 #include "gui/toolkit/bitmap.h"
 #include "gui/toolkit/drawcontext.h"
-#include "gui/toolkit/frame.h"
+#include "gui/toolkit/viewtree_frame.h"
 
 #include <cstring>
 #include <new>
@@ -181,10 +181,8 @@ CViewContainer* CViewContainer::getContainerAt(const CPoint& where, bool deep) c
 }
 
 CView* CViewContainer::getCurrentView() const {
-    if (!frame)
-        return nullptr;
     CPoint where;
-    if (!frame->getCurrentMouseLocation(where))
+    if (!frameaccess::currentMouseLocation(frame, where))
         return nullptr;
     frameToLocal(where);
     return childAt(where);
@@ -302,7 +300,7 @@ bool CViewContainer::advanceNextFocusView(CView* oldFocus, bool reverse) {
     CView* next = getNextFocusView(oldFocus, reverse);
     if (!next)
         return false;
-    frame->setFocusView(next);
+    frameaccess::setFocusView(frame, next);
     return true;
 }
 

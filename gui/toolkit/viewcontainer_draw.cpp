@@ -2,7 +2,6 @@
 // UI thread only.
 #include "gui/toolkit/bitmap.h"
 #include "gui/toolkit/drawcontext.h"
-#include "gui/toolkit/frame.h"
 #include "gui/toolkit/viewcontainer.h"
 
 namespace VSTGUI {

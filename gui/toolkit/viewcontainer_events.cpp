@@ -1,8 +1,8 @@
 // CViewContainer event routing: mouse, wheel, keys and drag and drop, each
 // handed to the children in the children's coordinates. UI thread only.
 #include "gui/toolkit/drawcontext.h"
-#include "gui/toolkit/frame.h"
 #include "gui/toolkit/viewcontainer.h"
+#include "gui/toolkit/viewtree_frame.h"
 
 namespace VSTGUI {
 
@@ -37,7 +37,7 @@ CMouseEventResult CViewContainer::onMouseDown(CPoint& where, const int32_t& butt
         }
         if (result == kMouseEventNotImplemented) {
             // The old entry point gets a context of the frame's window.
-            auto* context = new CDrawContext(frame, nullptr, frame ? frame->getSystemWindow() : nullptr);
+            auto* context = new CDrawContext(frame, nullptr, frameaccess::systemWindow(frame));
             point = local;
             view->mouse(context, point, buttons);
             context->forget();
