@@ -4,7 +4,6 @@
 
 #include "gui/toolkit/drawingbackend.h"
 #include "gui/toolkit/fontdesc.h"
-#include "gui/toolkit/frame.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,13 +16,12 @@ namespace {
 
 using backend::truncateToInt;
 
-constexpr CRect kClipWithoutFrame(0, 0, 1000, 1000);
 constexpr int32_t kStackPolygonPoints = 30;
 
 bool fills(CDrawStyle style) { return style == kDrawFilled || style == kDrawFilledAndStroked; }
 bool strokes(CDrawStyle style) { return style == kDrawStroked || style == kDrawFilledAndStroked; }
 
-CRect frameSizeOrDefault(CFrame* frame) { return frame ? frame->getViewSize() : kClipWithoutFrame; }
+using backend::frameSizeOrDefault;
 
 // x, y, width, height of a rectangle in any orientation, offset added.
 struct NormalisedRect {

@@ -15,6 +15,7 @@
 
 namespace VSTGUI {
 
+class CFrame;
 struct PlatformFont;
 struct PlatformGraphics;
 struct PlatformImage;
@@ -42,6 +43,10 @@ struct FloatPoint {
     float x;
     float y;
 };
+
+// The frame's size, or (0, 0, 1000, 1000) without a frame: the initial and
+// the reset clip of a context.
+CRect frameSizeOrDefault(CFrame* frame);
 
 // Start-up and shutdown of the graphics library.
 bool startup(uintptr_t& token);
