@@ -6,6 +6,7 @@
 
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/droptarget_win32.h"
+#include "gui/toolkit/frame_win32.h"
 
 #include <windows.h>
 #include <ole2.h>
@@ -24,6 +25,7 @@ wchar_t windowClassName[64] = {};
 int32_t liveFrameCount = 0;
 bool mouseButtonsSwapped = false;
 OSVERSIONINFOEXW systemVersion = {};
+unsigned overriddenMajorVersion = 0;
 
 constexpr UINT kClassStyle = CS_DBLCLKS | CS_GLOBALCLASS;
 constexpr DWORD kWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -126,7 +128,11 @@ void CFrame::startPlatform() {
     static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record");
     if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&systemVersion)))
         systemVersion.dwMajorVersion = 6;
+    if (overriddenMajorVersion != 0)
+        systemVersion.dwMajorVersion = overriddenMajorVersion;
 }
+
+void overrideSystemMajorVersion(unsigned major) { overriddenMajorVersion = major; }
 
 void CFrame::stopPlatform() {
     if (oleStarted)

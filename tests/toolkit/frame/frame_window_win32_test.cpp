@@ -4,6 +4,8 @@
 #include "event_log_views.h"
 #include "test_windows_win32.h"
 
+#include "gui/toolkit/frame_win32.h"
+
 #include <gtest/gtest.h>
 
 #include <windowsx.h>
@@ -316,6 +318,44 @@ TEST(FrameWindowClass, SharedByFramesAndUnregisteredWithTheLast) {
     EXPECT_TRUE(frameClassRegistered());
     third->forget();
     EXPECT_FALSE(frameClassRegistered());
+    DestroyWindow(host);
+}
+
+class BufferedFrame : public CFrame {
+  public:
+    using CFrame::CFrame;
+    COffscreenContext* buffer() const { return backBuffer; }
+};
+
+TEST(FrameOnOlderSystems, PaintsThroughABackBufferWithoutComposition) {
+    overrideSystemMajorVersion(5);
+    HWND host = createHostWindow(nullptr, 0, 0, 300, 200);
+    auto* frame = new BufferedFrame(CRect(0, 0, 200, 100), host, nullptr);
+    overrideSystemMajorVersion(0);  // frames made from now on read the real version
+    HWND window = static_cast<HWND>(frame->getSystemWindow());
+    EXPECT_EQ(0, GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_COMPOSITED);
+    EXPECT_EQ(nullptr, frame->buffer());
+    EventLog log;
+    auto* view = new EventView(CRect(10, 10, 110, 60), log, "a");
+    view->fill = true;
+    view->fillColor = CColor{200, 100, 0, 255};
+    frame->addView(view);
+    view->forget();
+    frame->setBackgroundColor(CColor{0, 0, 120, 255});
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    ASSERT_NE(nullptr, frame->buffer());
+    EXPECT_NE(view->drawContext, nullptr);
+    COLORREF inside = 0;
+    COLORREF outside = 0;
+    ASSERT_TRUE(readPixel(window, 50, 30, inside));
+    ASSERT_TRUE(readPixel(window, 150, 80, outside));
+    EXPECT_EQ(RGB(200, 100, 0), inside);
+    EXPECT_EQ(RGB(0, 0, 120), outside);
+    // A new size needs a new buffer.
+    EXPECT_TRUE(frame->setSize(220, 110));
+    EXPECT_EQ(nullptr, frame->buffer());
+    frame->forget();
     DestroyWindow(host);
 }
 
