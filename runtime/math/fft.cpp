@@ -20,39 +20,46 @@ constexpr double kSin1_8Pi = 0.38268343236508977173; // sin(pi/8) = cos(3 pi/8)
 inline void forwardButterfly0(double* a, int m) {
     const Complex A = cx::load(a), B = cx::load(a + 2 * m);
     const Complex C = cx::load(a + 4 * m), D = cx::load(a + 6 * m);
-    const Complex t = cx::sub(A, C), u = cx::sub(B, D);
+    const Complex t = cx::sub(A, C), iu = cx::timesI(cx::sub(B, D));
     cx::store(a, cx::add(A, C));
     cx::store(a + 2 * m, cx::add(B, D));
-    cx::store(a + 4 * m, cx::addTimesI(t, u));
-    cx::store(a + 6 * m, cx::subTimesI(t, u));
+    cx::store(a + 4 * m, cx::add(t, iu));
+    cx::store(a + 6 * m, cx::sub(t, iu));
+}
+
+inline void forwardButterfly(double* a, int m, cx::Twiddle w) {
+    const Complex A = cx::load(a), B = cx::load(a + 2 * m);
+    const Complex C = cx::load(a + 4 * m), D = cx::load(a + 6 * m);
+    const Complex t = cx::sub(A, C), iu = cx::timesI(cx::sub(B, D));
+    cx::store(a, cx::add(A, C));
+    cx::store(a + 2 * m, cx::add(B, D));
+    cx::store(a + 4 * m, cx::mul(cx::add(t, iu), w));
+    cx::store(a + 6 * m, cx::mulConj(cx::sub(t, iu), w));
 }
 
 inline void forwardButterfly(double* a, int m, double c, double s) {
-    const Complex A = cx::load(a), B = cx::load(a + 2 * m);
-    const Complex C = cx::load(a + 4 * m), D = cx::load(a + 6 * m);
-    const Complex t = cx::sub(A, C), u = cx::sub(B, D);
-    cx::store(a, cx::add(A, C));
-    cx::store(a + 2 * m, cx::add(B, D));
-    cx::store(a + 4 * m, cx::mul(cx::addTimesI(t, u), c, s));
-    cx::store(a + 6 * m, cx::mulConj(cx::subTimesI(t, u), c, s));
+    forwardButterfly(a, m, cx::twiddle(c, s));
 }
 
 inline void inverseCombine(double* a, int m, Complex C, Complex D) {
     const Complex A = cx::load(a), B = cx::load(a + 2 * m);
-    const Complex sum = cx::add(C, D), diff = cx::sub(C, D);
+    const Complex sum = cx::add(C, D), iDiff = cx::timesI(cx::sub(C, D));
     cx::store(a, cx::add(A, sum));
     cx::store(a + 4 * m, cx::sub(A, sum));
-    cx::store(a + 2 * m, cx::subTimesI(B, diff));
-    cx::store(a + 6 * m, cx::addTimesI(B, diff));
+    cx::store(a + 2 * m, cx::sub(B, iDiff));
+    cx::store(a + 6 * m, cx::add(B, iDiff));
 }
 
 inline void inverseButterfly0(double* a, int m) {
     inverseCombine(a, m, cx::load(a + 4 * m), cx::load(a + 6 * m));
 }
 
+inline void inverseButterfly(double* a, int m, cx::Twiddle w) {
+    inverseCombine(a, m, cx::mulConj(cx::load(a + 4 * m), w), cx::mul(cx::load(a + 6 * m), w));
+}
+
 inline void inverseButterfly(double* a, int m, double c, double s) {
-    inverseCombine(a, m, cx::mulConj(cx::load(a + 4 * m), c, s),
-                   cx::mul(cx::load(a + 6 * m), c, s));
+    inverseButterfly(a, m, cx::twiddle(c, s));
 }
 
 // --- Straight-line kernels for n = 2 ... 16 --------------------------------
@@ -110,16 +117,28 @@ inline void inverse16(double* a) {
 }
 
 // --- One pass of n >= 32 ---------------------------------------------------
-// Handles k and m - k together. Up to n = 512 both read their own entry of
-// D_n; from n = 1024 on W^(m-k) = (sin, cos) of W^k, and W^(n/8) = (sqrt 1/2,
-// sqrt 1/2), so only k < n/8 is stored.
+// Up to n = 512 every k reads its own entry of D_n. From n = 1024 on only
+// k < n/8 is stored: W^(n/8) = (sqrt 1/2, sqrt 1/2), and for n/8 < k < n/4,
+// W^k = (sin, cos) of entry n/4 - k. k = 0 needs no factor.
 
 template <bool Inverse>
-inline void butterflyAt(double* a, int m, int k, double c, double s) {
+inline void butterflyAt(double* a, int m, int k, cx::Twiddle w) {
     if (Inverse)
-        inverseButterfly(a + 2 * k, m, c, s);
+        inverseButterfly(a + 2 * k, m, w);
     else
-        forwardButterfly(a + 2 * k, m, c, s);
+        forwardButterfly(a + 2 * k, m, w);
+}
+
+// k = kBegin ... kEnd - 1; d + 2k - 2 points at entry k of D_n.
+template <bool Inverse>
+void butterflyRun(double* a, int m, int kBegin, int kEnd, const double* d, bool mirrored) {
+    if (mirrored) {
+        for (int k = kBegin; k < kEnd; ++k)
+            butterflyAt<Inverse>(a, m, k, cx::swappedTwiddle(d + 2 * (m - k) - 2));
+    } else {
+        for (int k = kBegin; k < kEnd; ++k)
+            butterflyAt<Inverse>(a, m, k, cx::twiddle(d + 2 * k - 2));
+    }
 }
 
 template <bool Inverse>
@@ -131,20 +150,15 @@ void pass(double* a, int log2n, const TFftTables& tables) {
         inverseButterfly0(a, m);
     else
         forwardButterfly0(a, m);
+    butterflyAt<Inverse>(a, m, 1, cx::twiddle(d));
     if (log2n < kFftHalvedTwiddleLog2) {
-        for (int k = 1; k < eighth; ++k) {
-            butterflyAt<Inverse>(a, m, k, d[2 * k - 2], d[2 * k - 1]);
-            butterflyAt<Inverse>(a, m, m - k, d[2 * (m - k) - 2], d[2 * (m - k) - 1]);
-        }
-        butterflyAt<Inverse>(a, m, eighth, d[2 * eighth - 2], d[2 * eighth - 1]);
-    } else {
-        for (int k = 1; k < eighth; ++k) {
-            const double c = d[2 * k - 2], s = d[2 * k - 1];
-            butterflyAt<Inverse>(a, m, k, c, s);
-            butterflyAt<Inverse>(a, m, m - k, s, c);
-        }
-        butterflyAt<Inverse>(a, m, eighth, kSqrtHalf, kSqrtHalf);
+        butterflyRun<Inverse>(a, m, 2, m, d, false);
+        return;
     }
+    butterflyRun<Inverse>(a, m, 2, eighth, d, false);
+    butterflyAt<Inverse>(a, m, eighth, cx::twiddle(kSqrtHalf, kSqrtHalf));
+    butterflyAt<Inverse>(a, m, m - 1, cx::swappedTwiddle(d));
+    butterflyRun<Inverse>(a, m, eighth + 1, m - 1, d, true);
 }
 
 // n = 1 ... 16 by the fixed kernels.
@@ -187,17 +201,46 @@ void transform(double* a, int log2n, const TFftTables& tables) {
 }
 
 // --- Reordering ------------------------------------------------------------
-// Each cycle of T_n is walked from its leader with one value held aside.
+// Each cycle of T_n is walked from its leader with its first value held
+// aside. Whole chunks of a long cycle are walked as kReorderLanes pieces side
+// by side: each piece starts at a position listed in cycleChunks, and the
+// value a piece's neighbour overwrites first is held aside too (in
+// registers), so the moves are the same as in one walk along the cycle.
+
+constexpr int kLanes = kReorderLanes;
+constexpr int kSteps = kReorderSteps;
 
 // new[k] = old[T[k]]
 void toNaturalOrder(double* a, int log2n, const TFftTables& tables) {
     const int32_t* t = tables.reorderFor(log2n);
+    const int32_t* chunks = tables.cycleChunks.data() + tables.chunkBegin[log2n];
     const int32_t* leader = tables.leaders.data() + tables.leaderBegin[log2n];
     const int32_t* const end = tables.leaders.data() + tables.leaderBegin[log2n + 1];
     for (; leader != end; ++leader) {
         const int32_t first = *leader;
         const Complex held = cx::load(a + 2 * first);
         int32_t j = first;
+        for (int32_t q = *chunks++; q > 0; --q, chunks += kLanes - 1) {
+            int32_t lane[kLanes];
+            Complex laneStart[kLanes];
+            lane[0] = j;
+            for (int l = 1; l < kLanes; ++l) {
+                lane[l] = chunks[l - 1];
+                laneStart[l] = cx::load(a + 2 * lane[l]);
+            }
+            for (int step = 0; step < kSteps - 1; ++step) {
+                for (int l = 0; l < kLanes; ++l) {
+                    const int32_t from = t[lane[l]];
+                    cx::store(a + 2 * lane[l], cx::load(a + 2 * from));
+                    lane[l] = from;
+                }
+            }
+            for (int l = 0; l < kLanes - 1; ++l)
+                cx::store(a + 2 * lane[l], laneStart[l + 1]);
+            const int32_t from = t[lane[kLanes - 1]];
+            cx::store(a + 2 * lane[kLanes - 1], cx::load(a + 2 * from));
+            j = from;
+        }
         for (int32_t from = t[j]; from != first; from = t[j]) {
             cx::store(a + 2 * j, cx::load(a + 2 * from));
             j = from;
@@ -209,14 +252,37 @@ void toNaturalOrder(double* a, int log2n, const TFftTables& tables) {
 // new[T[k]] = old[k]
 void toTransformOrder(double* a, int log2n, const TFftTables& tables) {
     const int32_t* t = tables.reorderFor(log2n);
+    const int32_t* chunks = tables.cycleChunks.data() + tables.chunkBegin[log2n];
     const int32_t* leader = tables.leaders.data() + tables.leaderBegin[log2n];
     const int32_t* const end = tables.leaders.data() + tables.leaderBegin[log2n + 1];
     for (; leader != end; ++leader) {
         const int32_t first = *leader;
         Complex held = cx::load(a + 2 * first);
-        for (int32_t j = t[first]; j != first; j = t[j]) {
-            const Complex displaced = cx::load(a + 2 * j);
-            cx::store(a + 2 * j, held);
+        int32_t j = first;
+        for (int32_t q = *chunks++; q > 0; --q, chunks += kLanes - 1) {
+            int32_t lane[kLanes];
+            Complex carried[kLanes];
+            lane[0] = j;
+            carried[0] = held;
+            for (int l = 1; l < kLanes; ++l) {
+                lane[l] = chunks[l - 1];
+                carried[l] = cx::load(a + 2 * lane[l]);
+            }
+            for (int step = 0; step < kSteps; ++step) {
+                for (int l = 0; l < kLanes; ++l) {
+                    const int32_t to = t[lane[l]];
+                    const Complex displaced = cx::load(a + 2 * to);
+                    cx::store(a + 2 * to, carried[l]);
+                    carried[l] = displaced;
+                    lane[l] = to;
+                }
+            }
+            j = lane[kLanes - 1];
+            held = carried[kLanes - 1];
+        }
+        for (int32_t to = t[j]; to != first; to = t[to]) {
+            const Complex displaced = cx::load(a + 2 * to);
+            cx::store(a + 2 * to, held);
             held = displaced;
         }
         cx::store(a + 2 * first, held);

@@ -66,10 +66,13 @@ void buildReorder(TFftTables& t) {
     }
 }
 
-void buildLeaders(TFftTables& t) {
+void buildCycles(TFftTables& t) {
     std::vector<char> visited;
+    std::vector<int32_t> cycle;
     t.leaders.clear();
-    t.leaderBegin[0] = t.leaderBegin[1] = t.leaderBegin[2] = 0;
+    t.cycleChunks.clear();
+    for (int b = 0; b <= 2; ++b)
+        t.leaderBegin[b] = t.chunkBegin[b] = 0;
     for (int b = 2; b <= kFftMaxLog2; ++b) {
         const int32_t n = 1 << b;
         const int32_t* tn = t.reorderFor(b);
@@ -77,27 +80,38 @@ void buildLeaders(TFftTables& t) {
         for (int32_t i = 0; i < n; ++i) {
             if (visited[static_cast<std::size_t>(i)] || tn[i] == i)
                 continue;
-            t.leaders.push_back(i);
-            for (int32_t j = i; !visited[static_cast<std::size_t>(j)]; j = tn[j])
+            cycle.clear();
+            for (int32_t j = i; !visited[static_cast<std::size_t>(j)]; j = tn[j]) {
                 visited[static_cast<std::size_t>(j)] = 1;
+                cycle.push_back(j);
+            }
+            t.leaders.push_back(i);
+            const int32_t chunks = static_cast<int32_t>(cycle.size() - 1) / kReorderChunk;
+            t.cycleChunks.push_back(chunks);
+            for (int32_t q = 0; q < chunks; ++q)
+                for (int lane = 1; lane < kReorderLanes; ++lane)
+                    t.cycleChunks.push_back(
+                        cycle[static_cast<std::size_t>(q * kReorderChunk + lane * kReorderSteps)]);
         }
         t.leaderBegin[b + 1] = static_cast<int32_t>(t.leaders.size());
+        t.chunkBegin[b + 1] = static_cast<int32_t>(t.cycleChunks.size());
     }
     t.leaders.shrink_to_fit();
-}
-
-TFftTables buildTables() {
-    TFftTables t;
-    buildTwiddles(t);
-    buildReorder(t);
-    buildLeaders(t);
-    return t;
+    t.cycleChunks.shrink_to_fit();
 }
 
 } // namespace
 
+TFftTables buildFftTables() {
+    TFftTables t;
+    buildTwiddles(t);
+    buildReorder(t);
+    buildCycles(t);
+    return t;
+}
+
 const TFftTables& fftTables() {
-    static const TFftTables tables = buildTables();
+    static const TFftTables tables = buildFftTables();
     return tables;
 }
 

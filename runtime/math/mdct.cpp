@@ -113,7 +113,7 @@ inline void butterflyMinusI(double* lo, double* hi) {
     const Complex a = cx::load(lo), b = cx::load(hi);
     const Complex d = cx::sub(a, b);
     cx::store(lo, cx::add(a, b));
-    cx::store(hi, cx::subTimesI(Complex{}, d));
+    cx::store(hi, cx::timesMinusI(d));
 }
 
 inline void butterflyTrivial(double* lo, double* hi) {
