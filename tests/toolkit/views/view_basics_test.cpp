@@ -1,5 +1,5 @@
-// CView on its own: hit testing, wheel axes, default answers, flags,
-// background references, attributes and copies.
+// CView on its own: hit testing, wheel axes, dirty flags, background
+// references, attributes and copies.
 #include "recording_views.h"
 
 #include "gui/toolkit/bitmap.h"
@@ -45,37 +45,6 @@ TEST(ViewWheel, HorizontalAxisNegatesTheDistanceVerticalPassesIt) {
     EXPECT_EQ(view.wheels[1].second, 2.5f);
     EXPECT_EQ(view.wheels[2].second, 2.5f);
     EXPECT_EQ(view.wheels[0].first, where);
-}
-
-TEST(ViewDefaults, EventsAnswerNotImplementedOrNotHandled) {
-    CView view(CRect(0, 0, 10, 10));
-    CPoint where(1, 1);
-    const int32_t buttons = kLButton;
-    EXPECT_EQ(view.onMouseDown(where, buttons), kMouseEventNotImplemented);
-    EXPECT_EQ(view.onMouseUp(where, buttons), kMouseEventNotImplemented);
-    EXPECT_EQ(view.onMouseMoved(where, buttons), kMouseEventNotImplemented);
-    EXPECT_EQ(view.onMouseEntered(where, buttons), kMouseEventNotImplemented);
-    EXPECT_EQ(view.onMouseExited(where, buttons), kMouseEventNotImplemented);
-    const float distance = 1;
-    EXPECT_FALSE(view.onWheel(where, distance, buttons));
-    EXPECT_FALSE(view.onDrop(nullptr, where));
-    VstKeyCode key{'a', 0, 0};
-    EXPECT_EQ(view.onKeyDown(key), -1);
-    EXPECT_EQ(view.onKeyUp(key), -1);
-    EXPECT_EQ(view.getEditor(), nullptr);
-    EXPECT_EQ(view.notify(nullptr, kMsgCheckIfViewContainer), kMessageUnknown);
-}
-
-TEST(ViewType, AnswersOnlyItsOwnName) {
-    CView view(CRect(0, 0, 1, 1));
-    EXPECT_TRUE(view.isTypeOf("CView"));
-    EXPECT_FALSE(view.isTypeOf("CViewContainer"));
-    EXPECT_FALSE(view.isTypeOf("cview"));
-    EXPECT_FALSE(view.isTypeOf(nullptr));
-    CViewContainer container(CRect(0, 0, 1, 1), nullptr);
-    EXPECT_TRUE(container.isTypeOf("CViewContainer"));
-    EXPECT_TRUE(container.isTypeOf("CView"));
-    EXPECT_FALSE(container.isTypeOf("CFrame"));
 }
 
 TEST(ViewDirty, SizeAndVisibilityChangesMarkTheViewDirty) {
