@@ -45,10 +45,11 @@ void pumpMessages() {
     }
 }
 
-bool readPixel(HWND window, int x, int y, COLORREF& colour) {
+COLORREF pixelAt(HWND window, int x, int y) {
     HDC windowDc = GetDC(window);
     if (!windowDc)
-        return false;
+        return CLR_INVALID;
+    COLORREF colour = CLR_INVALID;
     HDC memoryDc = CreateCompatibleDC(windowDc);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -59,20 +60,20 @@ bool readPixel(HWND window, int x, int y, COLORREF& colour) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memoryDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool read = false;
     if (bitmap && bits) {
         HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-        read = BitBlt(memoryDc, 0, 0, 1, 1, windowDc, x, y, SRCCOPY) != 0;
-        GdiFlush();
-        const uint32_t pixel = *static_cast<const uint32_t*>(bits);  // 0x00RRGGBB
-        colour = RGB((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
+        if (BitBlt(memoryDc, 0, 0, 1, 1, windowDc, x, y, SRCCOPY)) {
+            GdiFlush();
+            const uint32_t pixel = *static_cast<const uint32_t*>(bits);  // 0x00RRGGBB
+            colour = RGB((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
+        }
         SelectObject(memoryDc, previous);
     }
     if (bitmap)
         DeleteObject(bitmap);
     DeleteDC(memoryDc);
     ReleaseDC(window, windowDc);
-    return read;
+    return colour;
 }
 
 std::wstring frameClassName() {

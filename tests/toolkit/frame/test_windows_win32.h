@@ -20,9 +20,9 @@ HWND createHostWindow(HWND parent, int x, int y, int width, int height);
 // Handles every message waiting for this thread.
 void pumpMessages();
 
-// The colour of one pixel of the window's client area as GDI shows it; false
-// when it cannot be read.
-bool readPixel(HWND window, int x, int y, COLORREF& colour);
+// The colour of one pixel of the window's client area as GDI shows it;
+// CLR_INVALID when it cannot be read.
+COLORREF pixelAt(HWND window, int x, int y);
 
 // The frame window class's name for this module, "Plugin%p" of its handle.
 std::wstring frameClassName();
