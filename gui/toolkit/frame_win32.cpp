@@ -7,6 +7,7 @@
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/droptarget_win32.h"
 #include "gui/toolkit/frame_win32.h"
+#include "gui/toolkit/pluginmodule_win32.h"
 
 #include <windows.h>
 #include <ole2.h>
@@ -33,15 +34,6 @@ constexpr DWORD kWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIP
 constexpr LONG kMaxDecoration = 80;
 constexpr LONG kMaxOuterDifference = 60;
 constexpr int kWheelNotch = 120;
-
-// The module that holds this code: the plug-in library (or a test program).
-HINSTANCE moduleInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&moduleInstance), &module);
-    return module;
-}
 
 HWND asWindow(void* handle) { return static_cast<HWND>(handle); }
 
@@ -144,7 +136,7 @@ void CFrame::stopPlatform() {
 void CFrame::openSystemWindow() {
     if (!parentWindow)
         return;
-    const HINSTANCE instance = moduleInstance();
+    const HINSTANCE instance = getPluginModule();
     if (liveFrameCount == 0) {
         wsprintfW(windowClassName, L"Plugin%p", static_cast<void*>(instance));
         WNDCLASSW windowClass = {};
@@ -178,7 +170,7 @@ void CFrame::closeSystemWindow() {
     if (windowCounted) {
         windowCounted = false;
         if (--liveFrameCount == 0)
-            UnregisterClassW(windowClassName, moduleInstance());
+            UnregisterClassW(windowClassName, getPluginModule());
     }
 }
 
