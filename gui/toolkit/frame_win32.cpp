@@ -103,6 +103,7 @@ bool isMdiClient(HWND window) {
 // The window procedure and what it needs of the frame's inside.
 struct FramePlatform {
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT dispatch(CFrame* frame, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT paint(CFrame& frame, HWND window);
     static void buttonDown(CFrame& frame, HWND window, WPARAM wParam, LPARAM lParam, int32_t extra);
     static void buttonUp(CFrame& frame, WPARAM wParam, LPARAM lParam);
@@ -260,8 +261,17 @@ LRESULT CALLBACK FramePlatform::windowProc(HWND window, UINT message, WPARAM wPa
     auto* frame = reinterpret_cast<CFrame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!frame)
         return DefWindowProcW(window, message, wParam, lParam);
-    // Handlers may release views; the frame itself lives until its owner
-    // releases it, which cannot happen inside its own window procedure.
+    // A view may make the editor close while it handles the event: the frame
+    // stays alive until the message is done (its last release then destroys
+    // the window, which Win32 allows from inside the window procedure).
+    frame->remember();
+    const LRESULT result = dispatch(frame, window, message, wParam, lParam);
+    frame->forget();
+    return result;
+}
+
+LRESULT FramePlatform::dispatch(CFrame* frame, HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
             windowDestroyed(*frame, window);

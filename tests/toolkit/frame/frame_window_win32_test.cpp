@@ -285,6 +285,29 @@ TEST_F(FrameWindow, WindowOfTheClassWithoutAFrameGetsDefaultProcessing) {
     EXPECT_TRUE(log.empty());
 }
 
+// Closes the editor when pressed: gives away the frame's last reference.
+class ClosingView : public EventView {
+  public:
+    using EventView::EventView;
+    CMouseEventResult onMouseDown(CPoint& where, const int32_t& buttons) override {
+        EventView::onMouseDown(where, buttons);
+        getFrame()->forget();
+        return kMouseEventHandled;
+    }
+};
+
+TEST_F(FrameWindow, FrameReleasedByAViewDuringAMessageGoesAfterIt) {
+    auto* closing = new ClosingView(CRect(150, 70, 200, 100), log, "closing");
+    frame->addView(closing);
+    closing->forget();
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(160, 80));
+    frame = nullptr;
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_FALSE(frameClassRegistered());
+    EXPECT_EQ((EventLog{"closing down 160,80 b2"}), log);
+}
+
 TEST(FrameWindowClass, SharedByFramesAndUnregisteredWithTheLast) {
     ASSERT_FALSE(frameClassRegistered());
     HWND host = createHostWindow(nullptr, 0, 0, 300, 200);
