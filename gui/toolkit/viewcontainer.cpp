@@ -104,6 +104,9 @@ bool CViewContainer::removeView(CView* view, bool withRelease) {
         mouseDownView = nullptr;
     if (dragView == view)
         dragView = nullptr;
+    // A view deep in the tree may be the frame's focus or mouse-over view.
+    if (frame && frameaccess::asView(frame) != this)
+        frameaccess::viewRemoved(frame, view);
     if (view->isAttached())
         view->removed(this);
     // The second release only when the node's reference is not the last one:

@@ -23,5 +23,10 @@ void setFocusView(CFrame* frame, CView* view) {
         frame->setFocusView(view);
 }
 
+void viewRemoved(CFrame* frame, CView* view) {
+    if (frame)
+        frame->onViewRemoved(view);
+}
+
 }  // namespace frameaccess
 }  // namespace VSTGUI

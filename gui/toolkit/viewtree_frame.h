@@ -20,6 +20,8 @@ void* systemWindow(CFrame* frame);
 // Cursor position relative to the frame window; false without a frame.
 bool currentMouseLocation(CFrame* frame, CPoint& where);
 void setFocusView(CFrame* frame, CView* view);
+// Lets the frame forget a removed view (and its subtree) as focus or mouse-over view.
+void viewRemoved(CFrame* frame, CView* view);
 
 }  // namespace frameaccess
 }  // namespace VSTGUI

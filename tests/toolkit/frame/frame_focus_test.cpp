@@ -162,6 +162,22 @@ TEST_F(FrameFocus, RemovingAContainerForgetsFocusAndMouseOverViewsInside) {
     EXPECT_EQ("f1 entered 20,20 b0", log.back());
 }
 
+TEST_F(FrameFocus, RemovingAViewFromANestedContainerForgetsItAsFocusAndMouseOverView) {
+    frame->setFocusView(f2);
+    CPoint where(110, 10);
+    frame->onMouseMoved(where, 0);  // f2 becomes the mouse-over view
+    int destroyed = 0;
+    f2->destroyed = &destroyed;
+    EXPECT_TRUE(container->removeView(f2));
+    EXPECT_EQ(1, destroyed);
+    EXPECT_EQ(nullptr, frame->getFocusView());
+    VstKeyCode code = key('k');
+    EXPECT_EQ(kKeyNotHandled, frame->onKeyDown(code));
+    CPoint elsewhere(20, 20);
+    frame->onMouseMoved(elsewhere, 0);
+    EXPECT_EQ("f1 entered 20,20 b0", log.back());
+}
+
 TEST_F(FrameFocus, RemoveAllForgetsEveryPointer) {
     frame->setFocusView(f1);
     auto* modal = new EventView(CRect(0, 0, 10, 10), log, "m");
