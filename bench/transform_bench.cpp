@@ -197,8 +197,8 @@ void BM_FftwMdctForward(benchmark::State& state) {
 // --- FFT tables --------------------------------------------------------------------
 
 size_t tableBytes(const vexmold::TFftTables& t) {
-    return t.twiddles.capacity() * sizeof(double) + t.reorder.capacity() * sizeof(int32_t) +
-           t.leaders.capacity() * sizeof(int32_t);
+    return t.twiddles.capacity() * sizeof(double) +
+           (t.reorder.capacity() + t.leaders.capacity() + t.cycleChunks.capacity()) * sizeof(int32_t);
 }
 
 void BM_BuildFftTables(benchmark::State& state) {
