@@ -42,8 +42,7 @@ int log2Of(int n) {
 // finite over many iterations; BM_CopyOnly is that copy alone.
 
 // Our forward transform, with the reordering to natural order or without.
-template <bool Reorder>
-void BM_OurFft(benchmark::State& state) {
+template <bool Reorder> void BM_OurFft(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const std::vector<double> input = testSignal(2 * static_cast<size_t>(n));
     std::vector<double> buffer(input.size());
@@ -55,8 +54,12 @@ void BM_OurFft(benchmark::State& state) {
         benchmark::DoNotOptimize(buffer.data());
     }
 }
-void BM_OurFftForwardAndReorder(benchmark::State& state) { BM_OurFft<true>(state); }
-void BM_OurFftForwardOnly(benchmark::State& state) { BM_OurFft<false>(state); }
+void BM_OurFftForwardAndReorder(benchmark::State& state) {
+    BM_OurFft<true>(state);
+}
+void BM_OurFftForwardOnly(benchmark::State& state) {
+    BM_OurFft<false>(state);
+}
 
 void BM_FftwInPlace(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
@@ -102,8 +105,9 @@ void BM_CopyOnly(benchmark::State& state) {
 // X_(N-1-2q) (minus the imaginary part); scaled by 4/n like ours.
 class FftwMdct {
   public:
-    explicit FftwMdct(int n) : n_(n), u_(static_cast<size_t>(n / 2)), pre_(static_cast<size_t>(n / 2)),
-                               post_(static_cast<size_t>(n / 2)) {
+    explicit FftwMdct(int n)
+        : n_(n), u_(static_cast<size_t>(n / 2)), pre_(static_cast<size_t>(n / 2)),
+          post_(static_cast<size_t>(n / 2)) {
         const int half = n / 2, m = n / 4;
         z_ = fftw_alloc_complex(static_cast<size_t>(m));
         plan_ = fftw_plan_dft_1d(m, z_, z_, FFTW_FORWARD, FFTW_MEASURE);
@@ -198,7 +202,8 @@ void BM_FftwMdctForward(benchmark::State& state) {
 
 size_t tableBytes(const vexmold::TFftTables& t) {
     return t.twiddles.capacity() * sizeof(double) +
-           (t.reorder.capacity() + t.leaders.capacity() + t.cycleChunks.capacity()) * sizeof(int32_t);
+           (t.reorder.capacity() + t.leaders.capacity() + t.cycleChunks.capacity()) *
+               sizeof(int32_t);
 }
 
 void BM_BuildFftTables(benchmark::State& state) {

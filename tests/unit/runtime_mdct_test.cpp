@@ -55,7 +55,9 @@ class DirectMdct {
     std::vector<long double> cosines_;
 };
 
-long double windowValue(int32_t n, int32_t i) { return std::sin((i + 0.5L) * kPiL / n); }
+long double windowValue(int32_t n, int32_t i) {
+    return std::sin((i + 0.5L) * kPiL / n);
+}
 
 // Largest deviation from the reference scaled by factor.
 double deviation(const double* actual, const std::vector<long double>& reference,
@@ -129,8 +131,8 @@ TEST(Mdct, LookupFieldsFollowTheirFormulas) {
         }
     }
     // n = 64: acc is i reversed in 5 bits, its partner (~acc & 31) - 1.
-    const std::vector<int32_t> expected = {30, 0,  14, 16, 22, 8,  6,  24,
-                                           26, 4,  10, 20, 18, 12, 2,  28};
+    const std::vector<int32_t> expected = {30, 0, 14, 16, 22, 8,  6, 24,
+                                           26, 4, 10, 20, 18, 12, 2, 28};
     EXPECT_EQ(lookup(64).bitrev, expected);
 }
 
@@ -188,7 +190,8 @@ TEST(Mdct, MalformedLookupsAndSizesDoNothing) {
 std::vector<double> windowed(const std::vector<double>& x, int32_t n) {
     std::vector<double> w(x.size());
     for (int32_t i = 0; i < n / 2; ++i) {
-        w[static_cast<size_t>(i)] = static_cast<double>(x[static_cast<size_t>(i)] * windowValue(n, i));
+        w[static_cast<size_t>(i)] =
+            static_cast<double>(x[static_cast<size_t>(i)] * windowValue(n, i));
         w[static_cast<size_t>(n - 1 - i)] =
             static_cast<double>(x[static_cast<size_t>(n - 1 - i)] * windowValue(n, i));
     }
@@ -222,8 +225,10 @@ TEST(ScriptMemoryMdct, InverseTransformsTheLowerHalfAndWindows) {
         const long double factor = n > 32 ? 1.0L : 4.0L / n;
         for (int32_t i = 0; i < n; ++i) {
             const int32_t w = i < n / 2 ? i : n - 1 - i;
-            ASSERT_NEAR(buffer[i], static_cast<double>(factor * raw[static_cast<size_t>(i)] * windowValue(n, w)),
-                        tolerance(n, 1.0L))
+            ASSERT_NEAR(
+                buffer[i],
+                static_cast<double>(factor * raw[static_cast<size_t>(i)] * windowValue(n, w)),
+                tolerance(n, 1.0L))
                 << n << " " << i;
         }
     }
@@ -311,13 +316,16 @@ bool transformsOnSeveralThreads(int32_t n) {
         th.join();
     bool same = true;
     for (int t = 1; t < kThreads; ++t)
-        same = same && spectra[static_cast<size_t>(t)] == spectra[0] && ffts[static_cast<size_t>(t)] == ffts[0];
-    const double error = deviation(spectra[0].data(), DirectMdct(n).forward(windowed(x, n)), 4.0L / n);
+        same = same && spectra[static_cast<size_t>(t)] == spectra[0] &&
+               ffts[static_cast<size_t>(t)] == ffts[0];
+    const double error =
+        deviation(spectra[0].data(), DirectMdct(n).forward(windowed(x, n)), 4.0L / n);
     // The DC bin of the FFT is the plain sum of the values.
     long double re = 0.0L;
     for (int32_t i = 0; i < n; i += 2)
         re += x[static_cast<size_t>(i)];
-    return same && error < tolerance(n, 4.0L / n) && std::fabs(ffts[0][0] - static_cast<double>(re)) < 1e-10;
+    return same && error < tolerance(n, 4.0L / n) &&
+           std::fabs(ffts[0][0] - static_cast<double>(re)) < 1e-10;
 }
 
 // A process of its own, so that the FFT tables and the lookup of this size
@@ -325,8 +333,8 @@ bool transformsOnSeveralThreads(int32_t n) {
 TEST(TransformThreads, FirstInstancesAndFirstMdctsOfOneSizeRaceSafely) {
 #if GTEST_HAS_DEATH_TEST
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(std::exit(transformsOnSeveralThreads(2048) ? 0 : 1),
-                ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::exit(transformsOnSeveralThreads(2048) ? 0 : 1), ::testing::ExitedWithCode(0),
+                "");
 #else
     EXPECT_TRUE(transformsOnSeveralThreads(2048));
 #endif
