@@ -27,8 +27,7 @@ AEffect* startedInstance(TVexmold* script) {
     return e;
 }
 
-template <typename Sample>
-struct Buffers {
+template <typename Sample> struct Buffers {
     Buffers() : inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock) {
         for (int i = 0; i < kBlock; ++i) {
             inL[static_cast<size_t>(i)] = static_cast<Sample>(std::sin(i * 0.01) * 0.5);
@@ -40,12 +39,15 @@ struct Buffers {
     Sample* out[2] = {outL.data(), outR.data()};
 };
 
-void run(AEffect* e, Buffers<float>& b) { e->processReplacing(e, b.in, b.out, kBlock); }
-void run(AEffect* e, Buffers<double>& b) { e->processDoubleReplacing(e, b.in, b.out, kBlock); }
+void run(AEffect* e, Buffers<float>& b) {
+    e->processReplacing(e, b.in, b.out, kBlock);
+}
+void run(AEffect* e, Buffers<double>& b) {
+    e->processDoubleReplacing(e, b.in, b.out, kBlock);
+}
 
 // One plug-in's processReplacing or processDoubleReplacing at block 512.
-template <typename Effect, typename Sample>
-void BM_Plugin(benchmark::State& state) {
+template <typename Effect, typename Sample> void BM_Plugin(benchmark::State& state) {
     AEffect* e = startedInstance(new Effect);
     Buffers<Sample> b;
     for (auto _ : state) {
@@ -78,8 +80,7 @@ struct BareMeter {
     }
 };
 
-template <typename Sample>
-void BM_NullTestBareLoop(benchmark::State& state) {
+template <typename Sample> void BM_NullTestBareLoop(benchmark::State& state) {
     Buffers<Sample> b;
     BareMeter l, r, m, s;
     double count = 0;
@@ -114,8 +115,7 @@ void BM_NullTestBareLoop(benchmark::State& state) {
 }
 
 // The tone written out by hand: phase from the frame index, both channels.
-template <typename Sample>
-void BM_ToneGenBareLoop(benchmark::State& state) {
+template <typename Sample> void BM_ToneGenBareLoop(benchmark::State& state) {
     Buffers<Sample> b;
     double counter = 0;
     const double increment = (6.283185307179586 * 997.0) / 48000.0;
@@ -142,4 +142,4 @@ BENCHMARK_TEMPLATE(BM_ToneGenBareLoop, float);
 BENCHMARK_TEMPLATE(BM_Plugin, tonegen::TVexmoldEffect, double)->Name("BM_ToneGenPlugin<double>");
 BENCHMARK_TEMPLATE(BM_ToneGenBareLoop, double);
 
-} // namespace
+}  // namespace

@@ -237,7 +237,7 @@ void reportFirstInstance() {
                 first, second, tableBytes(vexmold::fftTables()));
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_OurFftForwardAndReorder)->Arg(1024)->Arg(4096)->Arg(32768);
 BENCHMARK(BM_FftwInPlace)->Arg(1024)->Arg(4096)->Arg(32768);

@@ -8,7 +8,7 @@
 namespace vexmold {
 
 namespace {
-std::mutex gPathMutex; // the log may be written from the editor and audio threads
+std::mutex gPathMutex;  // the log may be written from the editor and audio threads
 std::string gPath;
 // The root of the current drive; the file-system root elsewhere.
 #ifdef _WIN32
@@ -16,7 +16,7 @@ const char* const kDefaultPath = "\\geep.log.txt";
 #else
 const char* const kDefaultPath = "/geep.log.txt";
 #endif
-} // namespace
+}  // namespace
 
 void setDebugLogPath(const std::string& path) {
     std::lock_guard<std::mutex> lock(gPathMutex);
@@ -37,4 +37,4 @@ int debugLog(const std::string& text) {
     return platform::beep(2000, 200);
 }
 
-} // namespace vexmold
+}  // namespace vexmold

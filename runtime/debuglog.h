@@ -14,4 +14,4 @@ int debugLog(const std::string& text);
 void setDebugLogPath(const std::string& path);
 std::string debugLogPath();
 
-} // namespace vexmold
+}  // namespace vexmold

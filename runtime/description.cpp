@@ -22,7 +22,7 @@ bool validValueIndex(int32_t index) {
     return index >= 0 && index < CVexmoldSliders::kSliderValueCount;
 }
 
-} // namespace
+}  // namespace
 
 const TVexmoldSlider* CVexmoldDescription::sliderAt(int32_t index) const {
     if (index < 0 || static_cast<size_t>(index) >= sliders.size())
@@ -53,7 +53,7 @@ bool CVexmoldDescription::setParameter(int32_t index, double x) {
     if (r == nullptr || !std::isfinite(x))
         return false;
     double q = ((r->maximum - r->minimum) * x + r->minimum + 0.5 * r->step) / r->step;
-    if (std::fabs(q) < 4503599627370496.0) // 2^52: below it q may have a fraction
+    if (std::fabs(q) < 4503599627370496.0)  // 2^52: below it q may have a fraction
         q = std::floor(q);
     const double v = q * r->step;
     // A slider without a usable step maps to no value; nothing is stored.
@@ -94,9 +94,8 @@ void CVexmoldDescription::parameterDisplay(int32_t index, char* text, size_t siz
     }
     const double p = static_cast<double>(n - 1) * (value - r->minimum) / (r->maximum - r->minimum);
     // NaN and values beyond the int32 range count as negative.
-    int64_t i = (std::isfinite(p) && p > -2147483648.0 && p < 2147483648.0)
-                    ? static_cast<int64_t>(p)
-                    : -1;
+    int64_t i =
+        (std::isfinite(p) && p > -2147483648.0 && p < 2147483648.0) ? static_cast<int64_t>(p) : -1;
     if (i < 0)
         i = 0;
     if (i > static_cast<int64_t>(n - 1))

@@ -9,7 +9,7 @@ using vexmold::finiteOrZero;
 namespace {
 constexpr double kDisplayCheckSeconds = 0.25;
 constexpr double kEffectRedrawRate = 30.0;
-} // namespace
+}  // namespace
 
 void describeKestravonEffect(CVexmoldDescription& script, const char* effectName) {
     script.effectName = effectName;
@@ -52,7 +52,8 @@ void runBlockPrologue(TVexmold& script, TVexmoldCommonVariables& v) {
     v.tempoValue = finiteOrZero(tempo);
     v.timeSigNumeratorValue = finiteOrZero(numerator);
     v.timeSigDenominatorValue = finiteOrZero(denominator);
-    v.playState = finiteOrZero(script.hostIsPlaying() + (script.hostIsRecording() != 0.0 ? 4.0 : 0.0));
+    v.playState =
+        finiteOrZero(script.hostIsPlaying() + (script.hostIsRecording() != 0.0 ? 4.0 : 0.0));
     v.playPosition = finiteOrZero(script.hostQuarterPosition());
 
     refreshSectionCopies(v);
@@ -61,7 +62,8 @@ void runBlockPrologue(TVexmold& script, TVexmoldCommonVariables& v) {
 void serializeSliderValues(TVexmold& script, double& loopVariable) {
     constexpr double kFirstSlider = 1.0, kLastSlider = 64.0;
     int rounds = 0;
-    for (loopVariable = kFirstSlider; loopVariable <= kLastSlider && rounds < vexmold::kMaxLoopIterations;
+    for (loopVariable = kFirstSlider;
+         loopVariable <= kLastSlider && rounds < vexmold::kMaxLoopIterations;
          loopVariable += 1.0, ++rounds)
         script.transferValue(0.0, script.slider(loopVariable));
 }

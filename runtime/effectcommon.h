@@ -23,8 +23,8 @@ struct TVexmoldCommonVariables {
     // State of the block prologue.
     double lastDisplayCheck = 0;
     double latencySamples = 0, latencySamplesSeen = 0;
-    double playState = 0; // 0 stopped, 1 playing, +4 recording
-    double playPosition = 0; // quarter notes
+    double playState = 0;     // 0 stopped, 1 playing, +4 recording
+    double playPosition = 0;  // quarter notes
 };
 
 // The maker's description, the same for every effect but its name: the name

@@ -39,7 +39,7 @@ void TVexmoldFileHandle::flush() const {
 
 void TVexmoldFileHandle::resetForState(Mode newMode) {
     name.clear();
-    data.clear(); // keeps the capacity, so later state transfers rarely allocate
+    data.clear();  // keeps the capacity, so later state transfers rarely allocate
     position = 0;
     flags[0] = 0;
     mode = newMode;

@@ -11,7 +11,7 @@
 struct TVexmoldFileHandle {
     enum Mode : int32_t { closed = 0, reading = 1, writing = 2 };
 
-    std::string name; // relative to the plug-in's folder; empty for the state stream
+    std::string name;  // relative to the plug-in's folder; empty for the state stream
     int32_t position = 0;
     std::vector<float> data;
     uint8_t flags[2] = {0, 1};
@@ -35,5 +35,5 @@ class CVexmoldFiles : public CVexmoldStrings {
 
   protected:
     CVexmoldFiles() = default;
-    ~CVexmoldFiles(); // flushes every write-mode handle with a name
+    ~CVexmoldFiles();  // flushes every write-mode handle with a name
 };

@@ -12,8 +12,8 @@ namespace vexmold {
 // channels read as silence and are not written. The inputs of a frame are
 // read before its outputs are written, so the buffers may be the same.
 template <typename Script, typename Sample>
-void runFrames(Script& script, const Sample* const* inputs, Sample* const* outputs,
-               int32_t frames, int32_t channels) {
+void runFrames(Script& script, const Sample* const* inputs, Sample* const* outputs, int32_t frames,
+               int32_t channels) {
     double* values = script.sampleValues.data();
     if (channels == 2) {
         const Sample* in0 = inputs ? inputs[0] : nullptr;
@@ -58,17 +58,16 @@ void runFrames(Script& script, const Sample* const* inputs, Sample* const* outpu
 // The same loop over a sample kernel `sample(double* values)` that works on
 // state the caller keeps in local variables: with nothing reachable through
 // the buffer pointers, the compiler keeps that state in registers across
-// frames (which needs this loop inlined into the caller that owns the state). The stereo frame lives in a local pair and is written back to
-// `values` (the script's sampleValues) at the end, as the plain loop leaves it.
-// A kernel that only reads the frame (kernelOnlyReads) passes the input
+// frames (which needs this loop inlined into the caller that owns the state). The stereo frame
+// lives in a local pair and is written back to `values` (the script's sampleValues) at the end, as
+// the plain loop leaves it. A kernel that only reads the frame (kernelOnlyReads) passes the input
 // samples to the outputs as they are.
 template <typename Kernel, typename Sample, bool kernelOnlyReads = false>
-[[gnu::always_inline]] inline void runFramesWithKernel(Kernel&& sample, double* values,
-                                                       const Sample* const* inputs,
-                                                       Sample* const* outputs, int32_t frames,
-                                                       int32_t channels) {
-    const bool stereo = channels == 2 && inputs && outputs && inputs[0] && inputs[1] &&
-                        outputs[0] && outputs[1];
+[[gnu::always_inline]] inline void
+runFramesWithKernel(Kernel&& sample, double* values, const Sample* const* inputs,
+                    Sample* const* outputs, int32_t frames, int32_t channels) {
+    const bool stereo =
+        channels == 2 && inputs && outputs && inputs[0] && inputs[1] && outputs[0] && outputs[1];
     if (!stereo) {
         for (int32_t i = 0; i < frames; ++i) {
             for (int32_t c = channels - 1; c >= 0; --c) {
@@ -110,4 +109,4 @@ template <typename Kernel, typename Sample, bool kernelOnlyReads = false>
     values[1] = frame[1];
 }
 
-} // namespace vexmold
+}  // namespace vexmold

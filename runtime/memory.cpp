@@ -39,7 +39,7 @@ int log2Of(int32_t n) {
     return b;
 }
 
-} // namespace
+}  // namespace
 
 double* CVexmoldMemory::resolve(int32_t index) {
     std::vector<double>& block = memoryBlocks[blockOf(index)];

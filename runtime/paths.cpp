@@ -6,7 +6,9 @@
 
 namespace vexmold {
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 int lastSeparatorPosition(const std::string& path) {
     for (size_t i = path.size(); i > 0; --i)
@@ -46,7 +48,9 @@ std::string withLeadingSeparator(const std::string& path) {
     return '\\' + path;
 }
 
-bool textEquals(const std::string& a, const std::string& b) { return a == b; }
+bool textEquals(const std::string& a, const std::string& b) {
+    return a == b;
+}
 
 bool textEqualsIgnoreCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
@@ -62,10 +66,12 @@ std::string moduleFileName(void* moduleHandle) {
     return platform::moduleFileName(moduleHandle);
 }
 
-std::string pluginFolder() { return folderPart(platform::moduleFileName(nullptr)); }
+std::string pluginFolder() {
+    return folderPart(platform::moduleFileName(nullptr));
+}
 
 std::string resolvePath(const std::string& name) {
     return pluginFolder() + withoutLeadingSeparator(name);
 }
 
-} // namespace vexmold
+}  // namespace vexmold

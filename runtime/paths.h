@@ -30,4 +30,4 @@ std::string withLeadingSeparator(const std::string& path);
 bool textEquals(const std::string& a, const std::string& b);
 bool textEqualsIgnoreCase(const std::string& a, const std::string& b);
 
-} // namespace vexmold
+}  // namespace vexmold

@@ -11,7 +11,7 @@ class CPlux;
 
 class CVexmoldPlux : public CVexmoldMemory {
   public:
-    CPlux* plux = nullptr; // not owned; set by the entry point after assembly
+    CPlux* plux = nullptr;  // not owned; set by the entry point after assembly
 
     // Values the wrapper keeps (no host traffic).
     double hostChannelCount() const;

@@ -9,7 +9,9 @@
 namespace vexmold {
 
 // Section code never stores NaN or infinity; it stores 0 instead.
-inline double finiteOrZero(double v) { return std::isfinite(v) ? v : 0.0; }
+inline double finiteOrZero(double v) {
+    return std::isfinite(v) ? v : 0.0;
+}
 
 // Equality of script values: |a - b| below 0.00001.
 inline bool scriptEquals(double a, double b) {
@@ -28,10 +30,10 @@ inline int32_t scriptIndex(double x) {
         return INT32_MIN;
     if (nudged >= 2147483648.0)
         return INT32_MAX;
-    return static_cast<int32_t>(nudged); // truncates toward zero
+    return static_cast<int32_t>(nudged);  // truncates toward zero
 }
 
 // A repeat-while loop of section code gives up after this many rounds.
 constexpr int kMaxLoopIterations = 1000000;
 
-} // namespace vexmold
+}  // namespace vexmold

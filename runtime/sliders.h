@@ -8,18 +8,18 @@
 #include "runtime/pluxlink.h"
 
 struct TVexmoldSlider {
-    std::vector<std::string> optionNames; // shown instead of the number when present
+    std::vector<std::string> optionNames;  // shown instead of the number when present
     bool optionsLoaded = false;
-    int32_t valueIndex = 0; // position of the value in sliderValues
-    double* mirror = nullptr; // receives every value the host sets, when not null
+    int32_t valueIndex = 0;    // position of the value in sliderValues
+    double* mirror = nullptr;  // receives every value the host sets, when not null
     double defaultValue = 0.0;
     double minimum = 0.0;
     double maximum = 0.0;
     double step = 0.0;
-    std::string directory; // folder of a file-list slider, relative to the plug-in
+    std::string directory;  // folder of a file-list slider, relative to the plug-in
     std::string auxText;
     std::string label;
-    std::string description; // the name the host shows
+    std::string description;  // the name the host shows
 };
 
 class CVexmoldSliders : public CVexmoldPlux {

@@ -8,7 +8,9 @@ std::string& CVexmoldStrings::stringSlot(double n) {
     return slot;
 }
 
-void CVexmoldStrings::assignStringSlot(double n, const std::string& text) { stringSlot(n) = text; }
+void CVexmoldStrings::assignStringSlot(double n, const std::string& text) {
+    stringSlot(n) = text;
+}
 
 const std::string* CVexmoldStrings::fileName(double n) const {
     const auto it = fileNames.find(vexmold::scriptIndex(n));

@@ -12,7 +12,7 @@ class CVexmoldStrings : public CVexmoldDescription {
   public:
     std::map<int32_t, std::string> stringSlots;
     std::map<int32_t, std::string> fileNames;
-    double stringSlotCount = 0.0; // number of slots after the last lookup
+    double stringSlotCount = 0.0;  // number of slots after the last lookup
 
     // The slot numbered n (converted by the index rule), created empty when
     // missing: reading a missing slot creates it.

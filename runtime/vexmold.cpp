@@ -44,7 +44,9 @@ void TVexmold::doIdle() {
     }
 }
 
-void TVexmold::flushStateStream() { fileHandles[0].flush(); }
+void TVexmold::flushStateStream() {
+    fileHandles[0].flush();
+}
 
 int32_t TVexmold::storeState(void** bytes, bool /*preset*/) {
     flushStateStream();
@@ -121,7 +123,6 @@ void TVexmold::process(const float* const* inputs, float* const* outputs, int32_
     processBlock(inputs, outputs, frames, channelCount32);
 }
 
-void TVexmold::processDouble(const double* const* inputs, double* const* outputs,
-                             int32_t frames) {
+void TVexmold::processDouble(const double* const* inputs, double* const* outputs, int32_t frames) {
     processBlock(inputs, outputs, frames, channelCount64);
 }

@@ -60,7 +60,7 @@ class TVexmold : public CVexmoldMouse {
     void process(const float* const* inputs, float* const* outputs, int32_t frames);
     void processDouble(const double* const* inputs, double* const* outputs, int32_t frames);
 
-    int32_t lastRedrawClock = 0; // process-clock reading of the last redraw request
+    int32_t lastRedrawClock = 0;  // process-clock reading of the last redraw request
     uint32_t initCount = 0;
 
   protected:
@@ -78,6 +78,6 @@ class TVexmold : public CVexmoldMouse {
                       int32_t& cachedChannels);
     void flushStateStream();
 
-    int32_t channelCount32 = -1; // taken from the wrapper on the first call of each path
+    int32_t channelCount32 = -1;  // taken from the wrapper on the first call of each path
     int32_t channelCount64 = -1;
 };

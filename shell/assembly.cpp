@@ -13,7 +13,7 @@ AEffect* assemblePlugin(audioMasterCallback host, TVexmold* script) {
     try {
         plux = CPlux::create(script, &callbacks, host, 1, script->parameterCount());
     } catch (const std::bad_alloc&) {
-        delete script; // the wrapper never took it
+        delete script;  // the wrapper never took it
         return nullptr;
     }
     if (plux == nullptr)

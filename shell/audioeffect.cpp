@@ -95,7 +95,9 @@ VstInt32 AudioEffect::getCurrentUniqueId() {
     return static_cast<VstInt32>(callHost(audioMasterCurrentId));
 }
 
-void AudioEffect::masterIdle() { callHost(audioMasterIdle); }
+void AudioEffect::masterIdle() {
+    callHost(audioMasterIdle);
+}
 
 bool AudioEffect::isInputConnected(VstInt32 input) {
     if (!audioMaster)
@@ -162,7 +164,10 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         if (ptr == nullptr)
             return 0;
         // The size is the host's; a negative one names no data.
-        return setChunk(ptr, value < 0 ? 0 : value > INT32_MAX ? INT32_MAX : static_cast<VstInt32>(value),
+        return setChunk(ptr,
+                        value < 0           ? 0
+                        : value > INT32_MAX ? INT32_MAX
+                                            : static_cast<VstInt32>(value),
                         index != 0);
     default:
         return 0;

@@ -101,4 +101,4 @@ class AudioEffect {
 // Text sizes of the host buffers that the shell fills (terminator included).
 constexpr size_t kShortTextSize = 8;  // parameter label and display
 constexpr size_t kProgramNameSize = 24;
-constexpr size_t kLongTextSize = 64; // parameter name, effect name, vendor, product
+constexpr size_t kLongTextSize = 64;  // parameter name, effect name, vendor, product

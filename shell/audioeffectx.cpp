@@ -11,12 +11,12 @@ namespace {
 
 // The modifier byte of a key opcode travels in the float argument.
 unsigned char modifierFromOpt(float opt) {
-    if (!(opt > -2147483648.0f && opt < 2147483648.0f)) // also NaN
+    if (!(opt > -2147483648.0f && opt < 2147483648.0f))  // also NaN
         return 0;
     return static_cast<unsigned char>(static_cast<VstInt32>(opt) & 0xFF);
 }
 
-} // namespace
+}  // namespace
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) {
@@ -112,8 +112,12 @@ VstInt32 AudioEffectX::getParameterQuantization() {
     return static_cast<VstInt32>(callHost(audioMasterGetParameterQuantization));
 }
 
-bool AudioEffectX::ioChanged() { return callHost(audioMasterIOChanged) != 0; }
-bool AudioEffectX::needIdle() { return callHost(audioMasterNeedIdle) != 0; }
+bool AudioEffectX::ioChanged() {
+    return callHost(audioMasterIOChanged) != 0;
+}
+bool AudioEffectX::needIdle() {
+    return callHost(audioMasterNeedIdle) != 0;
+}
 
 bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height) {
     return callHost(audioMasterSizeWindow, width, height) != 0;
@@ -237,13 +241,17 @@ void* AudioEffectX::getDirectory() {
     return reinterpret_cast<void*>(callHost(audioMasterGetDirectory));
 }
 
-bool AudioEffectX::updateDisplay() { return callHost(audioMasterUpdateDisplay) != 0; }
+bool AudioEffectX::updateDisplay() {
+    return callHost(audioMasterUpdateDisplay) != 0;
+}
 
 bool AudioEffectX::beginEdit(VstInt32 index) {
     return callHost(audioMasterBeginEdit, index) != 0;
 }
 
-bool AudioEffectX::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
+bool AudioEffectX::endEdit(VstInt32 index) {
+    return callHost(audioMasterEndEdit, index) != 0;
+}
 
 bool AudioEffectX::openFileSelector(void* selector) {
     return selector && callHost(audioMasterOpenFileSelector, 0, 0, selector) != 0;

@@ -13,14 +13,24 @@ const VstTimeInfo* timeInfo(CPlux* plux, VstInt32 filter) {
 }
 
 // Host bytes are signed, as MIDI data reads them.
-double signedByte(char c) { return static_cast<double>(static_cast<signed char>(c)); }
+double signedByte(char c) {
+    return static_cast<double>(static_cast<signed char>(c));
+}
 
-} // namespace
+}  // namespace
 
-double CVexmoldPlux::hostChannelCount() const { return plux ? plux->inputCount() : 0.0; }
-double CVexmoldPlux::hostOutputCount() const { return plux ? plux->outputCount() : 0.0; }
-double CVexmoldPlux::hostSampleRate() const { return plux ? plux->getSampleRate() : 0.0; }
-double CVexmoldPlux::hostBlockSize() const { return plux ? plux->getBlockSize() : 0.0; }
+double CVexmoldPlux::hostChannelCount() const {
+    return plux ? plux->inputCount() : 0.0;
+}
+double CVexmoldPlux::hostOutputCount() const {
+    return plux ? plux->outputCount() : 0.0;
+}
+double CVexmoldPlux::hostSampleRate() const {
+    return plux ? plux->getSampleRate() : 0.0;
+}
+double CVexmoldPlux::hostBlockSize() const {
+    return plux ? plux->getBlockSize() : 0.0;
+}
 
 void CVexmoldPlux::hostSetLatency(int32_t samples) const {
     if (plux)
@@ -66,7 +76,9 @@ bool CVexmoldPlux::hostTempoAndSignature(double* tempo, double* numerator,
     return true;
 }
 
-bool CVexmoldPlux::hostUpdateDisplay() const { return plux && plux->updateDisplay(); }
+bool CVexmoldPlux::hostUpdateDisplay() const {
+    return plux && plux->updateDisplay();
+}
 
 bool CVexmoldPlux::hostSetAutomated(int32_t index, double value) const {
     if (!plux)
@@ -131,7 +143,7 @@ bool CVexmoldPlux::midiSendSysEx(int32_t deltaFrames, const char* data, int32_t 
     event.byteSize = sizeof(VstMidiSysexEvent);
     event.deltaFrames = deltaFrames;
     event.dumpBytes = length;
-    event.sysexDump = const_cast<char*>(data); // the host only reads it
+    event.sysexDump = const_cast<char*>(data);  // the host only reads it
     VstEvents list{};
     list.numEvents = 1;
     list.events[0] = reinterpret_cast<VstEvent*>(&event);
@@ -141,8 +153,12 @@ bool CVexmoldPlux::midiSendSysEx(int32_t deltaFrames, const char* data, int32_t 
 double CVexmoldPlux::getHostVendorVersion() const {
     return plux ? plux->getHostVendorVersion() : 0.0;
 }
-double CVexmoldPlux::getHostLanguage() const { return plux ? plux->getHostLanguage() : 0.0; }
-double CVexmoldPlux::getMasterVersion() const { return plux ? plux->getMasterVersion() : 0.0; }
+double CVexmoldPlux::getHostLanguage() const {
+    return plux ? plux->getHostLanguage() : 0.0;
+}
+double CVexmoldPlux::getMasterVersion() const {
+    return plux ? plux->getMasterVersion() : 0.0;
+}
 double CVexmoldPlux::getCurrentUniqueId() const {
     return plux ? plux->getCurrentUniqueId() : 0.0;
 }

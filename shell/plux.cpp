@@ -5,8 +5,8 @@
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
 
-CPlux* CPlux::create(TVexmold* scriptObject, const TPluxCallbacks* table,
-                     audioMasterCallback host, VstInt32 programCount, VstInt32 paramCount) {
+CPlux* CPlux::create(TVexmold* scriptObject, const TPluxCallbacks* table, audioMasterCallback host,
+                     VstInt32 programCount, VstInt32 paramCount) {
     if (host == nullptr || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         delete scriptObject;
         return nullptr;
@@ -30,7 +30,7 @@ CPlux::~CPlux() {
     if (callbacks.destroy)
         callbacks.destroy(this);
     else
-        delete script; // the wrapper owns the script object either way
+        delete script;  // the wrapper owns the script object either way
     script = nullptr;
 }
 

@@ -32,33 +32,32 @@ class CPlux : public AudioEffectX {
     // missing) gets no wrapper, and the script object is deleted. Otherwise
     // the wrapper takes ownership of the script object.
     static CPlux* create(TVexmold* script, const TPluxCallbacks* callbacks,
-                         audioMasterCallback audioMaster, VstInt32 numPrograms,
-                         VstInt32 numParams);
+                         audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
 
     CPlux(TVexmold* script, const TPluxCallbacks* callbacks, audioMasterCallback audioMaster,
           VstInt32 numPrograms, VstInt32 numParams);
     ~CPlux() override;
 
-    void open() override;                                    // main thread
-    void close() override;                                   // main thread
-    void suspend() override;                                 // main thread
-    void resume() override;                                  // main thread
-    void setSampleRate(float rate) override;                 // main thread, suspended
-    void setBlockSize(VstInt32 size) override;               // main thread, suspended
-    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override; // audio
+    void open() override;                       // main thread
+    void close() override;                      // main thread
+    void suspend() override;                    // main thread
+    void resume() override;                     // main thread
+    void setSampleRate(float rate) override;    // main thread, suspended
+    void setBlockSize(VstInt32 size) override;  // main thread, suspended
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;  // audio
     void processDoubleReplacing(double** inputs, double** outputs,
-                                VstInt32 frames) override;   // audio thread
-    void setParameter(VstInt32 index, float value) override; // any thread
-    float getParameter(VstInt32 index) override;             // any thread
+                                VstInt32 frames) override;    // audio thread
+    void setParameter(VstInt32 index, float value) override;  // any thread
+    float getParameter(VstInt32 index) override;              // any thread
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
     void getParameterLabel(VstInt32 index, char* label) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
     void getParameterName(VstInt32 index, char* text) override;
-    VstInt32 getChunk(void** data, bool isPreset) override;  // any thread
-    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override; // any thread
+    VstInt32 getChunk(void** data, bool isPreset) override;                    // any thread
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;  // any thread
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
-    VstInt32 processEvents(VstEvents* events) override;      // audio thread
+    VstInt32 processEvents(VstEvents* events) override;  // audio thread
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
@@ -72,7 +71,7 @@ class CPlux : public AudioEffectX {
     VstInt32 outputCount() const { return cEffect.numOutputs; }
 
     TVexmold* script = nullptr;
-    VSTGUI::CDrawContext* drawContext = nullptr; // set only while the draw binding runs
+    VSTGUI::CDrawContext* drawContext = nullptr;  // set only while the draw binding runs
     int32_t midiWrite = 0;
     int32_t midiRead = 0;
     std::vector<VstMidiEvent> midiRing;

@@ -70,7 +70,9 @@ void bindMouseMove(CPlux* p, double x, double y, int32_t) {
     p->script->mouseMove(x, y);
 }
 
-int32_t bindVendorVersion(CPlux* p) { return static_cast<int32_t>(p->script->vendorVersion); }
+int32_t bindVendorVersion(CPlux* p) {
+    return static_cast<int32_t>(p->script->vendorVersion);
+}
 
 // Identity texts are fixed at construction, so they need no lock.
 int32_t bindVendorString(CPlux* p, char* text) {
@@ -101,7 +103,9 @@ void bindSetProgramName(CPlux* p, const char* text) {
     p->script->programName.swap(name);
 }
 
-int32_t bindProgramNameIndexed(CPlux*) { return 0; }
+int32_t bindProgramNameIndexed(CPlux*) {
+    return 0;
+}
 
 double bindGetParameter(CPlux* p, int32_t index) {
     Guard g(p->scriptLock);
@@ -152,7 +156,7 @@ int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
     return p->script->restoreDecodedState(std::move(values), size);
 }
 
-} // namespace
+}  // namespace
 
 TPluxCallbacks standardPluxCallbacks() {
     TPluxCallbacks c{};
@@ -167,7 +171,7 @@ TPluxCallbacks standardPluxCallbacks() {
     c.mouseDown = bindMouseDown;
     c.mouseUp = bindMouseUp;
     c.mouseMove = bindMouseMove;
-    c.keyDown = nullptr; // key events are not bound
+    c.keyDown = nullptr;  // key events are not bound
     c.keyUp = nullptr;
     c.queryVendorVersion = bindVendorVersion;
     c.queryVendorString = bindVendorString;

@@ -51,4 +51,4 @@ float getParameter(AEffect* effect, VstInt32 index) {
     return object ? object->getParameter(index) : 0.0f;
 }
 
-} // namespace recordthunks
+}  // namespace recordthunks

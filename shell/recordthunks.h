@@ -14,4 +14,4 @@ void processDoubleReplacing(AEffect* effect, double** inputs, double** outputs, 
 void setParameter(AEffect* effect, VstInt32 index, float value);
 float getParameter(AEffect* effect, VstInt32 index);
 
-} // namespace recordthunks
+}  // namespace recordthunks

@@ -13,7 +13,7 @@ size_t arrangementBytes(VstInt32 channels) {
     return head + static_cast<size_t>(channels) * sizeof(VstSpeakerProperties);
 }
 
-} // namespace
+}  // namespace
 
 bool AudioEffectX::allocateArrangement(VstSpeakerArrangement** arrangement, VstInt32 channels) {
     if (arrangement == nullptr || channels < 0)

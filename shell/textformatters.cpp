@@ -11,15 +11,17 @@ namespace {
 void putText(char* text, VstInt32 maxLen, const std::string& value) {
     if (text == nullptr || maxLen < 0)
         return;
-    const size_t length = value.size() < static_cast<size_t>(maxLen) ? value.size()
-                                                                     : static_cast<size_t>(maxLen);
+    const size_t length =
+        value.size() < static_cast<size_t>(maxLen) ? value.size() : static_cast<size_t>(maxLen);
     value.copy(text, length);
     text[length] = '\0';
 }
 
-std::string decimalDigits(int64_t magnitude) { return std::to_string(magnitude); }
+std::string decimalDigits(int64_t magnitude) {
+    return std::to_string(magnitude);
+}
 
-} // namespace
+}  // namespace
 
 void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen) {
     const int64_t wide = value;
@@ -39,7 +41,7 @@ void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
     if (!std::isfinite(v) || v < -9999999.0 || v > 99999999.0)
         return;
     constexpr int kBudget = 8;
-    const auto integer = static_cast<int64_t>(v); // toward zero
+    const auto integer = static_cast<int64_t>(v);  // toward zero
     std::string out = v < 0 ? "-" : "";
     out += decimalDigits(integer < 0 ? -integer : integer);
     out += '.';

@@ -22,15 +22,49 @@ const char* const kEffectName = "KESTRAVON - null testing - (20260721)";
 
 // Texts of the display, in slot order from 10000.
 const char* const kDisplayTexts[] = {
-    "Courier New", "v", "Arial",
-    "LEFT CHANNEL", "RMS: ", " dB (", " bits)", "Peak : ", " dB (", " bits)",
-    "RIGHT CHANNEL", "RMS: ", " dB (", " bits)", "Peak : ", " dB (", " bits)",
-    "MID CHANNEL", "RMS: ", " dB (", " bits)", "Peak : ", " dB (", " bits)",
-    "SIDE CHANNEL", "RMS: ", " dB (", " bits)", "Peak : ", " dB (", " bits)",
-    "Info: Sound will null if", "exported to bit-depth less", "than shown value.",
-    "Example: If bit-value", "is 20; sound will be", "identical (Null) if",
-    "exported to 16 bit, but", "not if exported to 24 bit.",
-    "IMPORTANT: Make", "sure test-signal", "is perfectly in phase.", "(Sample accurate)",
+    "Courier New",
+    "v",
+    "Arial",
+    "LEFT CHANNEL",
+    "RMS: ",
+    " dB (",
+    " bits)",
+    "Peak : ",
+    " dB (",
+    " bits)",
+    "RIGHT CHANNEL",
+    "RMS: ",
+    " dB (",
+    " bits)",
+    "Peak : ",
+    " dB (",
+    " bits)",
+    "MID CHANNEL",
+    "RMS: ",
+    " dB (",
+    " bits)",
+    "Peak : ",
+    " dB (",
+    " bits)",
+    "SIDE CHANNEL",
+    "RMS: ",
+    " dB (",
+    " bits)",
+    "Peak : ",
+    " dB (",
+    " bits)",
+    "Info: Sound will null if",
+    "exported to bit-depth less",
+    "than shown value.",
+    "Example: If bit-value",
+    "is 20; sound will be",
+    "identical (Null) if",
+    "exported to 16 bit, but",
+    "not if exported to 24 bit.",
+    "IMPORTANT: Make",
+    "sure test-signal",
+    "is perfectly in phase.",
+    "(Sample accurate)",
 };
 constexpr int kFirstTextSlot = 10000;
 
@@ -117,7 +151,7 @@ inline void measureFrame(WindowAccumulation& a, Variables& v, double windowLengt
         a = takeAccumulation(v);
     }
 }
-} // namespace
+}  // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
     describeKestravonEffect(*this, kEffectName);
@@ -172,7 +206,9 @@ void TVexmoldEffect::doSlider() {
     vars.windowLength = finiteOrZero(common.sampleRate * slider(1));
 }
 
-void TVexmoldEffect::doBlock() { runBlockPrologue(*this, common); }
+void TVexmoldEffect::doBlock() {
+    runBlockPrologue(*this, common);
+}
 
 void TVexmoldEffect::doSample() {
     refreshSectionCopies(common);
@@ -183,7 +219,9 @@ void TVexmoldEffect::doSample() {
     vars.frameHeight = kFrameHeight;
 }
 
-void TVexmoldEffect::doSerialize() { serializeSliderValues(*this, vars.serializeLoop); }
+void TVexmoldEffect::doSerialize() {
+    serializeSliderValues(*this, vars.serializeLoop);
+}
 
 // The frame loop runs the sample section with the accumulation in local
 // variables. Within a block nothing changes the section copies or the frame
@@ -195,7 +233,7 @@ void TVexmoldEffect::runFramesLocally(const Sample* const* inputs, Sample* const
     refreshSectionCopies(common);
     WindowAccumulation a = takeAccumulation(vars);
     Variables& v = vars;
-    const double windowLength = vars.windowLength; // only the slider section changes it
+    const double windowLength = vars.windowLength;  // only the slider section changes it
     auto measure = [&](const double* values) {
         measureFrame(a, v, windowLength, values[0], values[1]);
     };
@@ -211,9 +249,9 @@ void TVexmoldEffect::runFrames(const float* const* inputs, float* const* outputs
     runFramesLocally(inputs, outputs, frames, channels);
 }
 
-void TVexmoldEffect::runFrames(const double* const* inputs, double* const* outputs,
-                               int32_t frames, int32_t channels) {
+void TVexmoldEffect::runFrames(const double* const* inputs, double* const* outputs, int32_t frames,
+                               int32_t channels) {
     runFramesLocally(inputs, outputs, frames, channels);
 }
 
-} // namespace nulltest
+}  // namespace nulltest

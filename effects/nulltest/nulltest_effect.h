@@ -23,8 +23,8 @@ struct Variables {
     SignalMeter left, right, mid, side;
     double versionDate = 0;
     double windowSampleCount = 0;
-    double windowLength = 0; // frames per window; may have a fraction
-    double floorDb = 0;      // reported at or below the threshold
+    double windowLength = 0;  // frames per window; may have a fraction
+    double floorDb = 0;       // reported at or below the threshold
     double dbPerBit = 0;
     double threshold = 0;
     double frameWidth = 0, frameHeight = 0;
@@ -60,4 +60,4 @@ class TVexmoldEffect final : public TVexmold {
                           int32_t channels);
 };
 
-} // namespace nulltest
+}  // namespace nulltest

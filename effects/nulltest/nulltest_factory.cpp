@@ -1,4 +1,6 @@
 #include "effects/nulltest/nulltest_effect.h"
 #include "shell/assembly.h"
 
-TVexmold* createEffectScript() { return new nulltest::TVexmoldEffect; }
+TVexmold* createEffectScript() {
+    return new nulltest::TVexmoldEffect;
+}

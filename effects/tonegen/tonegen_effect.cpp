@@ -13,14 +13,13 @@ namespace {
 
 constexpr double kVersionDate = 20260720.0;
 constexpr double kToneFrequency = 997.0;
-constexpr double kToneAmplitude = 0.12589254117941673; // 10^(-18/20), -18 dB FS
+constexpr double kToneAmplitude = 0.12589254117941673;  // 10^(-18/20), -18 dB FS
 constexpr double kTwoPi = 6.283185307179586;
 // The counter restarts before a double stops holding whole numbers exactly.
-constexpr double kLastCounter = 9007199254740990.0; // 2^53 - 2
+constexpr double kLastCounter = 9007199254740990.0;  // 2^53 - 2
 constexpr double kFrameSize = 100.0;
 
 const char* const kEffectName = "KESTRAVON - Tone Generator, 997 Hz, -18 dB FS - (20260720)";
-
 
 // The sample section over one frame: the tone replaces both channels.
 inline void sampleSection(TVexmoldCommonVariables& c, Variables& v, double* values) {
@@ -35,7 +34,7 @@ inline void sampleSection(TVexmoldCommonVariables& c, Variables& v, double* valu
     v.frameWidth = kFrameSize;
     v.frameHeight = kFrameSize;
 }
-} // namespace
+}  // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
     describeKestravonEffect(*this, kEffectName);
@@ -61,7 +60,9 @@ void TVexmoldEffect::doInit() {
     vars.twoPi = kTwoPi;
 }
 
-void TVexmoldEffect::doSlider() { refreshSectionCopies(common); }
+void TVexmoldEffect::doSlider() {
+    refreshSectionCopies(common);
+}
 
 void TVexmoldEffect::doBlock() {
     // The host's rate is read on every block, so a rate change takes effect
@@ -71,9 +72,13 @@ void TVexmoldEffect::doBlock() {
     vars.phaseIncrement = finiteOrZero((vars.twoPi * vars.toneFrequency) / common.sampleRate);
 }
 
-void TVexmoldEffect::doSample() { sampleSection(common, vars, sampleValues.data()); }
+void TVexmoldEffect::doSample() {
+    sampleSection(common, vars, sampleValues.data());
+}
 
-void TVexmoldEffect::doSerialize() { serializeSliderValues(*this, vars.serializeLoop); }
+void TVexmoldEffect::doSerialize() {
+    serializeSliderValues(*this, vars.serializeLoop);
+}
 
 // The frame loop runs the sample section on local copies of the variables,
 // which the compiler can keep in registers; the results are the same.
@@ -93,9 +98,9 @@ void TVexmoldEffect::runFrames(const float* const* inputs, float* const* outputs
     runFramesLocally(inputs, outputs, frames, channels);
 }
 
-void TVexmoldEffect::runFrames(const double* const* inputs, double* const* outputs,
-                               int32_t frames, int32_t channels) {
+void TVexmoldEffect::runFrames(const double* const* inputs, double* const* outputs, int32_t frames,
+                               int32_t channels) {
     runFramesLocally(inputs, outputs, frames, channels);
 }
 
-} // namespace tonegen
+}  // namespace tonegen

@@ -12,8 +12,8 @@ struct Variables {
     double toneFrequency = 0;
     double toneAmplitude = 0;
     double twoPi = 0;
-    double sampleCounter = 0;  // index of the next frame since initialisation
-    double phaseIncrement = 0; // radians per frame
+    double sampleCounter = 0;   // index of the next frame since initialisation
+    double phaseIncrement = 0;  // radians per frame
     double frameWidth = 0, frameHeight = 0;
     // Display state.
     double blockX = 0, blockY = 0;
@@ -47,4 +47,4 @@ class TVexmoldEffect final : public TVexmold {
                           int32_t channels);
 };
 
-} // namespace tonegen
+}  // namespace tonegen

@@ -1,4 +1,6 @@
 #include "effects/tonegen/tonegen_effect.h"
 #include "shell/assembly.h"
 
-TVexmold* createEffectScript() { return new tonegen::TVexmoldEffect; }
+TVexmold* createEffectScript() {
+    return new tonegen::TVexmoldEffect;
+}

@@ -12,7 +12,9 @@ namespace VSTGUI {
 
 using backend::truncateToInt;
 
-CBitmap::CBitmap() { GDIPlusGlobals::enter(); }
+CBitmap::CBitmap() {
+    GDIPlusGlobals::enter();
+}
 
 CBitmap::CBitmap(const CResourceDescription& description) : CBitmap() {
     loadFromResource(description);
@@ -110,8 +112,10 @@ void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& dest, const CPo
     if (drawWidth <= 0 || drawHeight <= 0)
         return;
     const CPoint& contextOffset = context->getOffset();
-    const int32_t x = backend::addSaturated(truncateToInt(contextOffset.x), truncateToInt(dest.left));
-    const int32_t y = backend::addSaturated(truncateToInt(contextOffset.y), truncateToInt(dest.top));
+    const int32_t x =
+        backend::addSaturated(truncateToInt(contextOffset.x), truncateToInt(dest.left));
+    const int32_t y =
+        backend::addSaturated(truncateToInt(contextOffset.y), truncateToInt(dest.top));
     backend::drawImage(graphics, source, x, y, drawWidth, drawHeight, truncateToInt(offset.x),
                        truncateToInt(offset.y), alpha);
 }

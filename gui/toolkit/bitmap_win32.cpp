@@ -15,8 +15,7 @@ using namespace Gdiplus::DllExports;
 
 constexpr int32_t kLargestResourceId = 0xffff;
 
-template <class Create>
-PlatformImage* makeImage(Create&& create) {
+template <class Create> PlatformImage* makeImage(Create&& create) {
     return gdipMake<PlatformImage>(create);
 }
 
@@ -65,15 +64,17 @@ PlatformImage* loadResourceImage(const CResourceDescription& description) {
     if (GpBitmap* decoded = decodeDataResource(module, name))
         return gdipAdopt<PlatformImage>(Ok, decoded);
     // Not a "DATA" image: perhaps a standard bitmap resource of that name.
-    return makeImage(
-        [&](GpBitmap** bitmap) { return GdipCreateBitmapFromResource(module, bitmapName, bitmap); });
+    return makeImage([&](GpBitmap** bitmap) {
+        return GdipCreateBitmapFromResource(module, bitmapName, bitmap);
+    });
 }
 
 PlatformImage* loadImageFile(const char* utf8Path) {
     const std::wstring path = utf8ToWide(utf8Path);
     if (path.empty() || GDIPlusGlobals::getGeneration() == 0)
         return nullptr;
-    return makeImage([&](GpBitmap** bitmap) { return GdipCreateBitmapFromFile(path.c_str(), bitmap); });
+    return makeImage(
+        [&](GpBitmap** bitmap) { return GdipCreateBitmapFromFile(path.c_str(), bitmap); });
 }
 
 PlatformImage* createImage(int32_t width, int32_t height) {
@@ -120,7 +121,9 @@ PlatformImage* createImageFromGdiData(const uint32_t* pixelRows, void* gdiBitmap
     });
 }
 
-void destroyImage(PlatformImage* image) { gdipDestroy(image); }
+void destroyImage(PlatformImage* image) {
+    gdipDestroy(image);
+}
 
 int32_t imageWidth(PlatformImage* image) {
     UINT width = 0;
@@ -144,8 +147,8 @@ void drawImage(PlatformGraphics* graphics, PlatformImage* image, int32_t x, int3
         return;
     if (alpha == 255) {
         graphics->graphics->check(GdipDrawImageRectRectI(target, source, x, y, width, height,
-                                                         sourceX, sourceY, width, height,
-                                                         UnitPixel, nullptr, nullptr, nullptr));
+                                                         sourceX, sourceY, width, height, UnitPixel,
+                                                         nullptr, nullptr, nullptr));
         return;
     }
     // Through a colour matrix that scales alpha, from a copy of the source area.
@@ -158,9 +161,8 @@ void drawImage(PlatformGraphics* graphics, PlatformImage* image, int32_t x, int3
     for (int i = 0; i < 5; ++i)
         matrix.m[i][i] = 1.0f;
     matrix.m[3][3] = static_cast<REAL>(alpha) / 255.0f;
-    attributes->check(GdipSetImageAttributesColorMatrix(nativeAttributes, ColorAdjustTypeBitmap,
-                                                        TRUE, &matrix, nullptr,
-                                                        ColorMatrixFlagsDefault));
+    attributes->check(GdipSetImageAttributesColorMatrix(
+        nativeAttributes, ColorAdjustTypeBitmap, TRUE, &matrix, nullptr, ColorMatrixFlagsDefault));
     if (PlatformImage* area = createImage(width, height)) {
         auto* areaGraphics = gdipMake<GdipGraphicsObject>([&](GpGraphics** created) {
             return GdipGetImageGraphicsContext(area->get(), created);

@@ -18,8 +18,12 @@ using backend::truncateToInt;
 
 constexpr int32_t kStackPolygonPoints = 30;
 
-bool fills(CDrawStyle style) { return style == kDrawFilled || style == kDrawFilledAndStroked; }
-bool strokes(CDrawStyle style) { return style == kDrawStroked || style == kDrawFilledAndStroked; }
+bool fills(CDrawStyle style) {
+    return style == kDrawFilled || style == kDrawFilledAndStroked;
+}
+bool strokes(CDrawStyle style) {
+    return style == kDrawStroked || style == kDrawFilledAndStroked;
+}
 
 using backend::frameSizeOrDefault;
 
@@ -156,7 +160,9 @@ CRect& CDrawContext::getClipRect(CRect& clip) const {
     return clip;
 }
 
-void CDrawContext::resetClipRect() { setAbsoluteClip(frameSizeOrDefault(frame)); }
+void CDrawContext::resetClipRect() {
+    setAbsoluteClip(frameSizeOrDefault(frame));
+}
 
 void CDrawContext::moveTo(const CPoint& point) {
     penPosition = point;
@@ -180,8 +186,7 @@ void CDrawContext::drawLines(const CPoint* points, int32_t pairCount) {
     }
 }
 
-void CDrawContext::drawPolygon(const CPoint* points, int32_t count, CDrawStyle style,
-                               bool closed) {
+void CDrawContext::drawPolygon(const CPoint* points, int32_t count, CDrawStyle style, bool closed) {
     if (!points || count <= 0)
         return;
     // Most polygons are small: up to 30 points need no allocation.
@@ -210,7 +215,9 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
         backend::strokeRectangle(graphics, r.x, r.y, r.width - 1, r.height - 1);
 }
 
-void CDrawContext::fillRect(const CRect& rect) { drawRect(rect, kDrawFilled); }
+void CDrawContext::fillRect(const CRect& rect) {
+    drawRect(rect, kDrawFilled);
+}
 
 void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle style) {
     const NormalisedRect r = normalise(rect, drawOffset);
@@ -226,16 +233,18 @@ void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle style) {
         backend::strokeEllipse(graphics, x, y, width, height);
 }
 
-void CDrawContext::fillEllipse(const CRect& rect) { drawEllipse(rect, kDrawFilled); }
+void CDrawContext::fillEllipse(const CRect& rect) {
+    drawEllipse(rect, kDrawFilled);
+}
 
 void CDrawContext::drawArc(const CRect& rect, float startAngle, float endAngle, CDrawStyle style) {
     if (startAngle > endAngle)
         endAngle += 360.f;
     const float sweep = std::fabs(endAngle - startAngle);
     backend::drawArc(graphics, static_cast<float>(rect.left + drawOffset.x),
-                     static_cast<float>(rect.top + drawOffset.y),
-                     static_cast<float>(rect.width()), static_cast<float>(rect.height()),
-                     startAngle, sweep, fills(style), strokes(style));
+                     static_cast<float>(rect.top + drawOffset.y), static_cast<float>(rect.width()),
+                     static_cast<float>(rect.height()), startAngle, sweep, fills(style),
+                     strokes(style));
 }
 
 void CDrawContext::drawPoint(const CPoint& point, CColor color) {
@@ -249,7 +258,9 @@ void CDrawContext::drawPoint(const CPoint& point, CColor color) {
     setLineWidth(savedWidth);
 }
 
-CColor CDrawContext::getPoint(const CPoint& /*point*/) { return kBlackCColor; }
+CColor CDrawContext::getPoint(const CPoint& /*point*/) {
+    return kBlackCColor;
+}
 
 void CDrawContext::setFont(CFontDesc* newFont, CCoord size, int32_t style) {
     if (!newFont)
@@ -259,9 +270,9 @@ void CDrawContext::setFont(CFontDesc* newFont, CCoord size, int32_t style) {
         chosen = newFont;
         chosen->remember();
     } else {
-        chosen = new (std::nothrow) CFontDesc(newFont->getName(),
-                                              size < 1 ? newFont->getSize() : size,
-                                              style == -1 ? newFont->getStyle() : style);
+        chosen =
+            new (std::nothrow) CFontDesc(newFont->getName(), size < 1 ? newFont->getSize() : size,
+                                         style == -1 ? newFont->getStyle() : style);
         if (!chosen)
             return;
     }
@@ -318,6 +329,8 @@ bool CDrawContext::waitDoubleClick() {
     return backend::waitForDoubleClick(window, backend::cursorScreenPosition());
 }
 
-bool CDrawContext::waitDrag() { return backend::waitForDrag(window, backend::cursorScreenPosition()); }
+bool CDrawContext::waitDrag() {
+    return backend::waitForDrag(window, backend::cursorScreenPosition());
+}
 
 }  // namespace VSTGUI

@@ -145,8 +145,8 @@ class COffscreenContext : public CDrawContext {
     CColor getBackgroundColor() const { return backgroundColor; }
 
   private:
-    CBitmap* bitmap = nullptr;  // one reference held
-    void* memoryContext = nullptr;  // HDC of the compatible form
+    CBitmap* bitmap = nullptr;         // one reference held
+    void* memoryContext = nullptr;     // HDC of the compatible form
     void* compatibleBitmap = nullptr;  // HBITMAP of the compatible form
     CBitmap* sourceBitmap = nullptr;
     CCoord height = 20;

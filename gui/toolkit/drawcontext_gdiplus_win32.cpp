@@ -20,8 +20,7 @@ GpGraphics* nativeGraphics(PlatformGraphics* graphics) {
     return graphics && graphics->graphics ? graphics->graphics->get() : nullptr;
 }
 
-template <class Wrapper>
-auto nativeOf(Wrapper* wrapper) -> decltype(wrapper->get()) {
+template <class Wrapper> auto nativeOf(Wrapper* wrapper) -> decltype(wrapper->get()) {
     return wrapper ? wrapper->get() : nullptr;
 }
 
@@ -46,8 +45,7 @@ PlatformGraphics* completeGraphics(GdipGraphicsObject* graphics) {
 }
 
 // Calls draw(graphics, pen) when the context has both; records a failure.
-template <class Draw>
-void strokeWith(PlatformGraphics* graphics, Draw&& draw) {
+template <class Draw> void strokeWith(PlatformGraphics* graphics, Draw&& draw) {
     GpGraphics* native = nativeGraphics(graphics);
     GpPen* pen = native ? nativeOf(graphics->pen) : nullptr;
     if (pen)
@@ -55,15 +53,16 @@ void strokeWith(PlatformGraphics* graphics, Draw&& draw) {
 }
 
 // Calls draw(graphics, fill brush) when the context has both; records a failure.
-template <class Draw>
-void fillWith(PlatformGraphics* graphics, Draw&& draw) {
+template <class Draw> void fillWith(PlatformGraphics* graphics, Draw&& draw) {
     GpGraphics* native = nativeGraphics(graphics);
     GpSolidFill* brush = native ? nativeOf(graphics->fillBrush) : nullptr;
     if (brush)
         graphics->graphics->check(draw(native, brush));
 }
 
-bool buttonIsDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+bool buttonIsDown(int virtualKey) {
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
 
 bool withinTolerance(const POINT& point, const CPoint& start) {
     return std::labs(point.x - truncateToInt(start.x)) <= kDragTolerance &&
@@ -148,12 +147,10 @@ bool waitForDoubleClick(void* window, const CPoint& start) {  // UI thread
     while (GetTickCount() - begin < limit) {
         if (PeekMessageW(&message, static_cast<HWND>(window), WM_LBUTTONDOWN, WM_MBUTTONDBLCLK,
                          PM_REMOVE)) {
-            const bool press = message.message == WM_LBUTTONDOWN ||
-                               message.message == WM_RBUTTONDOWN ||
-                               message.message == WM_MBUTTONDOWN ||
-                               message.message == WM_LBUTTONDBLCLK ||
-                               message.message == WM_RBUTTONDBLCLK ||
-                               message.message == WM_MBUTTONDBLCLK;
+            const bool press =
+                message.message == WM_LBUTTONDOWN || message.message == WM_RBUTTONDOWN ||
+                message.message == WM_MBUTTONDOWN || message.message == WM_LBUTTONDBLCLK ||
+                message.message == WM_RBUTTONDBLCLK || message.message == WM_MBUTTONDBLCLK;
             if (press)
                 return withinTolerance(message.pt, start);
         }
@@ -201,13 +198,14 @@ void setPenDotted(PlatformGraphics* graphics, bool dotted) {
 
 void setAntialias(PlatformGraphics* graphics, bool antialias) {
     if (GpGraphics* native = nativeGraphics(graphics))
-        graphics->graphics->check(GdipSetSmoothingMode(
-            native, antialias ? SmoothingModeAntiAlias : SmoothingModeNone));
+        graphics->graphics->check(
+            GdipSetSmoothingMode(native, antialias ? SmoothingModeAntiAlias : SmoothingModeNone));
 }
 
 void setClip(PlatformGraphics* graphics, int32_t x, int32_t y, int32_t width, int32_t height) {
     if (GpGraphics* native = nativeGraphics(graphics))
-        graphics->graphics->check(GdipSetClipRectI(native, x, y, width, height, CombineModeReplace));
+        graphics->graphics->check(
+            GdipSetClipRectI(native, x, y, width, height, CombineModeReplace));
 }
 
 void drawLine(PlatformGraphics* graphics, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {

@@ -4,16 +4,30 @@
 
 namespace VSTGUI::backend {
 
-PlatformGraphics* createGraphicsOnDeviceContext(void* /*deviceContext*/) { return nullptr; }
-PlatformGraphics* createGraphicsOnImage(PlatformImage* /*image*/) { return nullptr; }
+PlatformGraphics* createGraphicsOnDeviceContext(void* /*deviceContext*/) {
+    return nullptr;
+}
+PlatformGraphics* createGraphicsOnImage(PlatformImage* /*image*/) {
+    return nullptr;
+}
 void destroyGraphics(PlatformGraphics* /*graphics*/) {}
 
-void* acquireWindowDeviceContext(void* /*window*/) { return nullptr; }
+void* acquireWindowDeviceContext(void* /*window*/) {
+    return nullptr;
+}
 void releaseWindowDeviceContext(void* /*window*/, void* /*deviceContext*/) {}
-CPoint windowScreenOrigin(void* /*window*/) { return {}; }
-CPoint cursorScreenPosition() { return {}; }
-bool waitForDoubleClick(void* /*window*/, const CPoint& /*start*/) { return false; }
-bool waitForDrag(void* /*window*/, const CPoint& /*start*/) { return false; }
+CPoint windowScreenOrigin(void* /*window*/) {
+    return {};
+}
+CPoint cursorScreenPosition() {
+    return {};
+}
+bool waitForDoubleClick(void* /*window*/, const CPoint& /*start*/) {
+    return false;
+}
+bool waitForDrag(void* /*window*/, const CPoint& /*start*/) {
+    return false;
+}
 
 void setPenColor(PlatformGraphics* /*graphics*/, uint32_t /*argb*/) {}
 void setFillColor(PlatformGraphics* /*graphics*/, uint32_t /*argb*/) {}
@@ -32,8 +46,8 @@ void strokeRectangle(PlatformGraphics* /*graphics*/, float /*x*/, float /*y*/, f
                      float /*height*/) {}
 void fillEllipse(PlatformGraphics* /*graphics*/, int32_t /*x*/, int32_t /*y*/, int32_t /*width*/,
                  int32_t /*height*/) {}
-void strokeEllipse(PlatformGraphics* /*graphics*/, int32_t /*x*/, int32_t /*y*/,
-                   int32_t /*width*/, int32_t /*height*/) {}
+void strokeEllipse(PlatformGraphics* /*graphics*/, int32_t /*x*/, int32_t /*y*/, int32_t /*width*/,
+                   int32_t /*height*/) {}
 void drawArc(PlatformGraphics* /*graphics*/, float /*x*/, float /*y*/, float /*width*/,
              float /*height*/, float /*startAngle*/, float /*sweepAngle*/, bool /*fill*/,
              bool /*stroke*/) {}
@@ -44,12 +58,16 @@ PlatformFont* createFont(const char* /*name*/, double /*size*/, int32_t /*style*
     return nullptr;
 }
 void destroyFont(PlatformFont* /*font*/) {}
-bool isFontCurrent(const PlatformFont* /*font*/) { return false; }
+bool isFontCurrent(const PlatformFont* /*font*/) {
+    return false;
+}
 double measureStringWidth(PlatformGraphics* /*graphics*/, PlatformFont* /*font*/,
                           const char* /*utf8Text*/) {
     return -1;
 }
-double fontHeight(PlatformGraphics* /*graphics*/, PlatformFont* /*font*/) { return 0; }
+double fontHeight(PlatformGraphics* /*graphics*/, PlatformFont* /*font*/) {
+    return 0;
+}
 void drawString(PlatformGraphics* /*graphics*/, PlatformFont* /*font*/, const char* /*utf8Text*/,
                 float /*x*/, float /*top*/, bool /*antialias*/) {}
 

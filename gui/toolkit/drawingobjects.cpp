@@ -6,8 +6,14 @@ namespace {
 int64_t gLiveObjects = 0;  // UI thread only
 }
 
-int64_t liveDrawingObjectCount() { return gLiveObjects; }
-void countDrawingObjectCreated() { ++gLiveObjects; }
-void countDrawingObjectFreed() { --gLiveObjects; }
+int64_t liveDrawingObjectCount() {
+    return gLiveObjects;
+}
+void countDrawingObjectCreated() {
+    ++gLiveObjects;
+}
+void countDrawingObjectFreed() {
+    --gLiveObjects;
+}
 
 }  // namespace VSTGUI

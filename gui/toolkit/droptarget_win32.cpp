@@ -37,7 +37,9 @@ DWORD reduceDropEffect(DWORD allowed) {
     return allowed;
 }
 
-CDragContainer* CDropTarget::getCurrentDragContainer() { return currentDragContainer; }
+CDragContainer* CDropTarget::getCurrentDragContainer() {
+    return currentDragContainer;
+}
 
 CDropTarget::CDropTarget(CFrame* owner) : frame(owner) {}
 
@@ -53,7 +55,9 @@ STDMETHODIMP CDropTarget::QueryInterface(REFIID iid, void** object) {
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) CDropTarget::AddRef() { return static_cast<ULONG>(++referenceCount); }
+STDMETHODIMP_(ULONG) CDropTarget::AddRef() {
+    return static_cast<ULONG>(++referenceCount);
+}
 
 STDMETHODIMP_(ULONG) CDropTarget::Release() {
     if (referenceCount <= 1) {

@@ -40,9 +40,13 @@ CFontDesc::CFontDesc(const CFontDesc& other)
     : CBaseObject(other), hasName(other.hasName), name(other.name), size(other.size),
       style(other.style) {}
 
-CFontDesc::~CFontDesc() { freePlatformFont(); }
+CFontDesc::~CFontDesc() {
+    freePlatformFont();
+}
 
-const char* CFontDesc::getName() const { return hasName ? name.c_str() : nullptr; }
+const char* CFontDesc::getName() const {
+    return hasName ? name.c_str() : nullptr;
+}
 
 void CFontDesc::setName(const char* newName) {
     const bool same = newName ? (hasName && name == newName) : !hasName;
@@ -104,9 +108,9 @@ void CFontDesc::freePlatformFont() {
 }
 
 void freeSharedPlatformFonts() {
-    for (CFontDesc* font : {kSystemFont, kNormalFontVeryBig, kNormalFontBig, kNormalFont,
-                            kNormalFontSmall, kNormalFontSmaller, kNormalFontVerySmall,
-                            kSymbolFont})
+    for (CFontDesc* font :
+         {kSystemFont, kNormalFontVeryBig, kNormalFontBig, kNormalFont, kNormalFontSmall,
+          kNormalFontSmaller, kNormalFontVerySmall, kSymbolFont})
         font->freePlatformFont();
 }
 

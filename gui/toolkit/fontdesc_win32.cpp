@@ -50,8 +50,12 @@ PlatformFont* createFont(const char* name, double size, int32_t style) {
     return font;
 }
 
-void destroyFont(PlatformFont* font) { gdipDestroy(font); }
+void destroyFont(PlatformFont* font) {
+    gdipDestroy(font);
+}
 
-bool isFontCurrent(const PlatformFont* font) { return font && font->isCurrent(); }
+bool isFontCurrent(const PlatformFont* font) {
+    return font && font->isCurrent();
+}
 
 }  // namespace VSTGUI::backend

@@ -96,7 +96,9 @@ void CFrame::doIdleStuff() {
         editor->doIdleStuff();
 }
 
-int32_t CFrame::getKnobMode() const { return editor ? editor->getKnobMode() : 0; }
+int32_t CFrame::getKnobMode() const {
+    return editor ? editor->getKnobMode() : 0;
+}
 
 void CFrame::beginEdit(int32_t index) {
     if (editor)
@@ -123,7 +125,9 @@ bool CFrame::setSize(CCoord width, CCoord height) {
     return true;
 }
 
-bool CFrame::getSize(CRect* rect) const { return rect ? getSize(*rect) : false; }
+bool CFrame::getSize(CRect* rect) const {
+    return rect ? getSize(*rect) : false;
+}
 
 bool CFrame::setDropActive(bool state) {
     if (!dropActive && !state)
@@ -137,7 +141,9 @@ bool CFrame::setDropActive(bool state) {
 
 // ---- drawing and invalidation ----
 
-void CFrame::draw(CDrawContext* context) { drawRect(context, size); }
+void CFrame::draw(CDrawContext* context) {
+    drawRect(context, size);
+}
 
 void CFrame::drawRect(CDrawContext* context, const CRect& updateRect) {
     firstDraw = false;
@@ -300,7 +306,9 @@ int32_t CFrame::onKeyDown(VstKeyCode& keyCode) {
     return result;
 }
 
-int32_t CFrame::onKeyUp(VstKeyCode& keyCode) { return offerKey(&CView::onKeyUp, keyCode); }
+int32_t CFrame::onKeyUp(VstKeyCode& keyCode) {
+    return offerKey(&CView::onKeyUp, keyCode);
+}
 
 void CFrame::setFocusView(CView* view) {
     // Setting the focus view again would tell it that it lost the focus it keeps.

@@ -14,7 +14,9 @@ void CFrame::closeSystemWindow() {}
 void CFrame::invalidateSystemWindow(const CRect&) {}
 void CFrame::requestLeaveNotification() {}
 void CFrame::restoreSavedCursor() {}
-bool CFrame::switchDropTarget(bool) { return false; }
+bool CFrame::switchDropTarget(bool) {
+    return false;
+}
 
 uint32_t CFrame::getTicks() const {
     using namespace std::chrono;
@@ -40,7 +42,9 @@ bool CFrame::getCurrentMouseLocation(CPoint& where) const {
     return false;
 }
 
-int32_t CFrame::getCurrentMouseButtons() const { return 0; }
+int32_t CFrame::getCurrentMouseButtons() const {
+    return 0;
+}
 
 void CFrame::setCursor(CCursorType) {}
 

@@ -35,7 +35,9 @@ constexpr LONG kMaxDecoration = 80;
 constexpr LONG kMaxOuterDifference = 60;
 constexpr int kWheelNotch = 120;
 
-HWND asWindow(void* handle) { return static_cast<HWND>(handle); }
+HWND asWindow(void* handle) {
+    return static_cast<HWND>(handle);
+}
 
 LONG toDeviceCoordinate(CCoord value) {
     // Truncated toward zero and kept in range, whatever the view computed.
@@ -48,10 +50,16 @@ LONG toDeviceCoordinate(CCoord value) {
     return static_cast<LONG>(value);
 }
 
-LONG widthOf(const RECT& r) { return r.right - r.left; }
-LONG heightOf(const RECT& r) { return r.bottom - r.top; }
+LONG widthOf(const RECT& r) {
+    return r.right - r.left;
+}
+LONG heightOf(const RECT& r) {
+    return r.bottom - r.top;
+}
 
-bool pressed(int virtualKey) { return GetKeyState(virtualKey) < 0; }
+bool pressed(int virtualKey) {
+    return GetKeyState(virtualKey) < 0;
+}
 
 int32_t buttonsFromKeyState(WPARAM keyState) {
     int32_t buttons = 0;
@@ -125,7 +133,9 @@ void CFrame::startPlatform() {
         systemVersion.dwMajorVersion = overriddenMajorVersion;
 }
 
-void overrideSystemMajorVersion(unsigned major) { overriddenMajorVersion = major; }
+void overrideSystemMajorVersion(unsigned major) {
+    overriddenMajorVersion = major;
+}
 
 void CFrame::stopPlatform() {
     if (oleStarted)
@@ -152,9 +162,10 @@ void CFrame::openSystemWindow() {
     ++liveFrameCount;
     windowCounted = true;
     const DWORD extendedStyle = systemVersion.dwMajorVersion >= 6 ? WS_EX_COMPOSITED : 0;
-    HWND created = CreateWindowExW(extendedStyle, windowClassName, L"Window", kWindowStyle, 0, 0,
-                                   toDeviceCoordinate(size.width()), toDeviceCoordinate(size.height()),
-                                   asWindow(parentWindow), nullptr, instance, nullptr);
+    HWND created =
+        CreateWindowExW(extendedStyle, windowClassName, L"Window", kWindowStyle, 0, 0,
+                        toDeviceCoordinate(size.width()), toDeviceCoordinate(size.height()),
+                        asWindow(parentWindow), nullptr, instance, nullptr);
     if (!created)
         return;
     window = created;
@@ -222,8 +233,8 @@ LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
         HDC dc = BeginPaint(window, &ps);
         const CRect update(ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
         if (useBackBuffer() && !frame.backBuffer)
-            frame.backBuffer = new COffscreenContext(&frame, frame.size.width(), frame.size.height(),
-                                                     kBlackCColor);
+            frame.backBuffer = new COffscreenContext(&frame, frame.size.width(),
+                                                     frame.size.height(), kBlackCColor);
         if (frame.backBuffer) {
             frame.drawRect(frame.backBuffer, update);
             auto* screen = new CDrawContext(&frame, dc, window);
@@ -248,7 +259,8 @@ void FramePlatform::buttonDown(CFrame& frame, HWND window, WPARAM wParam, LPARAM
                                int32_t extra) {
     CPoint where = clientPoint(lParam);
     const int32_t buttons = buttonsFromKeyState(wParam) | extra;
-    if (frame.onMouseDown(where, buttons) == kMouseEventHandled && frame.getSystemWindow() == window)
+    if (frame.onMouseDown(where, buttons) == kMouseEventHandled &&
+        frame.getSystemWindow() == window)
         SetCapture(window);
 }
 
@@ -257,7 +269,8 @@ void FramePlatform::buttonUp(CFrame& frame, WPARAM wParam, LPARAM lParam) {
     frame.onMouseUp(where, buttonsFromKeyState(wParam));
 }
 
-LRESULT CALLBACK FramePlatform::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK FramePlatform::windowProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
     auto* frame = reinterpret_cast<CFrame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!frame)
         return DefWindowProcW(window, message, wParam, lParam);
@@ -273,57 +286,56 @@ LRESULT CALLBACK FramePlatform::windowProc(HWND window, UINT message, WPARAM wPa
 LRESULT FramePlatform::dispatch(CFrame* frame, HWND window, UINT message, WPARAM wParam,
                                 LPARAM lParam) {
     switch (message) {
-        case WM_DESTROY:
-            windowDestroyed(*frame, window);
-            return DefWindowProcW(window, message, wParam, lParam);
-        case WM_PAINT:
-            return paint(*frame, window);
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_MOUSEMOVE: {
-            CPoint where = clientPoint(lParam);
-            frame->onMouseMoved(where, buttonsFromKeyState(wParam));
-            return 0;
-        }
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-        case WM_XBUTTONDOWN:
-            buttonDown(*frame, window, wParam, lParam, 0);
-            return 0;
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDBLCLK:
-        case WM_XBUTTONDBLCLK:
-            buttonDown(*frame, window, wParam, lParam, kDoubleClick);
-            return 0;
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-        case WM_MBUTTONUP:
-        case WM_XBUTTONUP:
-            buttonUp(*frame, wParam, lParam);
-            ReleaseCapture();
-            return 0;
-        case WM_MOUSEWHEEL: {
-            RECT windowRect = {};
-            GetWindowRect(window, &windowRect);
-            // Screen coordinates: signed, as monitors left of or above the
-            // primary one have negative positions.
-            const CPoint where(static_cast<short>(LOWORD(lParam)) - windowRect.left,
-                               static_cast<short>(HIWORD(lParam)) - windowRect.top);
-            const float distance =
-                static_cast<float>(static_cast<short>(HIWORD(wParam)) / kWheelNotch);
-            frame->onWheel(where, distance, modifiersFromKeyboard());
-            return DefWindowProcW(window, message, wParam, lParam);
-        }
-        case WM_MOUSELEAVE: {
-            CPoint where;
-            frame->getCurrentMouseLocation(where);
-            frame->onMouseExited(where, frame->getCurrentMouseButtons());
-            return 0;
-        }
-        default:
-            return DefWindowProcW(window, message, wParam, lParam);
+    case WM_DESTROY:
+        windowDestroyed(*frame, window);
+        return DefWindowProcW(window, message, wParam, lParam);
+    case WM_PAINT:
+        return paint(*frame, window);
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_MOUSEMOVE: {
+        CPoint where = clientPoint(lParam);
+        frame->onMouseMoved(where, buttonsFromKeyState(wParam));
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+        buttonDown(*frame, window, wParam, lParam, 0);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+    case WM_XBUTTONDBLCLK:
+        buttonDown(*frame, window, wParam, lParam, kDoubleClick);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
+        buttonUp(*frame, wParam, lParam);
+        ReleaseCapture();
+        return 0;
+    case WM_MOUSEWHEEL: {
+        RECT windowRect = {};
+        GetWindowRect(window, &windowRect);
+        // Screen coordinates: signed, as monitors left of or above the
+        // primary one have negative positions.
+        const CPoint where(static_cast<short>(LOWORD(lParam)) - windowRect.left,
+                           static_cast<short>(HIWORD(lParam)) - windowRect.top);
+        const float distance = static_cast<float>(static_cast<short>(HIWORD(wParam)) / kWheelNotch);
+        frame->onWheel(where, distance, modifiersFromKeyboard());
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    case WM_MOUSELEAVE: {
+        CPoint where;
+        frame->getCurrentMouseLocation(where);
+        frame->onMouseExited(where, frame->getCurrentMouseButtons());
+        return 0;
+    }
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -374,15 +386,32 @@ void CFrame::setCursor(CCursorType type) {
         savedCursor = GetCursor();
     LPCWSTR shape = nullptr;
     switch (type) {
-        case kCursorWait: shape = reinterpret_cast<LPCWSTR>(IDC_WAIT); break;
-        case kCursorHSize: shape = reinterpret_cast<LPCWSTR>(IDC_SIZEWE); break;
-        case kCursorVSize: shape = reinterpret_cast<LPCWSTR>(IDC_SIZENS); break;
-        case kCursorSizeAll: shape = reinterpret_cast<LPCWSTR>(IDC_SIZEALL); break;
-        case kCursorNESWSize: shape = reinterpret_cast<LPCWSTR>(IDC_SIZENESW); break;
-        case kCursorNWSESize: shape = reinterpret_cast<LPCWSTR>(IDC_SIZENWSE); break;
-        case kCursorNotAllowed: shape = reinterpret_cast<LPCWSTR>(IDC_NO); break;
-        case kCursorHand: shape = reinterpret_cast<LPCWSTR>(IDC_HAND); break;
-        default: break;
+    case kCursorWait:
+        shape = reinterpret_cast<LPCWSTR>(IDC_WAIT);
+        break;
+    case kCursorHSize:
+        shape = reinterpret_cast<LPCWSTR>(IDC_SIZEWE);
+        break;
+    case kCursorVSize:
+        shape = reinterpret_cast<LPCWSTR>(IDC_SIZENS);
+        break;
+    case kCursorSizeAll:
+        shape = reinterpret_cast<LPCWSTR>(IDC_SIZEALL);
+        break;
+    case kCursorNESWSize:
+        shape = reinterpret_cast<LPCWSTR>(IDC_SIZENESW);
+        break;
+    case kCursorNWSESize:
+        shape = reinterpret_cast<LPCWSTR>(IDC_SIZENWSE);
+        break;
+    case kCursorNotAllowed:
+        shape = reinterpret_cast<LPCWSTR>(IDC_NO);
+        break;
+    case kCursorHand:
+        shape = reinterpret_cast<LPCWSTR>(IDC_HAND);
+        break;
+    default:
+        break;
     }
     SetCursor(shape ? LoadCursorW(nullptr, shape) : static_cast<HCURSOR>(savedCursor));
 }
@@ -392,7 +421,9 @@ void CFrame::restoreSavedCursor() {
         SetCursor(static_cast<HCURSOR>(savedCursor));
 }
 
-uint32_t CFrame::getTicks() const { return GetTickCount(); }
+uint32_t CFrame::getTicks() const {
+    return GetTickCount();
+}
 
 // ---- host windows ----
 

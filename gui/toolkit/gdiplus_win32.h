@@ -22,24 +22,29 @@ namespace gdip = Gdiplus::DllExports;
 inline Gdiplus::Status deleteNative(Gdiplus::GpGraphics* native) {
     return gdip::GdipDeleteGraphics(native);
 }
-inline Gdiplus::Status deleteNative(Gdiplus::GpPen* native) { return gdip::GdipDeletePen(native); }
+inline Gdiplus::Status deleteNative(Gdiplus::GpPen* native) {
+    return gdip::GdipDeletePen(native);
+}
 inline Gdiplus::Status deleteNative(Gdiplus::GpSolidFill* native) {
     return gdip::GdipDeleteBrush(native);
 }
 inline Gdiplus::Status deleteNative(Gdiplus::GpBitmap* native) {
     return gdip::GdipDisposeImage(native);
 }
-inline Gdiplus::Status deleteNative(Gdiplus::GpFont* native) { return gdip::GdipDeleteFont(native); }
+inline Gdiplus::Status deleteNative(Gdiplus::GpFont* native) {
+    return gdip::GdipDeleteFont(native);
+}
 inline Gdiplus::Status deleteNative(Gdiplus::GpFontFamily* native) {
     return gdip::GdipDeleteFontFamily(native);
 }
-inline Gdiplus::Status deleteNative(Gdiplus::GpPath* native) { return gdip::GdipDeletePath(native); }
+inline Gdiplus::Status deleteNative(Gdiplus::GpPath* native) {
+    return gdip::GdipDeletePath(native);
+}
 inline Gdiplus::Status deleteNative(Gdiplus::GpImageAttributes* native) {
     return gdip::GdipDisposeImageAttributes(native);
 }
 
-template <class Native>
-struct GdipObject {
+template <class Native> struct GdipObject {
     Native* native = nullptr;
     Gdiplus::Status lastStatus = Gdiplus::Ok;
     int32_t generation = 0;
@@ -61,8 +66,7 @@ struct PlatformImage : GdipObject<Gdiplus::GpBitmap> {};
 struct PlatformFont : GdipObject<Gdiplus::GpFont> {};
 
 // A new wrapper without a native object; null while GDI+ is not started.
-template <class Wrapper>
-Wrapper* gdipCreate() {
+template <class Wrapper> Wrapper* gdipCreate() {
     const int32_t generation = GDIPlusGlobals::getGeneration();
     if (generation == 0)
         return nullptr;
@@ -78,8 +82,7 @@ Wrapper* gdipCreate() {
 // Deletes the native object and frees the wrapper. A wrapper that outlived
 // its start-up is left alone: its memory went with that start-up's library
 // state, and it stays in the live count so that the leak shows.
-template <class Wrapper>
-void gdipDestroy(Wrapper* wrapper) {
+template <class Wrapper> void gdipDestroy(Wrapper* wrapper) {
     if (!wrapper || !wrapper->isCurrent())
         return;
     if (wrapper->native)
@@ -91,8 +94,7 @@ void gdipDestroy(Wrapper* wrapper) {
 
 // A wrapper around the native object that create(Native**) makes; null when
 // GDI+ is not started or the call fails.
-template <class Wrapper, class Create>
-Wrapper* gdipMake(Create&& create) {
+template <class Wrapper, class Create> Wrapper* gdipMake(Create&& create) {
     Wrapper* wrapper = gdipCreate<Wrapper>();
     if (!wrapper)
         return nullptr;
@@ -106,8 +108,7 @@ Wrapper* gdipMake(Create&& create) {
 
 // Wraps a native object made by a call that answered status; null (and the
 // native object deleted) when no wrapper can be made.
-template <class Wrapper, class Native>
-Wrapper* gdipAdopt(Gdiplus::Status status, Native* native) {
+template <class Wrapper, class Native> Wrapper* gdipAdopt(Gdiplus::Status status, Native* native) {
     if (status != Gdiplus::Ok || !native)
         return nullptr;
     Wrapper* wrapper = gdipCreate<Wrapper>();

@@ -45,10 +45,16 @@ void GDIPlusGlobals::exit() {  // UI thread
     globals->forget();
 }
 
-int32_t GDIPlusGlobals::getUserCount() { return gGlobals ? gGlobals->getNbReference() : 0; }
+int32_t GDIPlusGlobals::getUserCount() {
+    return gGlobals ? gGlobals->getNbReference() : 0;
+}
 
-int32_t GDIPlusGlobals::getStartupCount() { return gStartupCount; }
+int32_t GDIPlusGlobals::getStartupCount() {
+    return gStartupCount;
+}
 
-int32_t GDIPlusGlobals::getGeneration() { return gGeneration; }
+int32_t GDIPlusGlobals::getGeneration() {
+    return gGeneration;
+}
 
 }  // namespace VSTGUI

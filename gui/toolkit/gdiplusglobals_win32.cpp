@@ -14,6 +14,8 @@ bool startup(uintptr_t& token) {
     return started;
 }
 
-void shutdown(uintptr_t token) { Gdiplus::GdiplusShutdown(token); }
+void shutdown(uintptr_t token) {
+    Gdiplus::GdiplusShutdown(token);
+}
 
 }  // namespace VSTGUI::backend

@@ -33,7 +33,8 @@ struct CRect {
     CCoord bottom = 0;
 
     constexpr CRect() = default;
-    constexpr CRect(CCoord l, CCoord t, CCoord r, CCoord b) : left(l), top(t), right(r), bottom(b) {}
+    constexpr CRect(CCoord l, CCoord t, CCoord r, CCoord b)
+        : left(l), top(t), right(r), bottom(b) {}
     constexpr CRect(const CPoint& origin, CCoord width, CCoord height)
         : left(origin.x), top(origin.y), right(origin.x + width), bottom(origin.y + height) {}
 
@@ -83,7 +84,8 @@ struct CRect {
         return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom;
     }
     bool rectOverlap(const CRect& other) const {
-        return right >= other.left && left <= other.right && bottom >= other.top && top <= other.bottom;
+        return right >= other.left && left <= other.right && bottom >= other.top &&
+               top <= other.bottom;
     }
     bool operator==(const CRect& other) const {
         return left == other.left && top == other.top && right == other.right &&

@@ -42,8 +42,9 @@ CompatibleSurface createCompatibleSurface(void* referenceDeviceContext, int32_t 
         return surface;
     countDrawingObjectCreated();
     surface.gdiBitmap = gdiBitmap;
-    surface.image = gdipMake<PlatformImage>(
-        [&](GpBitmap** created) { return GdipCreateBitmapFromHBITMAP(gdiBitmap, nullptr, created); });
+    surface.image = gdipMake<PlatformImage>([&](GpBitmap** created) {
+        return GdipCreateBitmapFromHBITMAP(gdiBitmap, nullptr, created);
+    });
     surface.graphics = createGraphicsOnImage(surface.image);
     return surface;
 }

@@ -48,7 +48,9 @@ HRESULT STDMETHODCALLTYPE ResourceStream::Read(void* buffer, ULONG count, ULONG*
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ResourceStream::Write(const void*, ULONG, ULONG*) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE ResourceStream::Write(const void*, ULONG, ULONG*) {
+    return E_NOTIMPL;
+}
 
 HRESULT STDMETHODCALLTYPE ResourceStream::Seek(LARGE_INTEGER move, DWORD origin,
                                                ULARGE_INTEGER* newPosition) {
@@ -76,14 +78,18 @@ HRESULT STDMETHODCALLTYPE ResourceStream::Seek(LARGE_INTEGER move, DWORD origin,
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ResourceStream::SetSize(ULARGE_INTEGER) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE ResourceStream::SetSize(ULARGE_INTEGER) {
+    return E_NOTIMPL;
+}
 
 HRESULT STDMETHODCALLTYPE ResourceStream::CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*,
                                                  ULARGE_INTEGER*) {
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE ResourceStream::Commit(DWORD) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE ResourceStream::Commit(DWORD) {
+    return E_NOTIMPL;
+}
 
 HRESULT STDMETHODCALLTYPE ResourceStream::Revert() {
     position = 0;

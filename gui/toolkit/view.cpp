@@ -16,8 +16,8 @@ namespace {
 // Parents are asked rather than cast blindly: only containers answer the
 // message, and only their coordinates count as enclosing origins.
 bool isContainer(CView* view, const CView* asking) {
-    return view && view->notify(const_cast<CView*>(asking), kMsgCheckIfViewContainer) ==
-                       kMessageNotified;
+    return view &&
+           view->notify(const_cast<CView*>(asking), kMsgCheckIfViewContainer) == kMessageNotified;
 }
 
 }  // namespace
@@ -25,13 +25,9 @@ bool isContainer(CView* view, const CView* asking) {
 CView::CView(const CRect& rect) : size(rect), mouseableArea(rect) {}
 
 CView::CView(const CView& other)
-    : CBaseObject(other),
-      size(other.size),
-      mouseableArea(other.mouseableArea),
-      mouseEnabled(other.mouseEnabled),
-      transparent(other.transparent),
-      wantsFocusFlag(other.wantsFocusFlag),
-      autosizeFlags(other.autosizeFlags),
+    : CBaseObject(other), size(other.size), mouseableArea(other.mouseableArea),
+      mouseEnabled(other.mouseEnabled), transparent(other.transparent),
+      wantsFocusFlag(other.wantsFocusFlag), autosizeFlags(other.autosizeFlags),
       background(other.background) {
     if (background)
         background->remember();
@@ -54,9 +50,13 @@ void CView::draw(CDrawContext* context) {
     setDirty(false);
 }
 
-void CView::drawRect(CDrawContext* context, const CRect& /*updateRect*/) { draw(context); }
+void CView::drawRect(CDrawContext* context, const CRect& /*updateRect*/) {
+    draw(context);
+}
 
-bool CView::checkUpdate(const CRect& updateRect) const { return size.rectOverlap(updateRect); }
+bool CView::checkUpdate(const CRect& updateRect) const {
+    return size.rectOverlap(updateRect);
+}
 
 void CView::passInvalidationUp(const CRect& rect) {
     if (!isAttachedFlag || !visible)
@@ -67,7 +67,9 @@ void CView::passInvalidationUp(const CRect& rect) {
         frameView->invalidRect(rect);
 }
 
-void CView::invalidRect(const CRect& rect) { passInvalidationUp(rect); }
+void CView::invalidRect(const CRect& rect) {
+    passInvalidationUp(rect);
+}
 
 void CView::invalid() {
     setDirty(false);
@@ -105,7 +107,8 @@ bool CView::hitTest(const CPoint& where, const int32_t& /*buttons*/) {
     return mouseableArea.pointInside(where);
 }
 
-bool CView::onWheel(const CPoint& /*where*/, const float& /*distance*/, const int32_t& /*buttons*/) {
+bool CView::onWheel(const CPoint& /*where*/, const float& /*distance*/,
+                    const int32_t& /*buttons*/) {
     return false;
 }
 
@@ -122,13 +125,19 @@ CRect& CView::getMouseableArea(CRect& rect) const {
     return rect;
 }
 
-bool CView::onDrop(CDragContainer* /*drag*/, const CPoint& /*where*/) { return false; }
+bool CView::onDrop(CDragContainer* /*drag*/, const CPoint& /*where*/) {
+    return false;
+}
 void CView::onDragEnter(CDragContainer* /*drag*/, const CPoint& /*where*/) {}
 void CView::onDragLeave(CDragContainer* /*drag*/, const CPoint& /*where*/) {}
 void CView::onDragMove(CDragContainer* /*drag*/, const CPoint& /*where*/) {}
 
-int32_t CView::onKeyDown(VstKeyCode& /*keyCode*/) { return kKeyNotHandled; }
-int32_t CView::onKeyUp(VstKeyCode& /*keyCode*/) { return kKeyNotHandled; }
+int32_t CView::onKeyDown(VstKeyCode& /*keyCode*/) {
+    return kKeyNotHandled;
+}
+int32_t CView::onKeyUp(VstKeyCode& /*keyCode*/) {
+    return kKeyNotHandled;
+}
 
 void CView::setViewSize(const CRect& rect, bool invalidate) {
     size = rect;
@@ -196,7 +205,9 @@ VSTGUIEditorInterface* CView::getEditor() const {
     return frameView->getEditor();
 }
 
-bool CView::isTypeOf(const char* name) const { return name && std::strcmp(name, "CView") == 0; }
+bool CView::isTypeOf(const char* name) const {
+    return name && std::strcmp(name, "CView") == 0;
+}
 
 void CView::mouse(CDrawContext* /*context*/, CPoint& /*where*/, int32_t /*buttons*/) {}
 

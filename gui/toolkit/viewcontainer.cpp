@@ -21,10 +21,8 @@ CViewContainer::CViewContainer(const CRect& rect, CFrame* parentFrame, CBitmap* 
 }
 
 CViewContainer::CViewContainer(const CViewContainer& other)
-    : CView(other),
-      backgroundColor(other.backgroundColor),
-      backgroundOffset(other.backgroundOffset),
-      drawInOffscreen(other.drawInOffscreen) {
+    : CView(other), backgroundColor(other.backgroundColor),
+      backgroundOffset(other.backgroundOffset), drawInOffscreen(other.drawInOffscreen) {
     for (const Child* child = other.firstChild; child; child = child->next) {
         CView* copy = child->view->newCopy();
         if (!copy)
@@ -42,7 +40,9 @@ CViewContainer::~CViewContainer() {
         offscreen->forget();
 }
 
-bool CViewContainer::addView(CView* view) { return addView(view, nullptr); }
+bool CViewContainer::addView(CView* view) {
+    return addView(view, nullptr);
+}
 
 bool CViewContainer::addView(CView* view, const CRect& area, bool enabled) {
     if (!addView(view, nullptr))
@@ -159,8 +159,9 @@ CView* CViewContainer::childAt(const CPoint& local) const {
 CView* CViewContainer::getViewAt(const CPoint& where, bool deep) const {
     CPoint local(where.x - size.left, where.y - size.top);
     CView* view = childAt(local);
-    if (deep && view && view->notify(const_cast<CViewContainer*>(this), kMsgCheckIfViewContainer) ==
-                            kMessageNotified) {
+    if (deep && view &&
+        view->notify(const_cast<CViewContainer*>(this), kMsgCheckIfViewContainer) ==
+            kMessageNotified) {
         // The deepest view: the sub-container itself when none of its children is there.
         CView* inner = static_cast<CViewContainer*>(view)->getViewAt(local, true);
         if (inner)

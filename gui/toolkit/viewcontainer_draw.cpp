@@ -56,7 +56,9 @@ void CViewContainer::setBackgroundColor(CColor color) {
     setDirty(true);
 }
 
-void CViewContainer::draw(CDrawContext* context) { CViewContainer::drawRect(context, size); }
+void CViewContainer::draw(CDrawContext* context) {
+    CViewContainer::drawRect(context, size);
+}
 
 void CViewContainer::drawRect(CDrawContext* context, const CRect& updateRect) {
     if (!context)
@@ -144,9 +146,8 @@ CRect CViewContainer::getVisibleSize(const CRect& rect) const {
     CRect result(rect);
     result.offset(size.left, size.top);
     result.bound(size);
-    if (parentView &&
-        parentView->notify(const_cast<CViewContainer*>(this), kMsgCheckIfViewContainer) ==
-            kMessageNotified)
+    if (parentView && parentView->notify(const_cast<CViewContainer*>(this),
+                                         kMsgCheckIfViewContainer) == kMessageNotified)
         result = static_cast<const CViewContainer*>(parentView)->getVisibleSize(result);
     result.offset(-size.left, -size.top);
     return result;

@@ -11,8 +11,8 @@ namespace {
 // Moves one axis of a child's rectangle by the container's change delta:
 // the far edge follows when the child has farFlag; the near edge too unless
 // it also has nearFlag (far alone moves the child, both stretch it).
-void followEdge(CCoord& nearEdge, CCoord& farEdge, int32_t flags, int32_t nearFlag,
-                int32_t farFlag, CCoord delta) {
+void followEdge(CCoord& nearEdge, CCoord& farEdge, int32_t flags, int32_t nearFlag, int32_t farFlag,
+                CCoord delta) {
     if ((flags & farFlag) == 0)
         return;
     farEdge += delta;

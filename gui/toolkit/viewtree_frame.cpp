@@ -8,7 +8,9 @@
 namespace VSTGUI {
 namespace frameaccess {
 
-CView* asView(CFrame* frame) { return frame; }
+CView* asView(CFrame* frame) {
+    return frame;
+}
 
 void* systemWindow(CFrame* frame) {
     return frame ? frame->getSystemWindow() : nullptr;

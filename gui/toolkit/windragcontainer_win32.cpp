@@ -21,8 +21,12 @@ FORMATETC formatOf(CLIPFORMAT format) {
     return FORMATETC{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
 }
 
-FORMATETC textFormat() { return formatOf(CF_UNICODETEXT); }
-FORMATETC fileFormat() { return formatOf(CF_HDROP); }
+FORMATETC textFormat() {
+    return formatOf(CF_UNICODETEXT);
+}
+FORMATETC fileFormat() {
+    return formatOf(CF_HDROP);
+}
 
 // Every medium goes back to its owner (or its memory is freed) after use.
 class Medium {
@@ -52,11 +56,13 @@ std::string toUtf8(const wchar_t* text, size_t length) {
     if (!text || length == 0 || length > INT_MAX)
         return std::string();
     const int wideLength = static_cast<int>(length);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         return std::string();
     std::string result(static_cast<size_t>(bytes), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, text, wideLength, &result[0], bytes, nullptr, nullptr) != bytes)
+    if (WideCharToMultiByte(CP_UTF8, 0, text, wideLength, &result[0], bytes, nullptr, nullptr) !=
+        bytes)
         return std::string();
     return result;
 }
@@ -86,12 +92,15 @@ void resolveShortcut(wchar_t* path, size_t capacity) {
         !link)
         return;
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) && file) {
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        file) {
         // The target goes to a buffer of its own so that a failing step
         // cannot leave half a path behind.
         wchar_t target[kPathCapacity] = {};
-        if (SUCCEEDED(file->Load(path, STGM_READ)) && link->Resolve(nullptr, kResolveFlags) == S_OK &&
-            link->GetPath(target, static_cast<int>(kPathCapacity), nullptr, SLGP_SHORTPATH) == S_OK &&
+        if (SUCCEEDED(file->Load(path, STGM_READ)) &&
+            link->Resolve(nullptr, kResolveFlags) == S_OK &&
+            link->GetPath(target, static_cast<int>(kPathCapacity), nullptr, SLGP_SHORTPATH) ==
+                S_OK &&
             target[0] != L'\0') {
             const size_t length = wcsnlen(target, kPathCapacity - 1);
             if (length < capacity) {

@@ -9,7 +9,7 @@ class CVexmoldGraphics : public CVexmoldFonts {
     double textHeight = 0.0;
     double penX = 0.0;
     double penY = 0.0;
-    double redrawRate = 0.0; // timed redraws per second; 0 = none
+    double redrawRate = 0.0;  // timed redraws per second; 0 = none
     // Size of the surface the graphics section draws on, given by the view.
     double viewWidth = 0.0;
     double viewHeight = 0.0;

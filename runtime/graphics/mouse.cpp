@@ -8,7 +8,7 @@ constexpr int32_t kToolkitLeft = 0x2, kToolkitMiddle = 0x4, kToolkitRight = 0x8,
                   kToolkitShift = 0x10, kToolkitControl = 0x20, kToolkitAlt = 0x40;
 // Any mouse event keeps the editor redrawing at least this often.
 constexpr double kMouseRedrawRate = 30.0;
-} // namespace
+}  // namespace
 
 double CVexmoldMouse::scriptMouseButtons(int32_t b) {
     double bits = 0.0;

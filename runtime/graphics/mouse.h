@@ -7,7 +7,7 @@
 
 class CVexmoldMouse : public CVexmoldGraphics {
   public:
-    double mouseButtons = 0.0; // left 1, right 2, control 4, shift 8, alt 16, middle 64
+    double mouseButtons = 0.0;  // left 1, right 2, control 4, shift 8, alt 16, middle 64
     double mouseX = 0.0;
     double mouseY = 0.0;
 

@@ -19,19 +19,37 @@ struct Complex {
     __m128d v;
 };
 
-inline Complex load(const double* p) { return {_mm_loadu_pd(p)}; }
-inline void store(double* p, Complex a) { _mm_storeu_pd(p, a.v); }
-inline Complex add(Complex a, Complex b) { return {_mm_add_pd(a.v, b.v)}; }
-inline Complex sub(Complex a, Complex b) { return {_mm_sub_pd(a.v, b.v)}; }
+inline Complex load(const double* p) {
+    return {_mm_loadu_pd(p)};
+}
+inline void store(double* p, Complex a) {
+    _mm_storeu_pd(p, a.v);
+}
+inline Complex add(Complex a, Complex b) {
+    return {_mm_add_pd(a.v, b.v)};
+}
+inline Complex sub(Complex a, Complex b) {
+    return {_mm_sub_pd(a.v, b.v)};
+}
 
-inline __m128d swapped(__m128d a) { return _mm_shuffle_pd(a, a, 1); }
-inline __m128d negLow(__m128d a) { return _mm_xor_pd(a, _mm_set_pd(0.0, -0.0)); }
-inline __m128d negHigh(__m128d a) { return _mm_xor_pd(a, _mm_set_pd(-0.0, 0.0)); }
+inline __m128d swapped(__m128d a) {
+    return _mm_shuffle_pd(a, a, 1);
+}
+inline __m128d negLow(__m128d a) {
+    return _mm_xor_pd(a, _mm_set_pd(0.0, -0.0));
+}
+inline __m128d negHigh(__m128d a) {
+    return _mm_xor_pd(a, _mm_set_pd(-0.0, 0.0));
+}
 
 // i a = (-a.im, a.re)
-inline Complex timesI(Complex a) { return {negLow(swapped(a.v))}; }
+inline Complex timesI(Complex a) {
+    return {negLow(swapped(a.v))};
+}
 // -i a = (a.im, -a.re)
-inline Complex timesMinusI(Complex a) { return {negHigh(swapped(a.v))}; }
+inline Complex timesMinusI(Complex a) {
+    return {negHigh(swapped(a.v))};
+}
 // a (c + i s) = (a.re c - a.im s, a.im c + a.re s)
 inline Complex mul(Complex a, double c, double s) {
     return {_mm_add_pd(_mm_mul_pd(a.v, _mm_set1_pd(c)),
@@ -47,7 +65,9 @@ inline Complex mulConj(Complex a, double c, double s) {
 struct Twiddle {
     __m128d cc, ss;
 };
-inline Twiddle twiddle(double c, double s) { return {_mm_set1_pd(c), negLow(_mm_set1_pd(s))}; }
+inline Twiddle twiddle(double c, double s) {
+    return {_mm_set1_pd(c), negLow(_mm_set1_pd(s))};
+}
 // From (c, s) in memory; swappedTwiddle: the factor s + i c.
 inline Twiddle twiddle(const double* cs) {
     const __m128d v = _mm_loadu_pd(cs);
@@ -72,15 +92,25 @@ struct Complex {
     double re, im;
 };
 
-inline Complex load(const double* p) { return {p[0], p[1]}; }
+inline Complex load(const double* p) {
+    return {p[0], p[1]};
+}
 inline void store(double* p, Complex a) {
     p[0] = a.re;
     p[1] = a.im;
 }
-inline Complex add(Complex a, Complex b) { return {a.re + b.re, a.im + b.im}; }
-inline Complex sub(Complex a, Complex b) { return {a.re - b.re, a.im - b.im}; }
-inline Complex timesI(Complex a) { return {-a.im, a.re}; }
-inline Complex timesMinusI(Complex a) { return {a.im, -a.re}; }
+inline Complex add(Complex a, Complex b) {
+    return {a.re + b.re, a.im + b.im};
+}
+inline Complex sub(Complex a, Complex b) {
+    return {a.re - b.re, a.im - b.im};
+}
+inline Complex timesI(Complex a) {
+    return {-a.im, a.re};
+}
+inline Complex timesMinusI(Complex a) {
+    return {a.im, -a.re};
+}
 inline Complex mul(Complex a, double c, double s) {
     return {a.re * c - a.im * s, a.im * c + a.re * s};
 }
@@ -91,12 +121,22 @@ inline Complex mulConj(Complex a, double c, double s) {
 struct Twiddle {
     double c, s;
 };
-inline Twiddle twiddle(double c, double s) { return {c, s}; }
-inline Twiddle twiddle(const double* cs) { return {cs[0], cs[1]}; }
-inline Twiddle swappedTwiddle(const double* cs) { return {cs[1], cs[0]}; }
-inline Complex mul(Complex a, Twiddle w) { return mul(a, w.c, w.s); }
-inline Complex mulConj(Complex a, Twiddle w) { return mulConj(a, w.c, w.s); }
+inline Twiddle twiddle(double c, double s) {
+    return {c, s};
+}
+inline Twiddle twiddle(const double* cs) {
+    return {cs[0], cs[1]};
+}
+inline Twiddle swappedTwiddle(const double* cs) {
+    return {cs[1], cs[0]};
+}
+inline Complex mul(Complex a, Twiddle w) {
+    return mul(a, w.c, w.s);
+}
+inline Complex mulConj(Complex a, Twiddle w) {
+    return mulConj(a, w.c, w.s);
+}
 
 #endif
 
-} // namespace vexmold::cx
+}  // namespace vexmold::cx

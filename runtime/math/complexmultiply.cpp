@@ -6,13 +6,15 @@ namespace vexmold {
 
 namespace {
 
-bool countAccepted(int32_t count) { return count >= 2 && count % 2 == 0; }
+bool countAccepted(int32_t count) {
+    return count >= 2 && count % 2 == 0;
+}
 
 inline cx::Complex product(const double* a, const double* b) {
     return cx::mul(cx::load(a), b[0], b[1]);
 }
 
-} // namespace
+}  // namespace
 
 void complexMultiplyInPlace(double* a, const double* b, int32_t count) {
     complexMultiplyInto(a, a, b, count);
@@ -32,4 +34,4 @@ void complexMultiplyAdd(double* out, const double* a, const double* b, int32_t c
         cx::store(out + k, cx::add(cx::load(out + k), product(a + k, b + k)));
 }
 
-} // namespace vexmold
+}  // namespace vexmold

@@ -16,4 +16,4 @@ void complexMultiplyInto(double* out, const double* a, const double* b, int32_t 
 // out[k] = out[k] + a[k] * b[k]
 void complexMultiplyAdd(double* out, const double* a, const double* b, int32_t count);
 
-} // namespace vexmold
+}  // namespace vexmold

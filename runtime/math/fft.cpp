@@ -10,8 +10,8 @@ namespace {
 using cx::Complex;
 
 constexpr double kSqrtHalf = 0.70710678118654752440;
-constexpr double kCos1_8Pi = 0.92387953251128675613; // cos(pi/8) = sin(3 pi/8)
-constexpr double kSin1_8Pi = 0.38268343236508977173; // sin(pi/8) = cos(3 pi/8)
+constexpr double kCos1_8Pi = 0.92387953251128675613;  // cos(pi/8) = sin(3 pi/8)
+constexpr double kSin1_8Pi = 0.38268343236508977173;  // sin(pi/8) = cos(3 pi/8)
 
 // --- Butterflies -----------------------------------------------------------
 // a points at complex value k of a transform of 4m values (doubles, so the
@@ -121,8 +121,7 @@ inline void inverse16(double* a) {
 // k < n/8 is stored: W^(n/8) = (sqrt 1/2, sqrt 1/2), and for n/8 < k < n/4,
 // W^k = (sin, cos) of entry n/4 - k. k = 0 needs no factor.
 
-template <bool Inverse>
-inline void butterflyAt(double* a, int m, int k, cx::Twiddle w) {
+template <bool Inverse> inline void butterflyAt(double* a, int m, int k, cx::Twiddle w) {
     if (Inverse)
         inverseButterfly(a + 2 * k, m, w);
     else
@@ -141,11 +140,10 @@ void butterflyRun(double* a, int m, int kBegin, int kEnd, const double* d, bool 
     }
 }
 
-template <bool Inverse>
-void pass(double* a, int log2n, const TFftTables& tables) {
+template <bool Inverse> void pass(double* a, int log2n, const TFftTables& tables) {
     const int m = 1 << (log2n - 2);
     const int eighth = m / 2;
-    const double* d = tables.twiddlesFor(log2n); // d[2k - 2], d[2k - 1]: entry k
+    const double* d = tables.twiddlesFor(log2n);  // d[2k - 2], d[2k - 1]: entry k
     if (Inverse)
         inverseButterfly0(a, m);
     else
@@ -162,8 +160,7 @@ void pass(double* a, int log2n, const TFftTables& tables) {
 }
 
 // n = 1 ... 16 by the fixed kernels.
-template <bool Inverse>
-void smallTransform(double* a, int log2n) {
+template <bool Inverse> void smallTransform(double* a, int log2n) {
     switch (log2n) {
     case 1:
         transform2(a);
@@ -184,8 +181,7 @@ void smallTransform(double* a, int log2n) {
 
 // Forward: the pass, then F_(n/2), F_(n/4), F_(n/4). Inverse: the same
 // sub-transforms first, then the pass.
-template <bool Inverse>
-void transform(double* a, int log2n, const TFftTables& tables) {
+template <bool Inverse> void transform(double* a, int log2n, const TFftTables& tables) {
     if (log2n <= 4) {
         smallTransform<Inverse>(a, log2n);
         return;
@@ -289,7 +285,7 @@ void toTransformOrder(double* a, int log2n, const TFftTables& tables) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void fftDispatch(int32_t log2n, double* buffer, uint32_t mode) {
     if (log2n < kFftMinLog2 || log2n > kFftMaxLog2 || buffer == nullptr)
@@ -314,4 +310,4 @@ void fftDispatch(int32_t log2n, double* buffer, uint32_t mode) {
     }
 }
 
-} // namespace vexmold
+}  // namespace vexmold

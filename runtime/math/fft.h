@@ -30,4 +30,4 @@ enum FftMode : uint32_t {
 // reorderings for n = 4 ... 32768; any other size or mode does nothing.
 void fftDispatch(int32_t log2n, double* buffer, uint32_t mode);
 
-} // namespace vexmold
+}  // namespace vexmold

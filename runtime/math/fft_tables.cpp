@@ -35,8 +35,8 @@ void buildTwiddles(TFftTables& t) {
 // and n/4 by the recursion of the definition.
 std::vector<int32_t> transformOrderIndexes() {
     std::vector<int32_t> f(static_cast<std::size_t>(2 << kFftMaxLog2) - 2);
-    const int32_t one[1] = {0}; // f(p, 1)
-    f[0] = 0;                   // f(p, 2) = p
+    const int32_t one[1] = {0};  // f(p, 1)
+    f[0] = 0;                    // f(p, 2) = p
     f[1] = 1;
     for (int b = 2; b <= kFftMaxLog2; ++b) {
         const int32_t n = 1 << b;
@@ -100,7 +100,7 @@ void buildCycles(TFftTables& t) {
     t.cycleChunks.shrink_to_fit();
 }
 
-} // namespace
+}  // namespace
 
 TFftTables buildFftTables() {
     TFftTables t;
@@ -115,4 +115,4 @@ const TFftTables& fftTables() {
     return tables;
 }
 
-} // namespace vexmold
+}  // namespace vexmold

@@ -15,10 +15,10 @@
 
 namespace vexmold {
 
-constexpr int kFftMinLog2 = 1;          // n = 2
-constexpr int kFftMaxLog2 = 15;         // n = 32768
-constexpr int kFftTwiddleMinLog2 = 5;   // twiddle tables exist for n >= 32
-constexpr int kFftHalvedTwiddleLog2 = 10; // from n = 1024 on, only k < n/8 is stored
+constexpr int kFftMinLog2 = 1;             // n = 2
+constexpr int kFftMaxLog2 = 15;            // n = 32768
+constexpr int kFftTwiddleMinLog2 = 5;      // twiddle tables exist for n >= 32
+constexpr int kFftHalvedTwiddleLog2 = 10;  // from n = 1024 on, only k < n/8 is stored
 
 // Reordering walks a long cycle in kReorderLanes pieces of kReorderSteps
 // moves side by side, so that the table lookups of one piece do not wait for
@@ -34,7 +34,7 @@ struct TFftTables {
     // (cos(2 pi k / n), sin(2 pi k / n)), interleaved. Up to n = 512 the
     // entries k = 1 ... n/4 - 1 are stored, from n = 1024 on k = 1 ... n/8 - 1.
     std::vector<double> twiddles;
-    int32_t twiddleOffset[kFftMaxLog2 + 1] = {}; // in doubles, entry 1 of D_n
+    int32_t twiddleOffset[kFftMaxLog2 + 1] = {};  // in doubles, entry 1 of D_n
 
     // T_n for n = 2 ... 32768, n entries each, starting at n - 2: T_n[0] = 0
     // and T_n[(n - f(i, n)) mod n] = i.
@@ -69,6 +69,8 @@ const TFftTables& fftTables();
 TFftTables buildFftTables();
 
 // Builds the tables if they do not exist yet.
-inline void ensureFftTables() { static_cast<void>(fftTables()); }
+inline void ensureFftTables() {
+    static_cast<void>(fftTables());
+}
 
-} // namespace vexmold
+}  // namespace vexmold

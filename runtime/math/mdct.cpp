@@ -93,8 +93,7 @@ void directBackward(int32_t n, const double* in, double* out) {
 
 // Radix-2 decimation in frequency over blocks of `points` complex values:
 // x[k] = a + b, x[k + points/2] = (a - b) e^(-2 pi i k / points).
-void butterflyStage(double* x, int32_t reals, int32_t points, const double* trigA,
-                    int32_t stride) {
+void butterflyStage(double* x, int32_t reals, int32_t points, const double* trigA, int32_t stride) {
     const int32_t halfPoints = points / 2;
     for (double* block = x; block < x + reals; block += 2 * points) {
         double* lo = block;
@@ -258,8 +257,8 @@ void unfold(int32_t n, double* out) {
     for (int32_t j = m; j < 2 * m; ++j)
         out[j] = -out[5 * m - 1 - j];
     for (int32_t r = 0; r < m / 2; ++r) {
-        const double a = out[2 * m + r];     // v[r]
-        const double b = out[3 * m - 1 - r]; // v[M - 1 - r]
+        const double a = out[2 * m + r];      // v[r]
+        const double b = out[3 * m - 1 - r];  // v[M - 1 - r]
         out[3 * m + r] = -a;
         out[4 * m - 1 - r] = -b;
         out[2 * m + r] = -b;
@@ -283,9 +282,9 @@ bool usable(const TMdctLookup& l) {
 }
 
 std::atomic<TMdctLookup*> gLookups[13];
-std::mutex gLookupCreation; // held only while a size has no lookup yet
+std::mutex gLookupCreation;  // held only while a size has no lookup yet
 
-} // namespace
+}  // namespace
 
 bool buildMdctLookup(TMdctLookup& l, int32_t n) {
     l = TMdctLookup{};
@@ -379,4 +378,4 @@ void mdctWindow(const TMdctLookup& l, const double* in, double* out) {
     }
 }
 
-} // namespace vexmold
+}  // namespace vexmold

@@ -38,12 +38,12 @@ constexpr int32_t kMdctMaxSize = 4096;
 
 struct TMdctLookup {
     int32_t n = 0;
-    int32_t log2n = 0;           // only when n > 32
-    std::vector<double> trig;    // n + n/4, only when n > 32
-    std::vector<int32_t> bitrev; // n/4, only when n > 32
-    std::vector<double> work;    // n, only when n > 32 (see the contracts above)
-    float scale = 0.0f;          // 4/n, only when n > 32
-    std::vector<double> window;  // n/2: sin((i + 0.5) pi / n)
+    int32_t log2n = 0;            // only when n > 32
+    std::vector<double> trig;     // n + n/4, only when n > 32
+    std::vector<int32_t> bitrev;  // n/4, only when n > 32
+    std::vector<double> work;     // n, only when n > 32 (see the contracts above)
+    float scale = 0.0f;           // 4/n, only when n > 32
+    std::vector<double> window;   // n/2: sin((i + 0.5) pi / n)
 };
 
 // Fills a lookup of size n (a power of two, 32 ... 4096). Answers false, with
@@ -64,4 +64,4 @@ void mdctBackward(const TMdctLookup& lookup, const double* in, double* out);
 // out[i] = in[i] w[i], out[n/2 + i] = in[n/2 + i] w[n/2 - 1 - i]; in may be out.
 void mdctWindow(const TMdctLookup& lookup, const double* in, double* out);
 
-} // namespace vexmold
+}  // namespace vexmold

@@ -44,4 +44,4 @@ FileKind fileKind(const std::string& path);
 using ClockFunction = int32_t (*)();
 void setProcessClockForTesting(ClockFunction clock);
 
-} // namespace vexmold::platform
+}  // namespace vexmold::platform

@@ -20,10 +20,14 @@ std::chrono::steady_clock::time_point processStart() {
 // Starts the clock while the library loads.
 const auto gStartAtLoad = processStart();
 
-} // namespace
+}  // namespace
 
-void setPluginModule(void* moduleHandle) { gModule.store(moduleHandle); }
-void* pluginModule() { return gModule.load(); }
+void setPluginModule(void* moduleHandle) {
+    gModule.store(moduleHandle);
+}
+void* pluginModule() {
+    return gModule.load();
+}
 
 int32_t processClockMilliseconds() {
     if (ClockFunction fn = gClockOverride.load(std::memory_order_acquire))
@@ -37,4 +41,4 @@ void setProcessClockForTesting(ClockFunction clock) {
     gClockOverride.store(clock, std::memory_order_release);
 }
 
-} // namespace vexmold::platform
+}  // namespace vexmold::platform

@@ -25,7 +25,9 @@ double wallClockSeconds() {
     return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
 }
 
-int beep(unsigned /*frequencyHz*/, unsigned /*durationMs*/) { return 1; }
+int beep(unsigned /*frequencyHz*/, unsigned /*durationMs*/) {
+    return 1;
+}
 
 bool listDirectory(const std::string& folder, std::vector<std::string>& names) {
     DIR* dir = ::opendir(folder.c_str());
@@ -38,7 +40,7 @@ bool listDirectory(const std::string& folder, std::vector<std::string>& names) {
 }
 
 FileKind fileKind(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return FileKind::missing;
     if (S_ISDIR(st.st_mode))
@@ -48,4 +50,4 @@ FileKind fileKind(const std::string& path) {
     return FileKind::other;
 }
 
-} // namespace vexmold::platform
+}  // namespace vexmold::platform

@@ -53,4 +53,4 @@ FileKind fileKind(const std::string& path) {
     return FileKind::regular;
 }
 
-} // namespace vexmold::platform
+}  // namespace vexmold::platform

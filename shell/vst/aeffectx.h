@@ -22,12 +22,12 @@ typedef void (*AEffectProcessDoubleProc)(AEffect* effect, double** inputs, doubl
 typedef void (*AEffectSetParameterProc)(AEffect* effect, VstInt32 index, float parameter);
 typedef float (*AEffectGetParameterProc)(AEffect* effect, VstInt32 index);
 
-constexpr VstInt32 kEffectMagic = 0x56737450; // 'VstP'
+constexpr VstInt32 kEffectMagic = 0x56737450;  // 'VstP'
 
 struct AEffect {
     VstInt32 magic;
     AEffectDispatcherProc dispatcher;
-    AEffectProcessProc process; // deprecated accumulating form
+    AEffectProcessProc process;  // deprecated accumulating form
     AEffectSetParameterProc setParameter;
     AEffectGetParameterProc getParameter;
     VstInt32 numPrograms;
@@ -199,8 +199,8 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterGetInputSpeakerArrangement = 49,
 };
 
-constexpr VstInt32 kVstIdentify = 0x4E764566; // 'NvEf', the effIdentify answer
-constexpr VstInt32 kVstDefaultUniqueId = 0x4E6F4566; // 'NoEf'
+constexpr VstInt32 kVstIdentify = 0x4E764566;         // 'NvEf', the effIdentify answer
+constexpr VstInt32 kVstDefaultUniqueId = 0x4E6F4566;  // 'NoEf'
 constexpr VstInt32 kVstVersion = 2400;
 
 enum VstStringConstants : VstInt32 {
@@ -281,7 +281,7 @@ struct VstEvent {
 struct VstEvents {
     VstInt32 numEvents;
     VstIntPtr reserved;
-    VstEvent* events[2]; // really numEvents entries
+    VstEvent* events[2];  // really numEvents entries
 };
 
 struct VstMidiEvent {
@@ -346,7 +346,7 @@ struct VstSpeakerProperties {
 struct VstSpeakerArrangement {
     VstInt32 type;
     VstInt32 numChannels;
-    VstSpeakerProperties speakers[8]; // variable length in practice
+    VstSpeakerProperties speakers[8];  // variable length in practice
 };
 
 // The layout checks below hold for the 64-bit targets we ship.
@@ -372,8 +372,7 @@ static_assert(offsetof(AEffect, user) == 104, "AEffect::user");
 static_assert(offsetof(AEffect, uniqueID) == 112, "AEffect::uniqueID");
 static_assert(offsetof(AEffect, version) == 116, "AEffect::version");
 static_assert(offsetof(AEffect, processReplacing) == 120, "AEffect::processReplacing");
-static_assert(offsetof(AEffect, processDoubleReplacing) == 128,
-              "AEffect::processDoubleReplacing");
+static_assert(offsetof(AEffect, processDoubleReplacing) == 128, "AEffect::processDoubleReplacing");
 static_assert(offsetof(AEffect, future) == 136, "AEffect::future");
 static_assert(sizeof(VstTimeInfo) == 88, "VstTimeInfo size");
 static_assert(offsetof(VstTimeInfo, timeSigNumerator) == 64, "VstTimeInfo::timeSigNumerator");

@@ -33,8 +33,8 @@ TEST_P(Chunks, FormatIsMarkerThenSixtyFourSliderValues) {
     float values[65];
     std::memcpy(values, bytes.data(), sizeof values);
     if (std::string(GetParam()) == "nulltest") {
-        EXPECT_EQ(values[1], 1.0f); // window duration
-        EXPECT_EQ(values[2], 0.0f); // smoothing
+        EXPECT_EQ(values[1], 1.0f);  // window duration
+        EXPECT_EQ(values[2], 0.0f);  // smoothing
     }
     for (int i = 3; i < 65; ++i)
         EXPECT_EQ(values[i], 0.0f) << i;
@@ -79,7 +79,7 @@ TEST_P(Chunks, MalformedChunksAreAcceptedAndChangeNothing) {
     };
     for (const auto& chunk : bad) {
         std::vector<unsigned char> copy = chunk;
-        copy.push_back(0xEE); // one guard byte the plug-in must not consume
+        copy.push_back(0xEE);  // one guard byte the plug-in must not consume
         const VstIntPtr size = static_cast<VstIntPtr>(chunk.size());
         EXPECT_EQ(p.setChunk(copy.data(), size), size);
         EXPECT_EQ(p.chunk(), before);
@@ -88,7 +88,7 @@ TEST_P(Chunks, MalformedChunksAreAcceptedAndChangeNothing) {
 
 TEST_P(Chunks, SizeNotAMultipleOfFourReadsWholeValuesOnly) {
     std::vector<unsigned char> bytes = floatsToBytes({-1000.0f, 3.0f, 4.0f});
-    bytes.resize(11); // the last value is incomplete
+    bytes.resize(11);  // the last value is incomplete
     EXPECT_EQ(p.setChunk(bytes.data(), 11), 11);
     float values[3] = {};
     const std::vector<unsigned char> now = p.chunk();
@@ -125,7 +125,7 @@ TEST_P(Chunks, OneMegabyteOfRandomBytes) {
         float got = 0.0f, sent = 0.0f;
         std::memcpy(&got, &restored[i * 4], 4);
         std::memcpy(&sent, &noise[i * 4], 4);
-        if (sent == sent) // NaN payloads may come back quietened
+        if (sent == sent)  // NaN payloads may come back quietened
             EXPECT_EQ(std::memcmp(&got, &sent, 4), 0) << i;
         else
             EXPECT_NE(got, got) << i;
@@ -134,4 +134,4 @@ TEST_P(Chunks, OneMegabyteOfRandomBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Plugins, Chunks, ::testing::Values("nulltest", "tonegen"));
 
-} // namespace
+}  // namespace

@@ -27,9 +27,9 @@ TEST_P(Dispatcher, Programs) {
     PluginInstance p(GetParam());
     p.dispatch(effSetProgram, 0, 0);
     EXPECT_EQ(p.dispatch(effGetProgram), 0);
-    p.dispatch(effSetProgram, 0, 5); // only one program
+    p.dispatch(effSetProgram, 0, 5);  // only one program
     EXPECT_EQ(p.dispatch(effGetProgram), 0);
-    p.dispatch(effSetProgram, 0, -1); // the comparison is signed
+    p.dispatch(effSetProgram, 0, -1);  // the comparison is signed
     EXPECT_EQ(p.dispatch(effGetProgram), -1);
     char indexed[64] = "untouched";
     EXPECT_EQ(p.dispatch(effGetProgramNameIndexed, 0, 0, indexed), 0);
@@ -67,21 +67,48 @@ TEST_P(Dispatcher, FixedAnswers) {
 TEST_P(Dispatcher, UnsupportedAndUnknownOpcodesAnswerZero) {
     PluginInstance p(GetParam());
     char buffer[256] = {};
-    const VstInt32 deprecated[] = {effGetVu,          effEditDraw,       effEditMouse,
-                                   effEditKey,        effEditTop,        effEditSleep,
-                                   effGetNumProgramCategories, effCopyProgram, effConnectInput,
-                                   effConnectOutput,  effGetCurrentPosition, effGetDestinationBuffer,
-                                   effSetBlockSizeAndSampleRate, effGetErrorText, effIdle,
-                                   effGetIcon,        effSetViewPosition, effKeysRequired,
-                                   effGetInputProperties, effGetOutputProperties, effOfflineNotify,
-                                   effOfflinePrepare, effOfflineRun, effProcessVarIo,
-                                   effSetSpeakerArrangement, effSetBypass, effVendorSpecific,
-                                   effGetParameterProperties, effGetMidiProgramName,
-                                   effGetMidiProgramCategory, effHasMidiProgramsChanged,
-                                   effGetMidiKeyName, effBeginSetProgram, effEndSetProgram,
-                                   effShellGetNextPlugin, effStartProcess, effStopProcess,
-                                   effSetPanLaw, effBeginLoadBank, effBeginLoadProgram,
-                                   effSetProcessPrecision, effGetNumMidiInputChannels,
+    const VstInt32 deprecated[] = {effGetVu,
+                                   effEditDraw,
+                                   effEditMouse,
+                                   effEditKey,
+                                   effEditTop,
+                                   effEditSleep,
+                                   effGetNumProgramCategories,
+                                   effCopyProgram,
+                                   effConnectInput,
+                                   effConnectOutput,
+                                   effGetCurrentPosition,
+                                   effGetDestinationBuffer,
+                                   effSetBlockSizeAndSampleRate,
+                                   effGetErrorText,
+                                   effIdle,
+                                   effGetIcon,
+                                   effSetViewPosition,
+                                   effKeysRequired,
+                                   effGetInputProperties,
+                                   effGetOutputProperties,
+                                   effOfflineNotify,
+                                   effOfflinePrepare,
+                                   effOfflineRun,
+                                   effProcessVarIo,
+                                   effSetSpeakerArrangement,
+                                   effSetBypass,
+                                   effVendorSpecific,
+                                   effGetParameterProperties,
+                                   effGetMidiProgramName,
+                                   effGetMidiProgramCategory,
+                                   effHasMidiProgramsChanged,
+                                   effGetMidiKeyName,
+                                   effBeginSetProgram,
+                                   effEndSetProgram,
+                                   effShellGetNextPlugin,
+                                   effStartProcess,
+                                   effStopProcess,
+                                   effSetPanLaw,
+                                   effBeginLoadBank,
+                                   effBeginLoadProgram,
+                                   effSetProcessPrecision,
+                                   effGetNumMidiInputChannels,
                                    effGetNumMidiOutputChannels};
     for (VstInt32 opcode : deprecated)
         EXPECT_EQ(p.dispatch(opcode, 0, 0, buffer), 0) << opcode;
@@ -91,10 +118,10 @@ TEST_P(Dispatcher, UnsupportedAndUnknownOpcodesAnswerZero) {
 
 TEST_P(Dispatcher, NullPointersWriteNothingAndAnswerZero) {
     PluginInstance p(GetParam());
-    for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay,
-                            effGetParamName, effGetEffectName, effGetVendorString,
-                            effGetProductString, effGetChunk, effSetChunk, effEditGetRect,
-                            effGetProgramNameIndexed, effSetProgramName})
+    for (VstInt32 opcode :
+         {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
+          effGetEffectName, effGetVendorString, effGetProductString, effGetChunk, effSetChunk,
+          effEditGetRect, effGetProgramNameIndexed, effSetProgramName})
         EXPECT_EQ(p.dispatch(opcode, 0, 4, nullptr), 0) << opcode;
 }
 
@@ -139,4 +166,4 @@ TEST_P(Dispatcher, RecordEntriesRefuseAForeignRecord) {
 
 INSTANTIATE_TEST_SUITE_P(Plugins, Dispatcher, ::testing::Values("nulltest", "tonegen"));
 
-} // namespace
+}  // namespace

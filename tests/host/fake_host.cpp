@@ -9,7 +9,7 @@ std::mutex gMutex;
 std::vector<HostCall> gCalls;
 VstTimeInfo gTime{};
 bool gHasTime = false;
-} // namespace
+}  // namespace
 
 void reset() {
     std::lock_guard<std::mutex> lock(gMutex);
@@ -31,8 +31,8 @@ VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
     }
 }
 
-VstIntPtr refusingCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                           void*, float opt) {
+VstIntPtr refusingCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
+                           float opt) {
     std::lock_guard<std::mutex> lock(gMutex);
     gCalls.push_back({effect, opcode, index, value, opt});
     return 0;
@@ -58,4 +58,4 @@ void setTimeInfo(const VstTimeInfo* info) {
         gTime = *info;
 }
 
-} // namespace fakehost
+}  // namespace fakehost

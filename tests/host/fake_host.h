@@ -31,4 +31,4 @@ int countCalls(VstInt32 opcode);
 // What audioMasterGetTime answers; null means no time information.
 void setTimeInfo(const VstTimeInfo* info);
 
-} // namespace fakehost
+}  // namespace fakehost

@@ -119,4 +119,4 @@ TEST(Exports, MainAndMAINBehaveAsVSTPluginMain) {
 }
 #endif
 
-} // namespace
+}  // namespace

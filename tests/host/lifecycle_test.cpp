@@ -101,4 +101,4 @@ TEST(NullTestLifecycle, SliderChangesAreIndependentBetweenInstances) {
     EXPECT_EQ(b.effect->getParameter(b.effect, 1), 0.0f);
 }
 
-} // namespace
+}  // namespace

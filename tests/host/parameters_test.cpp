@@ -69,9 +69,9 @@ TEST_F(NullTestParameters, ValuesOutsideTheUnitRangeAreNotClamped) {
 TEST_F(NullTestParameters, NonFiniteValuesAreIgnored) {
     AEffect* e = p.effect;
     e->setParameter(e, 1, 0.25f);
-    for (float bad : {std::numeric_limits<float>::quiet_NaN(),
-                      std::numeric_limits<float>::infinity(),
-                      -std::numeric_limits<float>::infinity()}) {
+    for (float bad :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+          -std::numeric_limits<float>::infinity()}) {
         e->setParameter(e, 1, bad);
         EXPECT_FLOAT_EQ(e->getParameter(e, 1), 0.25f);
     }
@@ -79,7 +79,7 @@ TEST_F(NullTestParameters, NonFiniteValuesAreIgnored) {
 
 TEST_F(NullTestParameters, DisplayTextsStayInsideTheHostBuffer) {
     AEffect* e = p.effect;
-    e->setParameter(e, 1, 123456.0f); // a value far wider than 7 characters
+    e->setParameter(e, 1, 123456.0f);  // a value far wider than 7 characters
     const std::string shown = p.text(effGetParamDisplay, 1, kVstMaxParamStrLen);
     EXPECT_EQ(shown, "123456.");
 }
@@ -104,4 +104,4 @@ TEST_P(MissingParameters, IndicesOutsideTheSliderListTouchNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Plugins, MissingParameters, ::testing::Values("nulltest", "tonegen"));
 
-} // namespace
+}  // namespace

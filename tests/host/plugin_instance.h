@@ -12,7 +12,8 @@
 
 class PluginInstance {
   public:
-    explicit PluginInstance(const std::string& plugin, audioMasterCallback host = fakehost::callback)
+    explicit PluginInstance(const std::string& plugin,
+                            audioMasterCallback host = fakehost::callback)
         : effect(createInstance(plugin, host)) {}
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;

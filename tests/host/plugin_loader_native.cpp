@@ -17,7 +17,7 @@ AEffect* tonegenMain(audioMasterCallback host) {
     return assemblePlugin(host, new tonegen::TVexmoldEffect);
 }
 
-} // namespace
+}  // namespace
 
 PluginMain pluginEntry(const std::string& plugin, const char* /*exportName*/) {
     if (plugin == "nulltest")

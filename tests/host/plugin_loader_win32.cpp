@@ -27,7 +27,7 @@ HMODULE loadModule(const std::string& plugin) {
     return module;
 }
 
-} // namespace
+}  // namespace
 
 PluginMain pluginEntry(const std::string& plugin, const char* exportName) {
     HMODULE module = loadModule(plugin);

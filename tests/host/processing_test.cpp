@@ -16,8 +16,7 @@ double expectedTone(int64_t frame, double sampleRate) {
     return std::sin(static_cast<double>(frame) * increment) * kAmplitude;
 }
 
-template <typename Sample>
-std::vector<Sample> noise(size_t n, unsigned seed) {
+template <typename Sample> std::vector<Sample> noise(size_t n, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> dist(-1.0, 1.0);
     std::vector<Sample> v(n);
@@ -105,9 +104,9 @@ TEST_F(ToneGenerator, SampleRateZeroIsSilence) {
 }
 
 TEST_F(ToneGenerator, NonFiniteSampleRatesAreSilence) {
-    for (float rate : {std::numeric_limits<float>::quiet_NaN(),
-                       std::numeric_limits<float>::infinity(),
-                       -std::numeric_limits<float>::infinity()}) {
+    for (float rate :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+          -std::numeric_limits<float>::infinity()}) {
         PluginInstance p("tonegen");
         p.start(rate);
         std::vector<float> l, r;
@@ -138,8 +137,7 @@ class NullTestTransparency : public ::testing::Test {
     PluginInstance p{"nulltest"};
 };
 
-template <typename Sample>
-std::vector<Sample> awkwardSamples(size_t n) {
+template <typename Sample> std::vector<Sample> awkwardSamples(size_t n) {
     std::vector<Sample> v = noise<Sample>(n, 3);
     const Sample specials[] = {std::numeric_limits<Sample>::quiet_NaN(),
                                std::numeric_limits<Sample>::signaling_NaN(),
@@ -157,8 +155,7 @@ std::vector<Sample> awkwardSamples(size_t n) {
     return v;
 }
 
-template <typename Sample>
-void expectTransparent(PluginInstance& p, size_t frames) {
+template <typename Sample> void expectTransparent(PluginInstance& p, size_t frames) {
     std::vector<Sample> inL = awkwardSamples<Sample>(frames);
     std::vector<Sample> inR = noise<Sample>(frames, 11);
     std::vector<Sample> outL(frames, Sample(5)), outR(frames, Sample(5));
@@ -194,7 +191,7 @@ TEST_P(BufferEdgeCases, NullAndEmptyBuffersAreSurvived) {
     float* none[2] = {nullptr, nullptr};
     p.processRaw(static_cast<float**>(nullptr), static_cast<float**>(nullptr), 64);
     p.processRaw(none, none, 64);
-    p.processRaw(one, one, 64); // channel 1 reads silence and is not written
+    p.processRaw(one, one, 64);  // channel 1 reads silence and is not written
     std::vector<double> c(64, 0.5);
     double* dnone[2] = {nullptr, nullptr};
     p.processRaw(dnone, static_cast<double**>(nullptr), 64);
@@ -206,7 +203,7 @@ TEST_P(BufferEdgeCases, NullAndEmptyBuffersAreSurvived) {
     float* out[2] = {outL.data(), outR.data()};
     p.processRaw(none, out, 64);
     if (std::string(GetParam()) == "nulltest") {
-        EXPECT_EQ(outL, std::vector<float>(64, 0.0f)); // silence in, silence out
+        EXPECT_EQ(outL, std::vector<float>(64, 0.0f));  // silence in, silence out
     } else {
         EXPECT_NE(outL, std::vector<float>(64, 9.0f));
         EXPECT_EQ(outL, outR);
@@ -215,4 +212,4 @@ TEST_P(BufferEdgeCases, NullAndEmptyBuffersAreSurvived) {
 
 INSTANTIATE_TEST_SUITE_P(Plugins, BufferEdgeCases, ::testing::Values("nulltest", "tonegen"));
 
-} // namespace
+}  // namespace

@@ -13,7 +13,8 @@ class Handle {
   public:
     explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
     ~Handle() {
-        if (valid()) CloseHandle(h_);
+        if (valid())
+            CloseHandle(h_);
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
@@ -37,10 +38,11 @@ std::string readAll(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-} // namespace
+}  // namespace
 
 std::wstring quoteArgument(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos)
+        return arg;
     std::wstring quoted = L"\"";
     std::size_t backslashes = 0;
     for (wchar_t c : arg) {
@@ -53,7 +55,7 @@ std::wstring quoteArgument(const std::wstring& arg) {
         backslashes = 0;
         quoted += c;
     }
-    quoted.append(2 * backslashes, L'\\'); // before the closing quote
+    quoted.append(2 * backslashes, L'\\');  // before the closing quote
     quoted += L'"';
     return quoted;
 }
@@ -87,8 +89,8 @@ bool runChild(const std::filesystem::path& program, const std::vector<std::strin
         // fails that way is tried again.
         BOOL started = FALSE;
         for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-            started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                     0, nullptr, nullptr, &si, &pi);
+            started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                     nullptr, nullptr, &si, &pi);
             if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
                 break;
             if (!started)
@@ -111,4 +113,4 @@ bool runChild(const std::filesystem::path& program, const std::vector<std::strin
     return true;
 }
 
-} // namespace plux::testing_support
+}  // namespace plux::testing_support

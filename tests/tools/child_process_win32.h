@@ -10,8 +10,8 @@ namespace plux::testing_support {
 
 struct ChildResult {
     unsigned long exitCode = 0;
-    std::string out; // stdout bytes
-    std::string err; // stderr bytes
+    std::string out;  // stdout bytes
+    std::string err;  // stderr bytes
 };
 
 // Arguments are UTF-8. Output goes through files in `scratchDir` (no pipes,
@@ -22,4 +22,4 @@ bool runChild(const std::filesystem::path& program, const std::vector<std::strin
 // One argument quoted so that the C runtime's parser gives it back unchanged.
 std::wstring quoteArgument(const std::wstring& arg);
 
-} // namespace plux::testing_support
+}  // namespace plux::testing_support

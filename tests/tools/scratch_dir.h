@@ -51,4 +51,4 @@ inline const std::filesystem::path& scratchDir() {
     return dir.path();
 }
 
-} // namespace plux::testing_support
+}  // namespace plux::testing_support

@@ -163,4 +163,4 @@ TEST(VsthostCommandLine, RefusesOutOfRangeNumbers) {
     EXPECT_EQ(cl.render.outFormat, OutFormat::Float64);
 }
 
-} // namespace
+}  // namespace

@@ -47,7 +47,7 @@ RenderOptions sineRender(const std::string& out) {
     s.amplitude = 0.5;
     o.signal = s;
     o.seconds = 0.05;
-    o.rate = 48000; // 48 samples a period: the peak is sampled exactly
+    o.rate = 48000;  // 48 samples a period: the peak is sampled exactly
     o.blockSize = 100;
     o.outPath = out;
     return o;
@@ -151,4 +151,4 @@ TEST(VsthostCommands, FailuresReportAndReturnNonZero) {
     std::filesystem::remove(std::filesystem::u8path(shortChunk));
 }
 
-} // namespace
+}  // namespace

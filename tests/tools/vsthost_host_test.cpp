@@ -63,7 +63,7 @@ TEST(VsthostCallback, TimeInfoFollowsTheTransport) {
     host.start();
     EXPECT_EQ(hostTime().flags & (kVstTransportPlaying | kVstTransportChanged),
               kVstTransportPlaying | kVstTransportChanged);
-    host.advance(48000); // one second: two quarter notes at 120 bpm
+    host.advance(48000);  // one second: two quarter notes at 120 bpm
     const VstTimeInfo& t1 = hostTime();
     EXPECT_EQ(t1.samplePos, 48000.0);
     EXPECT_EQ(t1.ppqPos, 2.0);
@@ -71,7 +71,7 @@ TEST(VsthostCallback, TimeInfoFollowsTheTransport) {
     EXPECT_EQ(t1.nanoSeconds, 1e9);
     EXPECT_EQ(t1.flags & kVstTransportChanged, 0);
     EXPECT_NE(t1.flags & kVstTransportPlaying, 0);
-    host.advance(72000); // 2.5 s: 5 quarters, inside the second bar
+    host.advance(72000);  // 2.5 s: 5 quarters, inside the second bar
     const VstTimeInfo& t2 = hostTime();
     EXPECT_EQ(t2.ppqPos, 5.0);
     EXPECT_EQ(t2.barStartPos, 4.0);
@@ -99,19 +99,32 @@ Probe* probe = nullptr;
 
 VstIntPtr probeDispatcher(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr value, void*, float opt) {
     switch (opcode) {
-    case effOpen: probe->calls.push_back("open"); break;
-    case effClose: probe->calls.push_back("close"); break;
+    case effOpen:
+        probe->calls.push_back("open");
+        break;
+    case effClose:
+        probe->calls.push_back("close");
+        break;
     case effSetSampleRate:
         probe->calls.push_back("rate " + std::to_string(static_cast<int>(opt)));
         break;
-    case effSetBlockSize: probe->calls.push_back("block " + std::to_string(value)); break;
+    case effSetBlockSize:
+        probe->calls.push_back("block " + std::to_string(value));
+        break;
     case effSetProcessPrecision:
         probe->calls.push_back("precision " + std::to_string(value));
         break;
-    case effMainsChanged: probe->calls.push_back("mains " + std::to_string(value)); break;
-    case effStartProcess: probe->calls.push_back("start"); break;
-    case effStopProcess: probe->calls.push_back("stop"); break;
-    default: break;
+    case effMainsChanged:
+        probe->calls.push_back("mains " + std::to_string(value));
+        break;
+    case effStartProcess:
+        probe->calls.push_back("start");
+        break;
+    case effStopProcess:
+        probe->calls.push_back("stop");
+        break;
+    default:
+        break;
     }
     return 0;
 }
@@ -154,7 +167,8 @@ class VsthostProbe : public ::testing::Test {
         a.sampleRate = 44100;
         a.channels.assign(channels, std::vector<double>(frames));
         for (std::size_t c = 0; c < channels; ++c) {
-            for (std::size_t i = 0; i < frames; ++i) a.channels[c][i] = (c + 1) * 0.001 * i;
+            for (std::size_t i = 0; i < frames; ++i)
+                a.channels[c][i] = (c + 1) * 0.001 * i;
         }
         return a;
     }
@@ -171,7 +185,7 @@ TEST_F(VsthostProbe, LifecycleFollowsTheHostOrder) {
         session.configure(host, 44100.0, 256);
         ASSERT_TRUE(session.setPrecision(true, error)) << error;
         session.resume();
-    } // the destructor suspends and closes
+    }  // the destructor suspends and closes
     EXPECT_EQ(state_.calls,
               (std::vector<std::string>{"open", "rate 44100", "block 256", "precision 1", "mains 1",
                                         "start", "stop", "mains 0", "close"}));
@@ -194,7 +208,8 @@ TEST_F(VsthostProbe, SplitsIntoBlocksAndAdvancesTheClock) {
     EXPECT_EQ(output.sampleRate, 44100u);
     EXPECT_EQ(output.channels[0], input.channels[0]);
     EXPECT_EQ(output.channels[1], input.channels[1]);
-    for (std::size_t i = 0; i < 1000; ++i) ASSERT_EQ(output.channels[2][i], static_cast<double>(i));
+    for (std::size_t i = 0; i < 1000; ++i)
+        ASSERT_EQ(output.channels[2][i], static_cast<double>(i));
 }
 
 TEST_F(VsthostProbe, MonoInputFeedsEveryPluginInput) {
@@ -248,7 +263,7 @@ TEST_F(VsthostProbe, ParameterIndexIsChecked) {
     PluginSession session;
     std::string error;
     ASSERT_TRUE(session.open(probeEntry, error));
-    EXPECT_FALSE(session.setParameter(0, 0.5f, error)); // the probe has no parameters
+    EXPECT_FALSE(session.setParameter(0, 0.5f, error));  // the probe has no parameters
     EXPECT_NE(error.find("parameter 0 does not exist"), std::string::npos) << error;
 }
 
@@ -291,4 +306,4 @@ TEST(VsthostSession, RefusesBrokenEntryPoints) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -189,7 +189,8 @@ TEST(VsthostTool, MonoFileFeedsBothInputsAndSecondsPadsWithSilence) {
     Audio input;
     input.sampleRate = 8000;
     input.channels.push_back({});
-    for (int i = 0; i < 800; ++i) input.channels[0].push_back(std::sin(i * 0.1) * 0.75);
+    for (int i = 0; i < 800; ++i)
+        input.channels[0].push_back(std::sin(i * 0.1) * 0.75);
     const std::string in = work("mono.wav"), out = work("mono_out.wav");
     writeWav(in, input, plux::wav::Encoding::Float32);
     const ChildResult r =
@@ -219,7 +220,7 @@ TEST(VsthostTool, Pcm16OutputIsRoundedFromTheFloatResult) {
     ASSERT_EQ(got.frameCount(), 4800u);
     ASSERT_EQ(got.channels.size(), 2u);
     for (std::size_t i = 0; i < 4800; ++i) {
-        const double y = static_cast<float>(expected.channels[0][i]); // unity gain
+        const double y = static_cast<float>(expected.channels[0][i]);  // unity gain
         ASSERT_EQ(got.channels[1][i], std::round(y * 32768.0) / 32768.0) << i;
     }
 }
@@ -272,7 +273,7 @@ TEST(VsthostTool, BadChunksAreRefused) {
 }
 
 TEST(VsthostTool, NonAsciiPathsSurvive) {
-    const std::string out = work("gr\xC3\xBCn \xE2\x99\xAA.wav"); // "grün ♪.wav"
+    const std::string out = work("gr\xC3\xBCn \xE2\x99\xAA.wav");  // "grün ♪.wav"
     const ChildResult r =
         vsthost({"render", plugin(), "--generate", "silence", "--seconds", "0.01", "--out", out});
     ASSERT_EQ(r.exitCode, 0u) << r.err;
@@ -290,12 +291,13 @@ TEST(ChildProcess, QuotesArgumentsForTheRuntimeParser) {
 
 bool takeOption(const std::string& arg, const char* name, fs::path& out) {
     const std::string prefix = std::string("--") + name + "=";
-    if (arg.compare(0, prefix.size(), prefix) != 0) return false;
+    if (arg.compare(0, prefix.size(), prefix) != 0)
+        return false;
     out = fs::absolute(fs::u8path(arg.substr(prefix.size())));
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     ::testing::InitGoogleTest(&argc, argv);

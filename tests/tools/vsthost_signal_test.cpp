@@ -38,7 +38,8 @@ TEST(VsthostSignal, SilenceIsZero) {
     TestSignal s;
     const auto a = generateSignal(s, 44100, 3, 100);
     ASSERT_EQ(a.channels.size(), 3u);
-    for (const auto& ch : a.channels) EXPECT_EQ(ch, std::vector<double>(100, 0.0));
+    for (const auto& ch : a.channels)
+        EXPECT_EQ(ch, std::vector<double>(100, 0.0));
 }
 
 TEST(VsthostSignal, NoiseStaysInRangeDiffersPerChannelAndRepeats) {
@@ -86,4 +87,4 @@ TEST(VsthostLevels, Decibels) {
     EXPECT_DOUBLE_EQ(plux::vsthost::toDecibels(0.1), -20.0);
 }
 
-} // namespace
+}  // namespace

@@ -46,13 +46,15 @@ inline Bytes chunk(const char* id, const Bytes& body, bool pad = true) {
     Bytes b(id, id + 4);
     put32(b, static_cast<std::uint32_t>(body.size()));
     b.insert(b.end(), body.begin(), body.end());
-    if (pad && body.size() % 2 != 0) b.push_back(0);
+    if (pad && body.size() % 2 != 0)
+        b.push_back(0);
     return b;
 }
 
 inline Bytes riff(std::initializer_list<Bytes> chunks) {
     Bytes body = {'W', 'A', 'V', 'E'};
-    for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
+    for (const Bytes& c : chunks)
+        body.insert(body.end(), c.begin(), c.end());
     Bytes b = {'R', 'I', 'F', 'F'};
     put32(b, static_cast<std::uint32_t>(body.size()));
     b.insert(b.end(), body.begin(), body.end());
@@ -78,7 +80,7 @@ inline Bytes extensibleFmtBody(std::uint16_t subTag, std::uint16_t channels, std
                                std::uint16_t bits, std::uint16_t validBits,
                                std::uint32_t channelMask) {
     Bytes b = fmtBody(0xFFFE, channels, rate, bits);
-    put16(b, 22); // cbSize
+    put16(b, 22);  // cbSize
     put16(b, validBits);
     put32(b, channelMask);
     put16(b, subTag);
@@ -103,4 +105,4 @@ inline std::string text(const Bytes& b, std::size_t at, std::size_t n) {
                        b.begin() + static_cast<std::ptrdiff_t>(at + n));
 }
 
-} // namespace plux::wavbytes
+}  // namespace plux::wavbytes

@@ -48,7 +48,8 @@ TEST(WavRead, Pcm8IsUnsignedAroundMidScale) {
 
 TEST(WavRead, Pcm16ExtremesAndSmallestSteps) {
     Bytes data;
-    for (std::uint32_t v : {0x0000u, 0x7FFFu, 0x8000u, 0x0001u, 0xFFFFu}) put16(data, v);
+    for (std::uint32_t v : {0x0000u, 0x7FFFu, 0x8000u, 0x0001u, 0xFFFFu})
+        put16(data, v);
     const Audio a = decodeOk(riff({chunk("fmt ", fmtBody(1, 1, 44100, 16)), chunk("data", data)}));
     EXPECT_EQ(a.sampleRate, 44100u);
     ASSERT_EQ(a.channels.size(), 1u);
@@ -58,7 +59,8 @@ TEST(WavRead, Pcm16ExtremesAndSmallestSteps) {
 
 TEST(WavRead, Pcm24SignExtends) {
     Bytes data;
-    for (std::uint32_t v : {0x7FFFFFu, 0x800000u, 0xFFFFFFu, 0x000001u, 0x400000u}) put24(data, v);
+    for (std::uint32_t v : {0x7FFFFFu, 0x800000u, 0xFFFFFFu, 0x000001u, 0x400000u})
+        put24(data, v);
     const Audio a = decodeOk(riff({chunk("fmt ", fmtBody(1, 1, 48000, 24)), chunk("data", data)}));
     ASSERT_EQ(a.channels.size(), 1u);
     EXPECT_EQ(a.channels[0], (std::vector<double>{8388607.0 / 8388608.0, -1.0, -1.0 / 8388608.0,
@@ -67,7 +69,8 @@ TEST(WavRead, Pcm24SignExtends) {
 
 TEST(WavRead, Pcm32FullRange) {
     Bytes data;
-    for (std::uint32_t v : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 0xC0000000u}) put32(data, v);
+    for (std::uint32_t v : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 0xC0000000u})
+        put32(data, v);
     const Audio a = decodeOk(riff({chunk("fmt ", fmtBody(1, 1, 96000, 32)), chunk("data", data)}));
     ASSERT_EQ(a.channels.size(), 1u);
     EXPECT_EQ(a.channels[0],
@@ -76,7 +79,8 @@ TEST(WavRead, Pcm32FullRange) {
 
 TEST(WavRead, Float32KeepsValuesBeyondFullScale) {
     Bytes data;
-    for (float f : {0.25f, -1.5f, 3.0e-8f}) putFloat(data, f);
+    for (float f : {0.25f, -1.5f, 3.0e-8f})
+        putFloat(data, f);
     const Audio a = decodeOk(riff({chunk("fmt ", fmtBody(3, 1, 44100, 32)), chunk("data", data)}));
     ASSERT_EQ(a.channels.size(), 1u);
     EXPECT_EQ(a.channels[0], (std::vector<double>{0.25, -1.5, static_cast<double>(3.0e-8f)}));
@@ -84,7 +88,8 @@ TEST(WavRead, Float32KeepsValuesBeyondFullScale) {
 
 TEST(WavRead, Float64IsBitExact) {
     Bytes data;
-    for (double d : {0.1, -0.7071067811865476, 1e-300}) putDouble(data, d);
+    for (double d : {0.1, -0.7071067811865476, 1e-300})
+        putDouble(data, d);
     const Audio a = decodeOk(riff({chunk("fmt ", fmtBody(3, 1, 44100, 64)), chunk("data", data)}));
     ASSERT_EQ(a.channels.size(), 1u);
     EXPECT_EQ(a.channels[0], (std::vector<double>{0.1, -0.7071067811865476, 1e-300}));
@@ -93,7 +98,8 @@ TEST(WavRead, Float64IsBitExact) {
 TEST(WavRead, DeinterleavesThreeChannels) {
     Bytes data;
     // Frame 0: 1, 2, 3; frame 1: 4, 5, 6 (in units of 1/32768).
-    for (std::uint32_t v : {1u, 2u, 3u, 4u, 5u, 6u}) put16(data, v);
+    for (std::uint32_t v : {1u, 2u, 3u, 4u, 5u, 6u})
+        put16(data, v);
     const Audio a = decodeOk(riff({chunk("fmt ", fmtBody(1, 3, 22050, 16)), chunk("data", data)}));
     ASSERT_EQ(a.channels.size(), 3u);
     EXPECT_EQ(a.frameCount(), 2u);
@@ -106,7 +112,8 @@ TEST(WavRead, DeinterleavesThreeChannels) {
 TEST(WavRead, ExtensiblePcm24In32BitContainers) {
     Bytes data;
     // 24 valid bits, left-justified in 32-bit containers.
-    for (std::uint32_t v : {0x40000000u, 0xFFFFFF00u, 0x80000000u, 0x00000100u}) put32(data, v);
+    for (std::uint32_t v : {0x40000000u, 0xFFFFFF00u, 0x80000000u, 0x00000100u})
+        put32(data, v);
     const Audio a = decodeOk(
         riff({chunk("fmt ", extensibleFmtBody(1, 2, 48000, 32, 24, 3)), chunk("data", data)}));
     ASSERT_EQ(a.channels.size(), 2u);
@@ -116,7 +123,8 @@ TEST(WavRead, ExtensiblePcm24In32BitContainers) {
 
 TEST(WavRead, ExtensibleFloat32) {
     Bytes data;
-    for (float f : {0.5f, -0.125f}) putFloat(data, f);
+    for (float f : {0.5f, -0.125f})
+        putFloat(data, f);
     const Audio a = decodeOk(
         riff({chunk("fmt ", extensibleFmtBody(3, 1, 44100, 32, 32, 4)), chunk("data", data)}));
     ASSERT_EQ(a.channels.size(), 1u);
@@ -125,14 +133,14 @@ TEST(WavRead, ExtensibleFloat32) {
 
 TEST(WavRead, ExtensibleWithForeignSubformatIsRejected) {
     Bytes fmt = extensibleFmtBody(1, 1, 44100, 16, 16, 4);
-    fmt[24 + 15] ^= 0xFF; // last byte of the GUID
+    fmt[24 + 15] ^= 0xFF;  // last byte of the GUID
     const std::string error = decodeError(riff({chunk("fmt ", fmt), chunk("data", {0, 0})}));
     EXPECT_TRUE(contains(error, "subformat")) << error;
 }
 
 TEST(WavRead, ExtensibleWithoutItsExtensionIsRejected) {
     Bytes fmt = fmtBody(0xFFFE, 1, 44100, 16);
-    put16(fmt, 0); // cbSize 0: no room for the subformat
+    put16(fmt, 0);  // cbSize 0: no room for the subformat
     const std::string error = decodeError(riff({chunk("fmt ", fmt), chunk("data", {0, 0})}));
     EXPECT_TRUE(contains(error, "EXTENSIBLE")) << error;
 }
@@ -141,7 +149,7 @@ TEST(WavRead, SkipsUnknownChunksIncludingOddSizedOnes) {
     Bytes data;
     put16(data, 0x4000);
     const Audio a =
-        decodeOk(riff({chunk("LIST", {'a', 'b', 'c'}), // odd: pad byte follows
+        decodeOk(riff({chunk("LIST", {'a', 'b', 'c'}),  // odd: pad byte follows
                        chunk("fmt ", fmtBody(1, 1, 44100, 16)), chunk("junk", {1, 2, 3, 4, 5}),
                        chunk("data", data), chunk("cue ", {9, 9, 9})}));
     ASSERT_EQ(a.channels.size(), 1u);
@@ -225,7 +233,7 @@ TEST(WavRead, RejectsInconsistentFormats) {
     EXPECT_TRUE(
         contains(decodeError(riff({chunk("fmt ", fmtBody(2, 1, 8000, 16)), data})), "unsupported"));
     Bytes badAlign = fmtBody(1, 2, 8000, 16);
-    badAlign[12] = 2; // block align 2 for two 16-bit channels
+    badAlign[12] = 2;  // block align 2 for two 16-bit channels
     EXPECT_TRUE(contains(decodeError(riff({chunk("fmt ", badAlign), data})), "block align"));
 }
 
@@ -239,7 +247,8 @@ TEST(WavRead, RejectsPartialFrames) {
 // truncated and must be refused, without reading past the copy's end.
 TEST(WavRead, EveryTruncationIsRefused) {
     Bytes data;
-    for (std::uint32_t v = 0; v < 6; ++v) put24(data, v * 1000);
+    for (std::uint32_t v = 0; v < 6; ++v)
+        put24(data, v * 1000);
     const Bytes full =
         riff({chunk("fmt ", fmtBody(1, 2, 44100, 24)), chunk("LIST", {7}), chunk("data", data)});
     ASSERT_EQ(decodeOk(full).frameCount(), 3u);
@@ -262,7 +271,8 @@ TEST(WavRead, TruncatedDataChunkSaysSo) {
 // either an error or self-consistent audio, and never a crash.
 TEST(WavRead, CorruptedBytesNeverBreakTheReader) {
     Bytes data;
-    for (std::uint32_t v = 0; v < 8; ++v) put16(data, v * 4000);
+    for (std::uint32_t v = 0; v < 8; ++v)
+        put16(data, v * 4000);
     const Bytes full = riff({chunk("fmt ", fmtBody(1, 2, 44100, 16)), chunk("data", data)});
     int accepted = 0, refused = 0;
     for (std::size_t i = 0; i < full.size(); ++i) {
@@ -299,7 +309,7 @@ TEST(WavRead, RandomGarbageAfterAValidHeader) {
             state = state * 1664525u + 1013904223u;
             b.push_back(static_cast<std::uint8_t>(state >> 24));
         }
-        if (round % 2 == 0) { // steer half of the rounds into a plausible chunk id
+        if (round % 2 == 0) {  // steer half of the rounds into a plausible chunk id
             const char* id = round % 4 == 0 ? "fmt " : "data";
             std::memcpy(&b[12], id, 4);
         }
@@ -313,4 +323,4 @@ TEST(WavRead, RandomGarbageAfterAValidHeader) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -56,16 +56,16 @@ TEST(WavWrite, Pcm16StereoHeaderIsTheCanonical44Bytes) {
     EXPECT_EQ(get32(b, 4), b.size() - 8);
     EXPECT_EQ(text(b, 8, 8), "WAVEfmt ");
     EXPECT_EQ(get32(b, 16), 16u);
-    EXPECT_EQ(get16(b, 20), 1u);          // PCM
-    EXPECT_EQ(get16(b, 22), 2u);          // channels
-    EXPECT_EQ(get32(b, 24), 44100u);      // rate
-    EXPECT_EQ(get32(b, 28), 44100u * 4u); // byte rate
-    EXPECT_EQ(get16(b, 32), 4u);          // block align
-    EXPECT_EQ(get16(b, 34), 16u);         // bits
+    EXPECT_EQ(get16(b, 20), 1u);           // PCM
+    EXPECT_EQ(get16(b, 22), 2u);           // channels
+    EXPECT_EQ(get32(b, 24), 44100u);       // rate
+    EXPECT_EQ(get32(b, 28), 44100u * 4u);  // byte rate
+    EXPECT_EQ(get16(b, 32), 4u);           // block align
+    EXPECT_EQ(get16(b, 34), 16u);          // bits
     EXPECT_EQ(text(b, 36, 4), "data");
     EXPECT_EQ(get32(b, 40), 8u);
-    EXPECT_EQ(get16(b, 44), 0x4000u); // left, frame 0
-    EXPECT_EQ(get16(b, 46), 0xC000u); // right, frame 0
+    EXPECT_EQ(get16(b, 44), 0x4000u);  // left, frame 0
+    EXPECT_EQ(get16(b, 46), 0xC000u);  // right, frame 0
 }
 
 TEST(WavWrite, FloatFilesCarryCbSizeAndFact) {
@@ -73,12 +73,12 @@ TEST(WavWrite, FloatFilesCarryCbSizeAndFact) {
     ASSERT_EQ(b.size(), 12u + 26u + 12u + 8u + 12u);
     EXPECT_EQ(get32(b, 4), b.size() - 8);
     EXPECT_EQ(get32(b, 16), 18u);
-    EXPECT_EQ(get16(b, 20), 3u); // IEEE float
+    EXPECT_EQ(get16(b, 20), 3u);  // IEEE float
     EXPECT_EQ(get16(b, 34), 32u);
-    EXPECT_EQ(get16(b, 36), 0u); // cbSize
+    EXPECT_EQ(get16(b, 36), 0u);  // cbSize
     EXPECT_EQ(text(b, 38, 4), "fact");
     EXPECT_EQ(get32(b, 42), 4u);
-    EXPECT_EQ(get32(b, 46), 3u); // frames
+    EXPECT_EQ(get32(b, 46), 3u);  // frames
     EXPECT_EQ(text(b, 50, 4), "data");
     EXPECT_EQ(get32(b, 54), 12u);
     const Bytes f64 = encodeOk(makeAudio(48000, {{0.25}}), Encoding::Float64);
@@ -129,7 +129,8 @@ TEST(WavWrite, IntegerEncodingsRoundTripTheirGridExactly) {
 // Values between grid points come back within half a step.
 TEST(WavWrite, IntegerEncodingsQuantiseToTheNearestStep) {
     std::vector<double> values;
-    for (int i = 0; i < 1000; ++i) values.push_back(std::sin(i * 0.37) * 0.99);
+    for (int i = 0; i < 1000; ++i)
+        values.push_back(std::sin(i * 0.37) * 0.99);
     const struct {
         Encoding encoding;
         double scale;
@@ -172,7 +173,8 @@ TEST(WavWrite, Float64RoundTripIsExactIncludingInfinityAndDenormals) {
 
 TEST(WavWrite, ManyChannelsRoundTrip) {
     std::vector<std::vector<double>> channels;
-    for (int c = 0; c < 12; ++c) channels.push_back({c / 16.0, -c / 16.0});
+    for (int c = 0; c < 12; ++c)
+        channels.push_back({c / 16.0, -c / 16.0});
     const Audio a = makeAudio(48000, channels);
     EXPECT_EQ(roundTrip(a, Encoding::Pcm24).channels, a.channels);
 }
@@ -181,8 +183,8 @@ TEST(WavWrite, OddDataSizeIsPaddedToAnEvenChunk) {
     const Audio a = makeAudio(8000, {{0.5, -0.5, 0.25}});
     const Bytes b = encodeOk(a, Encoding::Pcm8);
     ASSERT_EQ(b.size(), 44u + 3u + 1u);
-    EXPECT_EQ(get32(b, 40), 3u);          // the data size excludes the pad byte
-    EXPECT_EQ(get32(b, 4), b.size() - 8); // the RIFF size includes it
+    EXPECT_EQ(get32(b, 40), 3u);           // the data size excludes the pad byte
+    EXPECT_EQ(get32(b, 4), b.size() - 8);  // the RIFF size includes it
     EXPECT_EQ(b.back(), 0u);
     EXPECT_EQ(roundTrip(a, Encoding::Pcm8).channels, a.channels);
     const Bytes b24 = encodeOk(a, Encoding::Pcm24);
@@ -251,4 +253,4 @@ TEST(WavFile, ReadErrorsNameTheFile) {
     std::filesystem::remove(path);
 }
 
-} // namespace
+}  // namespace

@@ -19,7 +19,7 @@ namespace {
 using nulltest::SignalMeter;
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kFloorBits = 66.43856189774762; // 400 / 6.02059991327959
+constexpr double kFloorBits = 66.43856189774762;  // 400 / 6.02059991327959
 constexpr double kHalfDb = -6.020599913279624;    // 20 * log10(0.5)
 
 // One instance as the host sees it after open and resume: two channels at
@@ -51,7 +51,8 @@ class NullTestRig : public EffectRig<nulltest::TVexmoldEffect> {
         }
     }
     void runConstant(int64_t count, double left, double right) {
-        run(0, count, [left](int64_t) { return left; }, [right](int64_t) { return right; });
+        run(
+            0, count, [left](int64_t) { return left; }, [right](int64_t) { return right; });
     }
 
     const nulltest::Variables& v() const { return fx->vars; }
@@ -112,7 +113,7 @@ TEST(EffectNullTestSetup, InitialisationSetsTheConstantsAndReadsTheHost) {
     EXPECT_EQ(rig.fx->redrawRate, 30.0);
     EXPECT_EQ(rig.fx->common.sampleRateValue, 48000.0);
     EXPECT_EQ(rig.fx->common.inputChannelsValue, 2.0);
-    EXPECT_EQ(v.windowLength, 48000.0); // 1 s
+    EXPECT_EQ(v.windowLength, 48000.0);  // 1 s
 }
 
 // --- Levels --------------------------------------------------------------------------
@@ -163,7 +164,8 @@ TEST(EffectNullTestLevels, FullScaleSineIsMinus3DbRmsAnd0DbPeak) {
     std::vector<float> out0(441), out1(441);
     for (int64_t start = 0; start < 44100; start += 441) {
         for (size_t i = 0; i < block.size(); ++i)
-            block[i] = static_cast<float>(sine(1.0, 1000.0, 44100.0, start + static_cast<int64_t>(i)));
+            block[i] =
+                static_cast<float>(sine(1.0, 1000.0, 44100.0, start + static_cast<int64_t>(i)));
         const float* inputs[] = {block.data(), block.data()};
         float* outputs[] = {out0.data(), out1.data()};
         rig.fx->process(inputs, outputs, 441);
@@ -192,7 +194,7 @@ TEST(EffectNullTestLevels, SilenceGivesTheFloorEverywhere) {
 
 TEST(EffectNullTestLevels, LevelsAtOrBelowTheThresholdGiveTheFloor) {
     NullTestRig rig;
-    rig.fx->setParameter(0, 0.0); // 0.1 s: 4410 frames
+    rig.fx->setParameter(0, 0.0);  // 0.1 s: 4410 frames
     rig.runConstant(4410, 1e-20, 2e-20);
     const nulltest::Variables& v = rig.v();
     // The peak of left is 1e-20, not above the threshold.
@@ -284,7 +286,7 @@ TEST(EffectNullTestWindow, ShorteningTheWindowClosesItAtTheNextFrame) {
     rig.fx->setParameter(0, 1.0);
     ASSERT_EQ(rig.v().windowLength, 441000.0);
     rig.runConstant(5000, 0.5, 0.5);
-    rig.fx->setParameter(0, 0.0); // 0.1 s
+    rig.fx->setParameter(0, 0.0);  // 0.1 s
     EXPECT_EQ(rig.v().windowLength, 4410.0);
     // The slider section itself closes nothing.
     EXPECT_EQ(rig.v().windowSampleCount, 5000.0);
@@ -328,8 +330,8 @@ TEST(EffectNullTestRobustness, InfiniteLastSampleLeavesAZeroPeak) {
     NullTestRig rig;
     rig.fx->setParameter(0, 0.0);
     const double inf = std::numeric_limits<double>::infinity();
-    rig.run(0, 4410, [inf](int64_t n) { return n == 4409 ? inf : 0.5; },
-            [](int64_t) { return 0.5; });
+    rig.run(
+        0, 4410, [inf](int64_t n) { return n == 4409 ? inf : 0.5; }, [](int64_t) { return 0.5; });
     EXPECT_EQ(rig.v().left.peakDb, -400.0);
     EXPECT_DOUBLE_EQ(rig.v().left.rms, std::sqrt(4409.0 * 0.25 / 4410.0));
     EXPECT_DOUBLE_EQ(rig.v().right.peakDb, kHalfDb);
@@ -338,7 +340,7 @@ TEST(EffectNullTestRobustness, InfiniteLastSampleLeavesAZeroPeak) {
 TEST(EffectNullTestRobustness, OverflowingMidOrSideIsTakenAsZero) {
     // The difference is formed before the factor 0.5, so 1e308 - (-1e308)
     // overflows and the side signal of that frame counts as 0.
-    NullTestRig rig(0.0f); // window length 0: every frame closes a window
+    NullTestRig rig(0.0f);  // window length 0: every frame closes a window
     rig.runConstant(1, 1e308, -1e308);
     const nulltest::Variables& v = rig.v();
     EXPECT_EQ(v.side.rms, 0.0);
@@ -354,11 +356,16 @@ TEST(EffectNullTestRobustness, OverflowingMidOrSideIsTakenAsZero) {
 
 TEST(EffectNullTestRobustness, OutputEqualsInputBitForBit) {
     NullTestRig rig;
-    const std::vector<float> left = {0.5f, -0.0f, 1e-40f, std::numeric_limits<float>::max(),
+    const std::vector<float> left = {0.5f,
+                                     -0.0f,
+                                     1e-40f,
+                                     std::numeric_limits<float>::max(),
                                      -std::numeric_limits<float>::infinity(),
-                                     std::numeric_limits<float>::quiet_NaN(), 1.0f, -1.0f};
-    const std::vector<float> right = {-0.5f, 0.0f, -1e-40f, 0.1f, 3.0f, -2.0f,
-                                      std::numeric_limits<float>::infinity(), 0.25f};
+                                     std::numeric_limits<float>::quiet_NaN(),
+                                     1.0f,
+                                     -1.0f};
+    const std::vector<float> right = {
+        -0.5f, 0.0f, -1e-40f, 0.1f, 3.0f, -2.0f, std::numeric_limits<float>::infinity(), 0.25f};
     std::vector<float> out0(left.size(), 9.0f), out1(left.size(), 9.0f);
     const float* inputs[] = {left.data(), right.data()};
     float* outputs[] = {out0.data(), out1.data()};
@@ -366,11 +373,14 @@ TEST(EffectNullTestRobustness, OutputEqualsInputBitForBit) {
     EXPECT_EQ(std::memcmp(out0.data(), left.data(), left.size() * sizeof(float)), 0);
     EXPECT_EQ(std::memcmp(out1.data(), right.data(), right.size() * sizeof(float)), 0);
 
-    const std::vector<double> dl = {0.1, -0.0, std::numeric_limits<double>::denorm_min(),
+    const std::vector<double> dl = {0.1,
+                                    -0.0,
+                                    std::numeric_limits<double>::denorm_min(),
                                     std::numeric_limits<double>::max(),
-                                    std::numeric_limits<double>::quiet_NaN(), 1.0 / 3.0};
-    const std::vector<double> dr = {-0.1, 1e300, -1e-310, 0.0,
-                                    -std::numeric_limits<double>::infinity(), 2.0 / 3.0};
+                                    std::numeric_limits<double>::quiet_NaN(),
+                                    1.0 / 3.0};
+    const std::vector<double> dr = {
+        -0.1, 1e300, -1e-310, 0.0, -std::numeric_limits<double>::infinity(), 2.0 / 3.0};
     std::vector<double> d0(dl.size(), 9.0), d1(dl.size(), 9.0);
     const double* dIn[] = {dl.data(), dr.data()};
     double* dOut[] = {d0.data(), d1.data()};
@@ -417,8 +427,8 @@ TEST(EffectNullTestRobustness, MissingChannelsMeasureAsSilence) {
     // The missing right input reads as 0 and passes to output 1 as 0.
     EXPECT_EQ(o, std::vector<double>(4410, 0.0));
     zeros.run(
-        0, 4410, [&l](int64_t n) { return l[static_cast<size_t>(n)]; },
-        [](int64_t) { return 0.0; }, 4410);
+        0, 4410, [&l](int64_t n) { return l[static_cast<size_t>(n)]; }, [](int64_t) { return 0.0; },
+        4410);
     EXPECT_EQ(std::memcmp(&missing.fx->vars, &zeros.fx->vars, sizeof(nulltest::Variables)), 0);
     expectFloor(missing.v().right, "right");
     EXPECT_NEAR(missing.v().mid.rmsDb, missing.v().left.rmsDb + kHalfDb, 1e-9);
@@ -490,7 +500,7 @@ TEST(EffectNullTestReset, FillsTextsAndImageNamesAndZeroesEveryVariable) {
     EXPECT_EQ(std::memcmp(&rig.fx->vars, &zero, sizeof zero), 0);
     const TVexmoldCommonVariables zeroCommon{};
     EXPECT_EQ(std::memcmp(&rig.fx->common, &zeroCommon, sizeof zeroCommon), 0);
-    EXPECT_EQ(rig.fx->sliderValues[1], 3.0); // sliders are not reset
+    EXPECT_EQ(rig.fx->sliderValues[1], 3.0);  // sliders are not reset
 
     ASSERT_EQ(rig.fx->fileNames.size(), 3u);
     EXPECT_EQ(rig.fx->fileNames.at(0), "KESTRAVON_LogoTealGlow.PNG");
@@ -527,4 +537,4 @@ TEST(EffectNullTestReset, FillsTextsAndImageNamesAndZeroesEveryVariable) {
     EXPECT_EQ(rig.fx->fileNames.size(), 3u);
 }
 
-} // namespace
+}  // namespace

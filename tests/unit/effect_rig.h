@@ -4,8 +4,7 @@
 
 #include "shell/plux.h"
 
-template <typename Effect>
-class EffectRig {
+template <typename Effect> class EffectRig {
   public:
     explicit EffectRig(float sampleRate) : fx(new Effect) {
         plux = CPlux::create(fx, nullptr, host, 1, fx->parameterCount());

@@ -55,11 +55,14 @@ class ToneRig : public EffectRig<tonegen::TVexmoldEffect> {
         }
     }
     void run(int64_t frames, int block, std::vector<double>& left, std::vector<double>& right) {
-        run(frames, block, [](int64_t) { return 0.0; }, left, right);
+        run(
+            frames, block, [](int64_t) { return 0.0; }, left, right);
     }
 };
 
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 TEST(EffectToneGenSetup, IdentityAndInitialisedConstants) {
     ToneRig rig;
@@ -119,8 +122,8 @@ TEST(EffectToneGenOutput, BothChannelsAreIdenticalAndIgnoreTheInput) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     noisy.run(
         5000, 512,
-        [nan](int64_t n) { return n % 97 == 0 ? nan : std::sin(static_cast<double>(n) * 0.3); },
-        nl, nr);
+        [nan](int64_t n) { return n % 97 == 0 ? nan : std::sin(static_cast<double>(n) * 0.3); }, nl,
+        nr);
     ASSERT_EQ(ql.size(), 5000u);
     for (size_t i = 0; i < ql.size(); ++i) {
         ASSERT_TRUE(sameBits(ql[i], qr[i])) << i;
@@ -144,7 +147,8 @@ TEST(EffectToneGenOutput, BlockSizeDoesNotChangeTheOutput) {
 TEST(EffectToneGenOutput, ZeroSampleRateGivesExactSilence) {
     ToneRig rig(0.0f);
     std::vector<double> left, right;
-    rig.run(3000, 256, [](int64_t) { return 0.9; }, left, right);
+    rig.run(
+        3000, 256, [](int64_t) { return 0.9; }, left, right);
     EXPECT_EQ(rig.fx->vars.phaseIncrement, 0.0);
     for (size_t i = 0; i < left.size(); ++i) {
         ASSERT_TRUE(sameBits(left[i], 0.0)) << i;
@@ -158,7 +162,7 @@ TEST(EffectToneGenOutput, SampleRateChangeTakesEffectAtTheNextBlockWithoutRestar
     ToneRig rig(44100.0f);
     std::vector<double> left, right;
     rig.run(100, 100, left, right);
-    rig.plux->setSampleRate(48000.0f); // no re-initialisation
+    rig.plux->setSampleRate(48000.0f);  // no re-initialisation
     rig.run(100, 100, left, right);
     ASSERT_EQ(left.size(), 200u);
     for (size_t n = 0; n < 100; ++n)
@@ -183,13 +187,13 @@ TEST(EffectToneGenOutput, ReinitialisationRestartsTheTone) {
 
 TEST(EffectToneGenOutput, CounterWrapsToZeroAfterTwoToThe53MinusTwo) {
     ToneRig rig;
-    const double last = 9007199254740990.0; // 2^53 - 2
+    const double last = 9007199254740990.0;  // 2^53 - 2
     rig.fx->vars.sampleCounter = last - 1.0;
     std::vector<double> left, right;
     rig.run(4, 4, left, right);
     EXPECT_EQ(left[0], expectedTone(last - 1.0, 44100.0));
     EXPECT_EQ(left[1], expectedTone(last, 44100.0));
-    EXPECT_TRUE(sameBits(left[2], 0.0)); // counter back at 0
+    EXPECT_TRUE(sameBits(left[2], 0.0));  // counter back at 0
     EXPECT_EQ(left[3], expectedTone(1.0, 44100.0));
     EXPECT_EQ(rig.fx->vars.sampleCounter, 2.0);
 }
@@ -197,7 +201,7 @@ TEST(EffectToneGenOutput, CounterWrapsToZeroAfterTwoToThe53MinusTwo) {
 TEST(EffectToneGenOutput, PeakApproachesButNeverExceedsTheAmplitude) {
     ToneRig rig;
     std::vector<double> left, right;
-    rig.run(441000, 4096, left, right); // 10 s
+    rig.run(441000, 4096, left, right);  // 10 s
     double peak = 0.0;
     for (const double v : left)
         peak = std::max(peak, std::fabs(v));
@@ -232,7 +236,7 @@ TEST(EffectToneGenOutput, MissingBuffersStillGiveTheToneWhereWritten) {
     const double* inputs[] = {in, nullptr};
     double* outputs[] = {l.data(), nullptr};
     rig.fx->processDouble(inputs, outputs, 256);
-    rig.fx->processDouble(nullptr, nullptr, 100); // the counter runs on
+    rig.fx->processDouble(nullptr, nullptr, 100);  // the counter runs on
     reference.run(256, 256, ref0, ref1);
     EXPECT_EQ(std::memcmp(l.data(), ref0.data(), l.size() * sizeof(double)), 0);
     EXPECT_EQ(rig.fx->vars.sampleCounter, 356.0);
@@ -274,11 +278,10 @@ TEST(EffectToneGenReset, ZeroesVariablesAndFillsTheDisplayTables) {
     EXPECT_EQ(rig.fx->fileNames.size(), 3u);
     EXPECT_EQ(rig.fx->fileNames.at(0), "KESTRAVON_LogoTealGlow.PNG");
     EXPECT_EQ(rig.fx->fileNames.at(1), "KESTRAVON_WebLinkText.png");
-    EXPECT_EQ(rig.fx->fileNames.at(2),
-              "KESTRAVON_LogoTealGlow_PluginTitle_997HzToneGenerator.png");
+    EXPECT_EQ(rig.fx->fileNames.at(2), "KESTRAVON_LogoTealGlow_PluginTitle_997HzToneGenerator.png");
     EXPECT_EQ(rig.fx->stringSlots.size(), 2u);
     EXPECT_EQ(rig.fx->stringSlots.at(10000), "Courier New");
     EXPECT_EQ(rig.fx->stringSlots.at(10001), "v");
 }
 
-} // namespace
+}  // namespace

@@ -25,8 +25,7 @@ VstIntPtr testHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 
 // A wrapper around a script object that reports `inputs` input channels.
 // The wrapper owns the script and deletes it.
-template <typename Script>
-class Wrapped {
+template <typename Script> class Wrapped {
   public:
     explicit Wrapped(VstInt32 inputs, Script* s = new Script) : script(s) {
         plux = CPlux::create(script, nullptr, testHost, 1, 0);
@@ -75,7 +74,7 @@ class RecordingScript final : public TVexmold {
     double frameCounter = 0.0;
     std::vector<std::vector<double>> seen;
     std::string log;
-    std::vector<double> values; // what the serialisation section transfers
+    std::vector<double> values;  // what the serialisation section transfers
 };
 
 std::vector<float> ramp(int frames, float start, float step) {
@@ -245,7 +244,7 @@ TEST(RuntimeCoreProcessing, NullBuffersReadAsSilenceAndAreNotWritten) {
 TEST(RuntimeCoreProcessing, GeneralLoopCopiesEveryChannelThroughSampleValues) {
     Wrapped<RecordingScript> w(3);
     w.script->mix = false;
-    w.script->sampleValues[3] = 123.0; // beyond the channel count: untouched
+    w.script->sampleValues[3] = 123.0;  // beyond the channel count: untouched
     const int frames = 4;
     const std::vector<float> c0 = ramp(frames, 0.1f, 0.1f);
     const std::vector<float> c1 = ramp(frames, -0.1f, -0.1f);
@@ -294,7 +293,7 @@ TEST(RuntimeCoreProcessing, ChannelCountIsCappedAt64) {
 }
 
 TEST(RuntimeCoreProcessing, WithoutWrapperNoChannelIsMoved) {
-    RecordingScript script; // plux null: the host reports 0 channels
+    RecordingScript script;  // plux null: the host reports 0 channels
     float in0 = 1.0f, out0 = -9.0f;
     const float* inputs[] = {&in0, &in0};
     float* outputs[] = {&out0, &out0};
@@ -351,8 +350,8 @@ TEST(RuntimeCoreProcessing, FloatPathWidensAndNarrowsDoublePathKeepsEveryBit) {
     const float* inputs[] = {in, in};
     float* outputs[] = {out0, out1};
     w.script->process(inputs, outputs, 1);
-    EXPECT_EQ(w.script->seenLeft, 0.100000001490116119384765625); // 0.1f widened exactly
-    EXPECT_EQ(out0[0], 0.1f); // nearest float of the double 0.1
+    EXPECT_EQ(w.script->seenLeft, 0.100000001490116119384765625);  // 0.1f widened exactly
+    EXPECT_EQ(out0[0], 0.1f);  // nearest float of the double 0.1
     EXPECT_EQ(out1[0], 0.1f);
 
     double din[] = {0.1}, dout0[] = {0.0}, dout1[] = {0.0};
@@ -419,11 +418,11 @@ TEST(RuntimeCoreState, ChunkIsTheMarkerThenTheWrittenValuesLittleEndian) {
     ASSERT_EQ(size, 16);
     ASSERT_NE(bytes, nullptr);
     EXPECT_EQ(chunkBytes(bytes, size),
-              (std::vector<unsigned char>{0x00, 0x00, 0x7A, 0xC4,    // -1000
-                                          0x00, 0x00, 0x80, 0x3F,    // 1
-                                          0x00, 0x00, 0x20, 0xC0,    // -2.5
-                                          0xCD, 0xCC, 0xCC, 0x3D})); // 0.1f
-    EXPECT_EQ(script.log, "Z"); // serialisation only
+              (std::vector<unsigned char>{0x00, 0x00, 0x7A, 0xC4,     // -1000
+                                          0x00, 0x00, 0x80, 0x3F,     // 1
+                                          0x00, 0x00, 0x20, 0xC0,     // -2.5
+                                          0xCD, 0xCC, 0xCC, 0x3D}));  // 0.1f
+    EXPECT_EQ(script.log, "Z");                                       // serialisation only
     // The preset flag changes nothing.
     void* again = nullptr;
     EXPECT_EQ(script.storeState(&again, true), 16);
@@ -441,7 +440,7 @@ TEST(RuntimeCoreState, InvalidChunksRunNothingAndAnswerTheirSize) {
     const float nanMarker[] = {std::numeric_limits<float>::quiet_NaN(), 1.0f, 2.0f};
     const float valid[] = {-1000.0f, 1.0f, 2.0f};
 
-    EXPECT_EQ(script.restoreState(valid, 3, false), 3); // shorter than one value
+    EXPECT_EQ(script.restoreState(valid, 3, false), 3);  // shorter than one value
     EXPECT_EQ(script.restoreState(valid, 0, false), 0);
     EXPECT_EQ(script.restoreState(nullptr, 12, false), 12);
     EXPECT_EQ(script.restoreState(wrongMarker, 12, false), 12);
@@ -512,7 +511,9 @@ TEST(RuntimeCoreState, StoreRestoreStoreIsByteExact) {
 // --- Timed redraw --------------------------------------------------------------------
 
 int32_t gFakeClock = 0;
-int32_t fakeClock() { return gFakeClock; }
+int32_t fakeClock() {
+    return gFakeClock;
+}
 
 class CountingEditor final : public AEffEditor {
   public:
@@ -536,7 +537,7 @@ class RuntimeCoreIdle : public ::testing::Test {
         gFakeClock = 0;
         vexmold::platform::setProcessClockForTesting(fakeClock);
         editor = new CountingEditor(w.plux);
-        w.plux->setEditor(editor); // the wrapper deletes it
+        w.plux->setEditor(editor);  // the wrapper deletes it
     }
     void TearDown() override { vexmold::platform::setProcessClockForTesting(nullptr); }
     int idleAt(int32_t now) {
@@ -574,10 +575,10 @@ TEST_F(RuntimeCoreIdle, Rate30AsksOnlyAfterMoreThan33Point3Milliseconds) {
 }
 
 TEST_F(RuntimeCoreIdle, OtherRatesUseTheirOwnPeriod) {
-    w.script->redrawRate = 1000.0; // period 1 ms: 2 ms needed
+    w.script->redrawRate = 1000.0;  // period 1 ms: 2 ms needed
     EXPECT_EQ(idleAt(1), 0);
     EXPECT_EQ(idleAt(2), 1);
-    w.script->redrawRate = 0.5; // period 2000 ms
+    w.script->redrawRate = 0.5;  // period 2000 ms
     EXPECT_EQ(idleAt(2002), 0);
     EXPECT_EQ(idleAt(2003), 1);
 }
@@ -586,8 +587,8 @@ TEST_F(RuntimeCoreIdle, ClockWrapAroundKeepsThePace) {
     w.script->redrawRate = 30.0;
     EXPECT_EQ(idleAt(INT32_MAX - 10), 1);
     EXPECT_EQ(w.script->lastRedrawClock, INT32_MAX - 10);
-    EXPECT_EQ(idleAt(INT32_MIN + 22), 0); // 33 ms later
-    EXPECT_EQ(idleAt(INT32_MIN + 23), 1); // 34 ms later
+    EXPECT_EQ(idleAt(INT32_MIN + 22), 0);  // 33 ms later
+    EXPECT_EQ(idleAt(INT32_MIN + 23), 1);  // 34 ms later
     EXPECT_EQ(w.script->lastRedrawClock, INT32_MIN + 23);
 }
 
@@ -650,4 +651,4 @@ TEST(RuntimeCoreLifecycle, ResetClearsMemoryAndStringsOnly) {
     EXPECT_EQ(script.redrawRate, 30.0);
 }
 
-} // namespace
+}  // namespace

@@ -31,7 +31,9 @@ int32_t orderIndex(int32_t p, int32_t n) {
 }
 
 // The frequency index held at position p after a forward transform.
-int32_t binAt(int32_t p, int32_t n) { return (n - orderIndex(p, n)) % n; }
+int32_t binAt(int32_t p, int32_t n) {
+    return (n - orderIndex(p, n)) % n;
+}
 
 // Direct DFT of interleaved x at bin k, sign -1 (forward) or +1.
 class DirectDft {
@@ -71,7 +73,9 @@ std::vector<int32_t> sampleBins(int32_t n) {
 }
 
 // Rounding of a transform of values in [-1, 1): a few ulps per stage.
-double tolerance(int32_t n) { return 2e-16 * std::sqrt(static_cast<double>(n)) * std::log2(n) * 4; }
+double tolerance(int32_t n) {
+    return 2e-16 * std::sqrt(static_cast<double>(n)) * std::log2(n) * 4;
+}
 
 double distance(const std::vector<double>& a, int32_t position, Exact expected) {
     return static_cast<double>(std::abs(
@@ -275,15 +279,24 @@ TEST(Fft, OutOfRangeSizesAndModesDoNothing) {
 struct Cplx {
     double re, im;
 };
-Cplx operator+(Cplx a, Cplx b) { return {a.re + b.re, a.im + b.im}; }
-Cplx operator-(Cplx a, Cplx b) { return {a.re - b.re, a.im - b.im}; }
-Cplx times(Cplx a, Cplx b) { return {a.re * b.re - a.im * b.im, a.re * b.im + b.re * a.im}; }
-Cplx timesI(Cplx a) { return {-a.im, a.re}; }
-Cplx conj(Cplx a) { return {a.re, -a.im}; }
+Cplx operator+(Cplx a, Cplx b) {
+    return {a.re + b.re, a.im + b.im};
+}
+Cplx operator-(Cplx a, Cplx b) {
+    return {a.re - b.re, a.im - b.im};
+}
+Cplx times(Cplx a, Cplx b) {
+    return {a.re * b.re - a.im * b.im, a.re * b.im + b.re * a.im};
+}
+Cplx timesI(Cplx a) {
+    return {-a.im, a.re};
+}
+Cplx conj(Cplx a) {
+    return {a.re, -a.im};
+}
 
 Cplx twiddle(int32_t n, int32_t k) {
-    const double h = 0.70710678118654752440, c = 0.92387953251128675613,
-                 s = 0.38268343236508977173;
+    const double h = 0.70710678118654752440, c = 0.92387953251128675613, s = 0.38268343236508977173;
     if (n == 8)
         return {h, h};
     if (n == 16)
@@ -376,8 +389,8 @@ TEST(Fft, TwiddleTablesHoldCosineAndSineOfTheirSize) {
     for (int b = 5; b <= 15; ++b) {
         const int32_t n = 1 << b;
         const int32_t stored = (b < 10 ? n / 4 : n / 8) - 1;
-        const int32_t next = b < 15 ? tables.twiddleOffset[b + 1]
-                                    : static_cast<int32_t>(tables.twiddles.size());
+        const int32_t next =
+            b < 15 ? tables.twiddleOffset[b + 1] : static_cast<int32_t>(tables.twiddles.size());
         EXPECT_EQ(next - tables.twiddleOffset[b], 2 * stored) << n;
         const double* d = tables.twiddlesFor(b);
         for (int32_t k = 1; k <= stored; ++k) {
@@ -387,4 +400,4 @@ TEST(Fft, TwiddleTablesHoldCosineAndSineOfTheirSize) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -202,7 +202,7 @@ TEST(ScriptMemoryMdct, ForwardWindowsTransformsAndKeepsTheUpperHalf) {
     TVexmold script;
     for (int32_t n : {32, 64, 1024}) {
         const std::vector<double> x = randomSignal(static_cast<size_t>(n), 5 * n);
-        double* buffer = script.resolve(-n); // the end of block -1
+        double* buffer = script.resolve(-n);  // the end of block -1
         std::copy(x.begin(), x.end(), buffer);
         script.mdct(-n, n, false);
         for (int32_t i = n / 2; i < n; ++i)
@@ -344,4 +344,4 @@ TEST(TransformThreads, ConcurrentTransformsAgree) {
     EXPECT_TRUE(transformsOnSeveralThreads(512));
 }
 
-} // namespace
+}  // namespace

@@ -87,7 +87,7 @@ TEST(ComplexMultiply, EntryClearsTheLowestBitOfTheCount) {
     TVexmold script;
     double* dst = script.resolve(100);
     double* src = script.resolve(300);
-    fill(dst, 5, 1.0); // (1, 2), (3, 4), ...
+    fill(dst, 5, 1.0);  // (1, 2), (3, 4), ...
     fill(src, 5, -3.0);
     const std::vector<double> before(dst, dst + 10);
     script.complexMultiply(100, 300, 5);
@@ -108,11 +108,11 @@ TEST(ComplexMultiply, EntryClearsTheLowestBitOfTheCount) {
 TEST(ComplexMultiply, SameBufferSquaresEachValue) {
     TVexmold script;
     double* a = script.resolve(0);
-    fill(a, 2, 1.0); // (1, 2), (3, 4)
+    fill(a, 2, 1.0);  // (1, 2), (3, 4)
     script.complexMultiply(0, 0, 2);
-    EXPECT_EQ(a[0], -3.0); // (1 + 2i)^2 = -3 + 4i
+    EXPECT_EQ(a[0], -3.0);  // (1 + 2i)^2 = -3 + 4i
     EXPECT_EQ(a[1], 4.0);
-    EXPECT_EQ(a[2], -7.0); // (3 + 4i)^2 = -7 + 24i
+    EXPECT_EQ(a[2], -7.0);  // (3 + 4i)^2 = -7 + 24i
     EXPECT_EQ(a[3], 24.0);
 }
 
@@ -134,9 +134,9 @@ TEST(ComplexMultiply, BuffersRunningPastTheirBlockAreRefused) {
     fill(edge, 4, 1.0);
     double* src = script.resolve(1000);
     fill(src, 4, 2.0);
-    script.complexMultiply(kBlock - 7, 1000, 4); // destination too close to the end
-    script.complexMultiply(1000, kBlock - 7, 4); // source too close to the end
-    EXPECT_EQ(script.memoryBlocks.size(), 1u);  // block 1 was never created
+    script.complexMultiply(kBlock - 7, 1000, 4);  // destination too close to the end
+    script.complexMultiply(1000, kBlock - 7, 4);  // source too close to the end
+    EXPECT_EQ(script.memoryBlocks.size(), 1u);    // block 1 was never created
     for (int32_t i = 0; i < 8; ++i) {
         EXPECT_EQ(edge[i], 1.0 + i);
         EXPECT_EQ(src[i], 2.0 + i);
@@ -228,7 +228,7 @@ TEST(ScriptMemoryFft, BufferPastTheBlockEndIsRefused) {
         script.fft(kBlock - 31, 16, mode);
     EXPECT_EQ(std::vector<double>(fits, fits + 32), x);
     EXPECT_EQ(script.memoryBlocks.size(), 1u);
-    script.fft(1, 32768, 0); // 65536 doubles only fit from offset 0
+    script.fft(1, 32768, 0);  // 65536 doubles only fit from offset 0
     EXPECT_EQ(std::vector<double>(fits, fits + 32), x);
     script.fft(kBlock - 32, 16, 0);
     std::vector<double> expected = x;
@@ -236,4 +236,4 @@ TEST(ScriptMemoryFft, BufferPastTheBlockEndIsRefused) {
     EXPECT_EQ(std::vector<double>(fits, fits + 32), expected);
 }
 
-} // namespace
+}  // namespace

@@ -25,8 +25,7 @@ TEST(RuntimeScriptValueFiniteOrZero, NonFiniteBecomesZeroFiniteIsKept) {
 
     EXPECT_EQ(finiteOrZero(1.5), 1.5);
     EXPECT_EQ(finiteOrZero(-123456.25), -123456.25);
-    EXPECT_EQ(finiteOrZero(std::numeric_limits<double>::max()),
-              std::numeric_limits<double>::max());
+    EXPECT_EQ(finiteOrZero(std::numeric_limits<double>::max()), std::numeric_limits<double>::max());
     EXPECT_EQ(finiteOrZero(std::numeric_limits<double>::denorm_min()),
               std::numeric_limits<double>::denorm_min());
     // A negative zero is a finite value and keeps its sign.
@@ -66,8 +65,8 @@ TEST(RuntimeScriptValueIndex, NudgeAwayFromZeroThenTruncate) {
     EXPECT_EQ(scriptIndex(2.5), 2);
     EXPECT_EQ(scriptIndex(129.0), 129);
     EXPECT_EQ(scriptIndex(-1.0), -1);
-    EXPECT_EQ(scriptIndex(-0.99995), -1); // -1.00005 truncates to -1
-    EXPECT_EQ(scriptIndex(-0.5), 0);      // -0.5001 truncates toward zero
+    EXPECT_EQ(scriptIndex(-0.99995), -1);  // -1.00005 truncates to -1
+    EXPECT_EQ(scriptIndex(-0.5), 0);       // -0.5001 truncates toward zero
     EXPECT_EQ(scriptIndex(-1.9998), -1);
     EXPECT_EQ(scriptIndex(-2.5), -2);
     EXPECT_EQ(scriptIndex(-0.0), 0);
@@ -91,4 +90,4 @@ TEST(RuntimeScriptValueIndex, NaNAndValuesBeyondInt32Saturate) {
     EXPECT_EQ(scriptIndex(-2147483648.9), INT32_MIN);
 }
 
-} // namespace
+}  // namespace

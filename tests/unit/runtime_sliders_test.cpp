@@ -65,7 +65,7 @@ TEST_F(RuntimeSliderParameters, DeclarationStoresDefaultAndKeepsOrder) {
     EXPECT_EQ(script.sliders[1].valueIndex, 2);
     EXPECT_TRUE(script.sliders[0].optionNames.empty());
     EXPECT_TRUE(script.sliders[0].optionsLoaded);
-    EXPECT_EQ(script.sliderRuns, 0); // declaring runs no section
+    EXPECT_EQ(script.sliderRuns, 0);  // declaring runs no section
 }
 
 TEST_F(RuntimeSliderParameters, WindowSliderQuantisesToMultiplesOfTheStep) {
@@ -172,12 +172,12 @@ TEST(RuntimeSliderParameterEdges, MirrorReceivesEveryStoredValue) {
     TVexmoldSlider s = makeSlider(1, 0.0, 0.0, 1.0, 0.001);
     s.mirror = &mirror;
     script.declareSlider(s);
-    EXPECT_EQ(mirror, -7.0); // declaring does not write the mirror
+    EXPECT_EQ(mirror, -7.0);  // declaring does not write the mirror
     EXPECT_TRUE(script.setParameter(0, 0.25));
     EXPECT_EQ(mirror, 0.25);
     EXPECT_EQ(script.sliderValues[1], 0.25);
     mirror = 99.0;
-    EXPECT_FALSE(script.setParameter(0, 0.25)); // unchanged: no store at all
+    EXPECT_FALSE(script.setParameter(0, 0.25));  // unchanged: no store at all
     EXPECT_EQ(mirror, 99.0);
 }
 
@@ -200,7 +200,7 @@ TEST(RuntimeSliderParameterEdges, EmptyRangeReadsZero) {
     SliderScript script;
     script.declareSlider(makeSlider(1, 3.0, 3.0, 3.0, 1.0));
     EXPECT_EQ(script.getParameter(0), 0.0);
-    script.sliderValues[1] = 4.0; // (4 - 3) / 0 would be infinite
+    script.sliderValues[1] = 4.0;  // (4 - 3) / 0 would be infinite
     EXPECT_EQ(script.getParameter(0), 0.0);
 }
 
@@ -262,7 +262,7 @@ TEST_F(RuntimeSliderOptions, ValueSelectsOptionByTruncationAndClampsAtTheEnds) {
     EXPECT_EQ(display(0.0), "a");
     EXPECT_EQ(display(1.0), "b");
     EXPECT_EQ(display(1.5), "b");
-    EXPECT_EQ(display(1.9), "b"); // truncated toward zero
+    EXPECT_EQ(display(1.9), "b");  // truncated toward zero
     EXPECT_EQ(display(2.0), "c");
     EXPECT_EQ(display(-1.0), "a");
     EXPECT_EQ(display(-0.5), "a");
@@ -296,7 +296,7 @@ TEST(RuntimeSliderTexts, TextsAreCutToTheBufferSize) {
     };
 
     std::memset(text, '#', sizeof text);
-    script.parameterDisplay(0, text, 8); // "12345.68" needs 9 bytes
+    script.parameterDisplay(0, text, 8);  // "12345.68" needs 9 bytes
     EXPECT_STREQ(text, "12345.6");
     checkCanaries(8);
 
@@ -467,7 +467,7 @@ TEST_F(RuntimeFileListSlider, OptionsAreBuiltOnlyOnce) {
     touch("file.txt");
     TVexmoldSlider s = makeSlider(3, 0.0, 0.0, 5.0, 1.0);
     s.directory = name + "/";
-    s.optionsLoaded = true; // already built: the folder is not read again
+    s.optionsLoaded = true;  // already built: the folder is not read again
     s.optionNames = {"kept"};
     script.declareSlider(s);
     const TVexmoldSlider& r = script.sliders.back();
@@ -487,10 +487,10 @@ TEST_F(RuntimeFileListSlider, HostSeesOneOptionPerHalfStep) {
     EXPECT_EQ(script.sliderValues[3], 1.0);
     script.parameterDisplay(0, text, sizeof text);
     EXPECT_EQ(std::string(text), names[1]);
-    EXPECT_TRUE(script.setParameter(0, 0.5)); // step 0.5: value 0.5, still option 0
+    EXPECT_TRUE(script.setParameter(0, 0.5));  // step 0.5: value 0.5, still option 0
     EXPECT_EQ(script.sliderValues[3], 0.5);
     script.parameterDisplay(0, text, sizeof text);
     EXPECT_EQ(std::string(text), names[0]);
 }
 
-} // namespace
+}  // namespace

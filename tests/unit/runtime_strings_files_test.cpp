@@ -20,7 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string executableFolder() { return testExecutableFolder(); }
+std::string executableFolder() {
+    return testExecutableFolder();
+}
 
 std::vector<unsigned char> readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -125,7 +127,7 @@ TEST(RuntimeFileHandleTransfer, WriteModeAppendsNarrowedValues) {
     h.transferValue(v);
     EXPECT_EQ(h.data, std::vector<float>{0.75f});
     EXPECT_EQ(h.position, 1);
-    EXPECT_EQ(v, 0.75); // the variable is only read
+    EXPECT_EQ(v, 0.75);  // the variable is only read
 
     double tenth = 0.1;
     h.transferValue(tenth);
@@ -158,7 +160,7 @@ TEST(RuntimeFileHandleTransfer, ReadModeReadsUntilTheEndThenLeavesTheValue) {
     h.transferValue(v);
     EXPECT_EQ(v, 1.0);
     h.transferValue(v);
-    EXPECT_EQ(v, static_cast<double>(0.1f)); // widened, not rounded to 0.1
+    EXPECT_EQ(v, static_cast<double>(0.1f));  // widened, not rounded to 0.1
     h.transferValue(v);
     EXPECT_EQ(v, -3.0);
     EXPECT_EQ(h.position, 3);
@@ -204,7 +206,7 @@ TEST(RuntimeFileHandleTransfer, ScriptTransferPicksTheHandleByNumber) {
     TVexmold script;
     script.fileHandles[0].mode = TVexmoldFileHandle::writing;
     double v = 3.0;
-    script.transferValue(0.9998, v); // index rule: trunc(0.9999) is handle 0
+    script.transferValue(0.9998, v);  // index rule: trunc(0.9999) is handle 0
     EXPECT_EQ(script.fileHandles[0].data, std::vector<float>{3.0f});
     // Unknown handles do nothing.
     script.transferValue(1, v);
@@ -300,8 +302,7 @@ TEST(RuntimeFileHandleFlush, DestructionAndStateTransfersFlushNamedWriteHandles)
 
 TEST(RuntimePaths, PluginFolderIsTheExecutableFolderWithItsSeparator) {
     EXPECT_EQ(vexmold::pluginFolder(), executableFolder());
-    EXPECT_EQ(vexmold::moduleFileName(nullptr),
-              testExecutablePath());
+    EXPECT_EQ(vexmold::moduleFileName(nullptr), testExecutablePath());
 }
 
 TEST(RuntimePaths, ResolveDropsOneLeadingSeparator) {
@@ -391,16 +392,16 @@ class RuntimeDebugLog : public ::testing::Test {
 TEST_F(RuntimeDebugLog, AppendsOneLinePerCall) {
     vexmold::setDebugLogPath(path.string());
     EXPECT_EQ(vexmold::debugLogPath(), path.string());
-    EXPECT_EQ(vexmold::debugLog("Unable to load: C:\\x.png"), 1); // the beep's answer here
+    EXPECT_EQ(vexmold::debugLog("Unable to load: C:\\x.png"), 1);  // the beep's answer here
     EXPECT_EQ(readText(path), "Unable to load: C:\\x.png\n");
     EXPECT_EQ(vexmold::debugLog(""), 1);
-    EXPECT_EQ(vexmold::debugLog("100% %s %d"), 1); // written as text, not as a format
+    EXPECT_EQ(vexmold::debugLog("100% %s %d"), 1);  // written as text, not as a format
     EXPECT_EQ(readText(path), "Unable to load: C:\\x.png\n\n100% %s %d\n");
 }
 
 TEST_F(RuntimeDebugLog, UnopenableFileAnswersZero) {
-    const fs::path missing = path.parent_path() /
-                             ("no-such-folder-" + std::to_string(::getpid())) / "log.txt";
+    const fs::path missing =
+        path.parent_path() / ("no-such-folder-" + std::to_string(::getpid())) / "log.txt";
     vexmold::setDebugLogPath(missing.string());
     EXPECT_EQ(vexmold::debugLog("lost"), 0);
     EXPECT_FALSE(fs::exists(missing));
@@ -416,4 +417,4 @@ TEST_F(RuntimeDebugLog, EmptyPathRestoresTheDefault) {
 #endif
 }
 
-} // namespace
+}  // namespace

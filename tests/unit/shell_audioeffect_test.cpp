@@ -24,7 +24,7 @@ struct EditorLog {
     void* parentWindow = nullptr;
     VstKeyCode lastKey{-1, 0xEE, 0xEE};
     VstInt32 knobMode = -1;
-    bool answer = true; // what the boolean operations answer
+    bool answer = true;  // what the boolean operations answer
     bool deleted = false;
 };
 
@@ -85,8 +85,8 @@ TEST(ShellAudioEffectRecord, ConstructionDefaults) {
     const AEffect* record = effect.getAeffect();
     ASSERT_NE(record, nullptr);
 
-    EXPECT_EQ(record->magic, 0x56737450);    // 'VstP'
-    EXPECT_EQ(record->uniqueID, 0x4E6F4566); // 'NoEf' until the effect sets its own
+    EXPECT_EQ(record->magic, 0x56737450);     // 'VstP'
+    EXPECT_EQ(record->uniqueID, 0x4E6F4566);  // 'NoEf' until the effect sets its own
     EXPECT_EQ(record->version, 1);
     EXPECT_EQ(record->ioRatio, 1.0f);
     EXPECT_EQ(record->object, static_cast<void*>(&effect));
@@ -170,7 +170,7 @@ TEST(ShellAudioEffectFlags, EachSetterSetsAndClearsOnlyItsBit) {
 
         c.set(effect, true);
         EXPECT_EQ(record->flags, c.bit);
-        c.set(effect, true); // setting twice keeps one bit
+        c.set(effect, true);  // setting twice keeps one bit
         EXPECT_EQ(record->flags, c.bit);
         c.set(effect, false);
         EXPECT_EQ(record->flags, 0);
@@ -286,7 +286,7 @@ TEST_F(ShellAudioEffectEditorOpcodes, KeyOpcodesBuildTheKeyCode) {
     EXPECT_EQ(log.lastKey.virt, 0x02);
     EXPECT_EQ(log.lastKey.modifier, 9);
 
-    EXPECT_EQ(dispatch(effEditKeyUp, 70000, 0x7F41, nullptr, 265.0f), 1); // 265 = 0x109
+    EXPECT_EQ(dispatch(effEditKeyUp, 70000, 0x7F41, nullptr, 265.0f), 1);  // 265 = 0x109
     EXPECT_EQ(log.keyUpCalls, 1);
     EXPECT_EQ(log.keyDownCalls, 1);
     EXPECT_EQ(log.lastKey.character, 70000);
@@ -397,7 +397,7 @@ TEST(ShellRecordEntries, RefuseNullAndForeignRecords) {
     ForwardingEffect effect;
     AEffect foreign;
     std::memcpy(&foreign, effect.getAeffect(), sizeof foreign);
-    foreign.magic = 0x12345678; // not 'VstP'
+    foreign.magic = 0x12345678;  // not 'VstP'
 
     EXPECT_EQ(foreign.dispatcher(&foreign, effGetVstVersion, 0, 0, nullptr, 0.0f), 0);
     EXPECT_EQ(foreign.dispatcher(nullptr, effGetVstVersion, 0, 0, nullptr, 0.0f), 0);
@@ -429,8 +429,8 @@ TEST(ShellRecordEntries, CloseThroughTheRecordDeletesTheObjectAndAnswersOne) {
 TEST(ShellAudioEffectDispatcher, BaseTextOpcodesWriteEmptyTextsAndSkipNullPtr) {
     AudioEffectX effect(nullptr, 1, 2);
     AEffect* record = effect.getAeffect();
-    for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay,
-                            effGetParamName}) {
+    for (VstInt32 opcode :
+         {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName}) {
         SCOPED_TRACE(opcode);
         char text[8];
         std::memset(text, 'x', sizeof text);
@@ -450,4 +450,4 @@ TEST(ShellAudioEffectDispatcher, BaseTextOpcodesWriteEmptyTextsAndSkipNullPtr) {
     EXPECT_EQ(data, nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -78,16 +78,15 @@ const std::vector<ArgumentCase>& argumentCases() {
          0},
         {"masterIdle", [](AudioEffectX& e) { e.masterIdle(); }, 3, 0, 0, nullptr, 0},
         {"isInputConnected", [](AudioEffectX& e) { e.isInputConnected(3); }, 4, 3, 0, nullptr, 0},
-        {"isOutputConnected", [](AudioEffectX& e) { e.isOutputConnected(5); }, 4, 5, 1, nullptr,
-         0},
+        {"isOutputConnected", [](AudioEffectX& e) { e.isOutputConnected(5); }, 4, 5, 1, nullptr, 0},
         {"wantEvents", [](AudioEffectX& e) { e.wantEvents(1); }, 6, 0, 1, nullptr, 0},
         {"wantEvents default", [](AudioEffectX& e) { e.wantEvents(); }, 6, 0, 1, nullptr, 0},
         {"getTimeInfo", [](AudioEffectX& e) { e.getTimeInfo(0x2400); }, 7, 0, 0x2400, nullptr, 0},
         {"sendVstEventsToHost", [](AudioEffectX& e) { e.sendVstEventsToHost(&gEvents); }, 8, 0, 0,
          &gEvents, 0},
         {"tempoAt", [](AudioEffectX& e) { e.tempoAt(96000); }, 10, 0, 96000, nullptr, 0},
-        {"getNumAutomatableParameters",
-         [](AudioEffectX& e) { e.getNumAutomatableParameters(); }, 11, 0, 0, nullptr, 0},
+        {"getNumAutomatableParameters", [](AudioEffectX& e) { e.getNumAutomatableParameters(); },
+         11, 0, 0, nullptr, 0},
         {"getParameterQuantization", [](AudioEffectX& e) { e.getParameterQuantization(); }, 12, 0,
          0, nullptr, 0},
         {"ioChanged", [](AudioEffectX& e) { e.ioChanged(); }, 13, 0, 0, nullptr, 0},
@@ -105,8 +104,8 @@ const std::vector<ArgumentCase>& argumentCases() {
          0},
         {"setOutputSampleRate", [](AudioEffectX& e) { e.setOutputSampleRate(88200.0f); }, 30, 0, 0,
          nullptr, 88200.0f},
-        {"getOutputSpeakerArrangement",
-         [](AudioEffectX& e) { e.getOutputSpeakerArrangement(); }, 31, 0, 0, nullptr, 0},
+        {"getOutputSpeakerArrangement", [](AudioEffectX& e) { e.getOutputSpeakerArrangement(); },
+         31, 0, 0, nullptr, 0},
         {"getHostVendorString", [](AudioEffectX& e) { e.getHostVendorString(gText); }, 32, 0, 0,
          gText, 0},
         {"getHostProductString", [](AudioEffectX& e) { e.getHostProductString(gText); }, 33, 0, 0,
@@ -129,8 +128,8 @@ const std::vector<ArgumentCase>& argumentCases() {
         {"closeFileSelector", [](AudioEffectX& e) { e.closeFileSelector(&gSelector); }, 46, 0, 0,
          &gSelector, 0},
         {"getChunkFile", [](AudioEffectX& e) { e.getChunkFile(&gPath); }, 48, 0, 0, &gPath, 0},
-        {"getInputSpeakerArrangement", [](AudioEffectX& e) { e.getInputSpeakerArrangement(); },
-         49, 0, 0, nullptr, 0},
+        {"getInputSpeakerArrangement", [](AudioEffectX& e) { e.getInputSpeakerArrangement(); }, 49,
+         0, 0, nullptr, 0},
     };
     return cases;
 }
@@ -307,7 +306,7 @@ TEST_F(ShellHostCalls, UpdateSampleRateStoresOnlyPositiveAnswers) {
 }
 
 TEST_F(ShellHostCalls, UpdateBlockSizeStoresOnlyPositiveAnswers) {
-    EXPECT_EQ(effect.updateBlockSize(), 1024); // host answers 0: the stored size
+    EXPECT_EQ(effect.updateBlockSize(), 1024);  // host answers 0: the stored size
     RecordingHost::answers[audioMasterGetBlockSize] = 256;
     EXPECT_EQ(effect.updateBlockSize(), 256);
     EXPECT_EQ(effect.getBlockSize(), 256);
@@ -389,7 +388,7 @@ TEST_F(ShellHostCalls, ResumeAsksForMidiWhenTheEffectTakesIt) {
 }
 
 TEST_F(ShellHostCalls, ResumeOfASynthAlwaysAsksForMidi) {
-    effect.resume(); // the base class takes no MIDI
+    effect.resume();  // the base class takes no MIDI
     EXPECT_TRUE(RecordingHost::calls.empty());
 
     MidiAnswerEffect synth(-1);
@@ -459,4 +458,4 @@ TEST(ShellHostCallsWithoutHost, AnswerZeroExceptVersionAndPins) {
     effect.resume();
 }
 
-} // namespace
+}  // namespace

@@ -48,8 +48,8 @@ struct Host {
             const auto* list = static_cast<const VstEvents*>(ptr);
             eventsInLastList = list->numEvents;
             const VstEvent* first = list->events[0];
-            const size_t size = first->type == kVstSysExType ? sizeof(VstMidiSysexEvent)
-                                                             : sizeof(VstMidiEvent);
+            const size_t size =
+                first->type == kVstSysExType ? sizeof(VstMidiSysexEvent) : sizeof(VstMidiEvent);
             std::memcpy(lastEvent, first, size);
         }
         const auto it = answers.find(opcode);
@@ -260,9 +260,8 @@ class ShellPlux : public ::testing::Test {
             ASSERT_EQ(buffer[i], '~') << "written beyond the host buffer at " << i;
     }
     int sectionRuns() const {
-        return script->resets + script->inits + script->sliders + script->blocks +
-               script->samples + script->serializes + script->idles + script->gfx +
-               script->suspends;
+        return script->resets + script->inits + script->sliders + script->blocks + script->samples +
+               script->serializes + script->idles + script->gfx + script->suspends;
     }
 
     AEffect* record = nullptr;
@@ -302,18 +301,18 @@ TEST_F(ShellPlux, ProgramNumberFollowsEffSetProgram) {
     EXPECT_EQ(dispatch(effGetProgram), 0);
     EXPECT_EQ(dispatch(effSetProgram, 0, 0), 0);
     EXPECT_EQ(dispatch(effGetProgram), 0);
-    EXPECT_EQ(dispatch(effSetProgram, 0, 5), 0); // not below numPrograms 1: ignored
+    EXPECT_EQ(dispatch(effSetProgram, 0, 5), 0);  // not below numPrograms 1: ignored
     EXPECT_EQ(dispatch(effGetProgram), 0);
     EXPECT_EQ(dispatch(effSetProgram, 0, 1), 0);
     EXPECT_EQ(dispatch(effGetProgram), 0);
-    EXPECT_EQ(dispatch(effSetProgram, 0, -1), 0); // signed comparison
+    EXPECT_EQ(dispatch(effSetProgram, 0, -1), 0);  // signed comparison
     EXPECT_EQ(dispatch(effGetProgram), -1);
     EXPECT_EQ(sectionRuns(), 0);
 }
 
 TEST_F(ShellPlux, UnansweredOpcodesReturnZeroAndDoNothing) {
-    const VstInt32 deprecated[] = {9, 16, 17, 18, 20, 21, 28, 30, 31, 32, 36, 37, 43, 46, 53, 54,
-                                   55, 57};
+    const VstInt32 deprecated[] = {9,  16, 17, 18, 20, 21, 28, 30, 31,
+                                   32, 36, 37, 43, 46, 53, 54, 55, 57};
     const VstInt32 answeredWithZero[] = {27, 33, 34, 38, 39, 40, 41, 42, 44, 50, 52, 56, 62, 64,
                                          65, 66, 67, 68, 70, 71, 72, 74, 75, 76, 77, 78, 79};
     const VstInt32 unknown[] = {80, 81, 100, 1000, 0x7FFFFFFF, -1, -100};
@@ -388,10 +387,10 @@ TEST_F(ShellPlux, HostTextsAreBoundedToTheirBuffers) {
 }
 
 TEST_F(ShellPlux, TextOpcodesWithNullPtrAnswerZero) {
-    for (VstInt32 opcode : {effGetEffectName, effGetVendorString, effGetProductString,
-                            effGetProgramName, effGetParamName, effGetParamLabel,
-                            effGetParamDisplay, effSetProgramName, effGetProgramNameIndexed,
-                            effCanDo, effGetChunk, effSetChunk}) {
+    for (VstInt32 opcode :
+         {effGetEffectName, effGetVendorString, effGetProductString, effGetProgramName,
+          effGetParamName, effGetParamLabel, effGetParamDisplay, effSetProgramName,
+          effGetProgramNameIndexed, effCanDo, effGetChunk, effSetChunk}) {
         SCOPED_TRACE(opcode);
         EXPECT_EQ(dispatch(opcode, 0, 16, nullptr), 0);
     }
@@ -451,7 +450,7 @@ TEST_F(ShellPlux, SampleRateAndBlockSizeReachTheNextInitialisation) {
     const int before = sectionRuns();
     EXPECT_EQ(dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f), 0);
     EXPECT_EQ(dispatch(effSetBlockSize, 0, 512), 0);
-    EXPECT_EQ(sectionRuns(), before); // only stored
+    EXPECT_EQ(sectionRuns(), before);  // only stored
     EXPECT_EQ(script->initSampleRate, 44100.0);
 
     dispatch(effMainsChanged, 0, 1);
@@ -489,7 +488,7 @@ TEST_F(ShellPlux, LifecycleOpcodesRunTheirSections) {
     double dL[2] = {0.5, 0.25};
     double dR[2] = {1.0, 2.0};
     double* dChannels[2] = {dL, dR};
-    record->processDoubleReplacing(record, dChannels, dChannels, 2); // in place
+    record->processDoubleReplacing(record, dChannels, dChannels, 2);  // in place
     EXPECT_EQ(script->blocks, 3);
     EXPECT_EQ(script->samples, 5);
     EXPECT_EQ(dL[0], 1.0);
@@ -504,7 +503,7 @@ TEST_F(ShellPlux, ParametersThroughTheRecord) {
     EXPECT_EQ(script->sliderValues[1], 0.5);
     EXPECT_EQ(script->sliders, 1);
     EXPECT_EQ(record->getParameter(record, 0), 0.5f);
-    record->setParameter(record, 0, 0.5f); // unchanged: no slider section
+    record->setParameter(record, 0, 0.5f);  // unchanged: no slider section
     EXPECT_EQ(script->sliders, 1);
 
     // Indices without a slider touch nothing.
@@ -518,7 +517,7 @@ TEST_F(ShellPlux, ParametersThroughTheRecord) {
 TEST_F(ShellPlux, StateChunkRoundTrip) {
     void* data = nullptr;
     const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
-    ASSERT_EQ(size, 12); // marker and two values
+    ASSERT_EQ(size, 12);  // marker and two values
     ASSERT_NE(data, nullptr);
     const unsigned char marker[4] = {0x00, 0x00, 0x7A, 0xC4};
     EXPECT_EQ(std::memcmp(data, marker, 4), 0);
@@ -532,7 +531,7 @@ TEST_F(ShellPlux, StateChunkRoundTrip) {
     EXPECT_EQ(dispatch(effSetChunk, 1, size, saved.data()), size);
     EXPECT_EQ(script->stateA, 1.5);
     EXPECT_EQ(script->stateB, -2.25);
-    EXPECT_EQ(script->order, "IZS"); // first restore initialises first
+    EXPECT_EQ(script->order, "IZS");  // first restore initialises first
 
     script->order.clear();
     EXPECT_EQ(dispatch(effSetChunk, 0, size, saved.data()), size);
@@ -565,8 +564,7 @@ class EventList {
     std::unique_ptr<unsigned char[]> storage_;
 };
 
-VstMidiEvent midiEvent(VstInt32 deltaFrames, unsigned char d0, unsigned char d1,
-                       unsigned char d2) {
+VstMidiEvent midiEvent(VstInt32 deltaFrames, unsigned char d0, unsigned char d1, unsigned char d2) {
     VstMidiEvent e{};
     e.type = kVstMidiType;
     e.byteSize = sizeof(VstMidiEvent);
@@ -605,7 +603,7 @@ TEST_F(ShellPlux, MidiRingKeepsVerbatimCopiesAndSkipsOtherEvents) {
     double delta = 99, d1 = 99, d2 = 99, d3 = 99;
     EXPECT_TRUE(script->midiReceive(&delta, &d1, &d2, &d3));
     EXPECT_EQ(delta, 17.0);
-    EXPECT_EQ(d1, -112.0); // 0x90 read as a signed byte
+    EXPECT_EQ(d1, -112.0);  // 0x90 read as a signed byte
     EXPECT_EQ(d2, 60.0);
     EXPECT_EQ(d3, 127.0);
     EXPECT_TRUE(script->midiReceive(&delta, &d1, &d2, &d3));
@@ -695,7 +693,7 @@ TEST_F(ShellPlux, MidiRingWrapsForWriterAndReader) {
 TEST_F(ShellPlux, MouseBindingsStorePositionButtonsAndRaiseTheRedrawRate) {
     ASSERT_NE(plux->callbacks.mouseDown, nullptr);
     script->redrawRate = 0.0;
-    plux->callbacks.mouseDown(plux, 10.5, 20.25, 0x2 | 0x10); // left + shift
+    plux->callbacks.mouseDown(plux, 10.5, 20.25, 0x2 | 0x10);  // left + shift
     EXPECT_EQ(script->mouseX, 10.5);
     EXPECT_EQ(script->mouseY, 20.25);
     EXPECT_EQ(script->mouseButtons, 9.0);
@@ -704,7 +702,7 @@ TEST_F(ShellPlux, MouseBindingsStorePositionButtonsAndRaiseTheRedrawRate) {
     plux->callbacks.mouseMove(plux, 11.0, 21.0, 0);
     EXPECT_EQ(script->mouseX, 11.0);
     EXPECT_EQ(script->mouseY, 21.0);
-    EXPECT_EQ(script->mouseButtons, 9.0); // a move keeps the buttons
+    EXPECT_EQ(script->mouseButtons, 9.0);  // a move keeps the buttons
 
     plux->callbacks.mouseUp(plux, 12.0, 22.0, 0x2);
     EXPECT_EQ(script->mouseX, 12.0);
@@ -715,10 +713,10 @@ TEST_F(ShellPlux, MouseBindingsStorePositionButtonsAndRaiseTheRedrawRate) {
     script->redrawRate = 45.0;
     plux->callbacks.mouseDown(plux, 0.0, 0.0, 0x2 | 0x4 | 0x8 | 0x10 | 0x20 | 0x40);
     EXPECT_EQ(script->mouseButtons, 95.0);
-    EXPECT_EQ(script->redrawRate, 45.0); // a higher rate is kept
-    plux->callbacks.mouseDown(plux, 0.0, 0.0, 0x8 | 0x20); // right + control
+    EXPECT_EQ(script->redrawRate, 45.0);                    // a higher rate is kept
+    plux->callbacks.mouseDown(plux, 0.0, 0.0, 0x8 | 0x20);  // right + control
     EXPECT_EQ(script->mouseButtons, 6.0);
-    plux->callbacks.mouseDown(plux, 0.0, 0.0, 0x4 | 0x40); // middle + alt
+    plux->callbacks.mouseDown(plux, 0.0, 0.0, 0x4 | 0x40);  // middle + alt
     EXPECT_EQ(script->mouseButtons, 80.0);
 
     script->redrawRate = 0.0;
@@ -866,7 +864,7 @@ TEST_F(ShellPluxHostQueries, ValuesKeptByTheWrapper) {
     EXPECT_EQ(record->initialDelay, 256);
     script->hostSetLatency(0);
     EXPECT_EQ(record->initialDelay, 0);
-    EXPECT_TRUE(Host::calls.empty()); // the host is not told
+    EXPECT_TRUE(Host::calls.empty());  // the host is not told
 }
 
 TEST_F(ShellPluxHostQueries, DeclaringASynthChangesTheCategory) {
@@ -899,7 +897,7 @@ TEST_F(ShellPluxHostQueries, UpdateDisplayAndAutomation) {
 }
 
 TEST_F(ShellPluxHostQueries, MidiOutputGoesToTheHostAsOneEvent) {
-    EXPECT_FALSE(script->midiSendShort(5, 0x90, 60, 100)); // host answers 0
+    EXPECT_FALSE(script->midiSendShort(5, 0x90, 60, 100));  // host answers 0
     ASSERT_EQ(Host::calls.size(), 1u);
     EXPECT_EQ(Host::calls[0].opcode, audioMasterProcessEvents);
     EXPECT_EQ(Host::eventsInLastList, 1);
@@ -972,7 +970,7 @@ TEST(ShellPluxConstruction, EmptyCallbackTableAnswersZeroEverywhere) {
     CPlux* plux = CPlux::create(new CountingScript, &empty, Host::callback, 1, 3);
     ASSERT_NE(plux, nullptr);
     AEffect* record = plux->getAeffect();
-    EXPECT_EQ(record->flags, 0x1010); // no create binding: no chunks, no identity
+    EXPECT_EQ(record->flags, 0x1010);  // no create binding: no chunks, no identity
     EXPECT_EQ(record->uniqueID, 0x4E6F4566);
 
     char text[32] = "keep";
@@ -999,7 +997,7 @@ TEST(ShellPluxConstruction, EmptyCallbackTableAnswersZeroEverywhere) {
     EXPECT_EQ(l[0], 1.0f);
 
     EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f), 1);
-    EXPECT_EQ(Lifetime::destroyed, 1); // deleted without a destroy binding too
+    EXPECT_EQ(Lifetime::destroyed, 1);  // deleted without a destroy binding too
     Host::reset();
 }
 
@@ -1095,7 +1093,7 @@ TEST_F(ShellAssembly, HostAnsweringZeroGetsNoInstance) {
     Host::answers[audioMasterVersion] = 0;
     EXPECT_EQ(assemblePlugin(Host::callback, new CountingScript), nullptr);
     EXPECT_EQ(Host::calls.size(), 1u);
-    EXPECT_EQ(Lifetime::destroyed, 1); // the script object is not leaked
+    EXPECT_EQ(Lifetime::destroyed, 1);  // the script object is not leaked
 
     EXPECT_EQ(assemblePlugin(nullptr, new CountingScript), nullptr);
     EXPECT_EQ(Lifetime::destroyed, 2);
@@ -1111,7 +1109,7 @@ TEST_F(ShellAssembly, NulltestRecord) {
     EXPECT_EQ(record->numParams, 2);
     EXPECT_EQ(record->numInputs, 2);
     EXPECT_EQ(record->numOutputs, 2);
-    EXPECT_EQ(record->flags, 0x1030); // the native build attaches no editor
+    EXPECT_EQ(record->flags, 0x1030);  // the native build attaches no editor
     EXPECT_EQ(record->uniqueID, 6248);
     EXPECT_EQ(record->version, 1);
     EXPECT_EQ(record->initialDelay, 0);
@@ -1159,7 +1157,7 @@ TEST_F(ShellAssembly, NulltestResumeAsksForMidiAndInitialises) {
     EXPECT_EQ(Host::calls[0].opcode, audioMasterWantMidi);
     EXPECT_EQ(Host::calls[0].value, 1);
     EXPECT_EQ(Host::calls[0].effect, record);
-    EXPECT_EQ(script->redrawRate, 30.0); // set by the initialisation section
+    EXPECT_EQ(script->redrawRate, 30.0);  // set by the initialisation section
     close(record);
 }
 
@@ -1185,4 +1183,4 @@ TEST_F(ShellAssembly, InstancesAreIndependentAndCloseCleanly) {
     EXPECT_EQ(Lifetime::destroyed, 2);
 }
 
-} // namespace
+}  // namespace

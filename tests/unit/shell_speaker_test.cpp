@@ -64,7 +64,7 @@ TEST_F(ShellSpeaker, AllocateGivesAZeroedRecordWithItsCount) {
     for (int i = 0; i < 12; ++i) {
         SCOPED_TRACE(i);
         EXPECT_TRUE(allBytesZero(&speakerAt(arrangement, i), sizeof(VstSpeakerProperties)));
-        fillSpeaker(speakerAt(arrangement, i), i); // every entry is writable
+        fillSpeaker(speakerAt(arrangement, i), i);  // every entry is writable
     }
     EXPECT_TRUE(effect.deallocateArrangement(&arrangement));
     EXPECT_EQ(arrangement, nullptr);
@@ -108,7 +108,7 @@ TEST_F(ShellSpeaker, CopySpeakerCopiesEveryField) {
 TEST_F(ShellSpeaker, CopySpeakerCutsNamesToSixtyThreeCharacters) {
     VstSpeakerProperties from{};
     VstSpeakerProperties to{};
-    std::memset(from.name, 'A', sizeof from.name); // 64 letters, no terminator
+    std::memset(from.name, 'A', sizeof from.name);  // 64 letters, no terminator
     std::memset(to.name, 'z', sizeof to.name);
     ASSERT_TRUE(effect.copySpeaker(&to, &from));
     EXPECT_EQ(std::string(to.name), std::string(63, 'A'));
@@ -159,7 +159,7 @@ void matchCase(AudioEffectX& effect, int channels) {
 
 TEST_F(ShellSpeaker, MatchCopiesTypeAndEverySpeaker) {
     matchCase(effect, 2);
-    matchCase(effect, 12); // more than the declared eight
+    matchCase(effect, 12);  // more than the declared eight
 }
 
 TEST_F(ShellSpeaker, MatchIntoAnEmptyTarget) {
@@ -200,4 +200,4 @@ TEST_F(ShellSpeaker, MatchWithItselfKeepsTheRecord) {
     effect.deallocateArrangement(&arrangement);
 }
 
-} // namespace
+}  // namespace

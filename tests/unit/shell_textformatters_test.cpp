@@ -159,9 +159,9 @@ TEST_F(ShellTextFormatters, DecibelText) {
     EXPECT_STREQ(text, "-oo");
     effect.dB2string(1.0f, text, 31);
     EXPECT_STREQ(text, "0.000000");
-    effect.dB2string(10.0f, text, 31); // 20 dB
+    effect.dB2string(10.0f, text, 31);  // 20 dB
     EXPECT_STREQ(text, "20.00000");
-    effect.dB2string(100.0f, text, 31); // 40 dB
+    effect.dB2string(100.0f, text, 31);  // 40 dB
     EXPECT_STREQ(text, "40.00000");
     effect.dB2string(0.0f, text, 2);
     EXPECT_STREQ(text, "-o");
@@ -191,4 +191,4 @@ TEST_F(ShellTextFormatters, HertzAndMillisecondsFromSamplesAtTheStoredRate) {
     EXPECT_STREQ(text, "0.000000");
 }
 
-} // namespace
+}  // namespace

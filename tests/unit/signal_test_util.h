@@ -16,7 +16,7 @@ inline std::vector<double> randomSignal(std::size_t count, uint32_t seed) {
     uint64_t state = 0x9E3779B97F4A7C15ull ^ seed;
     for (double& x : v) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
-        x = static_cast<double>(state >> 11) / 4503599627370496.0 - 1.0; // 2^52
+        x = static_cast<double>(state >> 11) / 4503599627370496.0 - 1.0;  // 2^52
     }
     return v;
 }
@@ -28,4 +28,4 @@ inline double maxAbs(const std::vector<double>& v) {
     return m;
 }
 
-} // namespace signaltest
+}  // namespace signaltest

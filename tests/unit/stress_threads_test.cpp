@@ -30,7 +30,7 @@ VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     if (opcode == audioMasterVersion)
         return 2400;
     if (opcode == audioMasterGetTime)
-        return reinterpret_cast<VstIntPtr>(&gTime); // read-only for everyone
+        return reinterpret_cast<VstIntPtr>(&gTime);  // read-only for everyone
     return 0;
 }
 
@@ -155,4 +155,4 @@ TEST(StressThreads, ToneGeneratorWithStateTraffic) {
     EXPECT_GT(outcome.blocks, 0);
 }
 
-} // namespace
+}  // namespace

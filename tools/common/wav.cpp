@@ -51,7 +51,7 @@ struct Chunk {
 };
 
 struct Format {
-    std::uint16_t tag = 0; // after resolving WAVE_FORMAT_EXTENSIBLE
+    std::uint16_t tag = 0;  // after resolving WAVE_FORMAT_EXTENSIBLE
     std::uint16_t channels = 0;
     std::uint32_t sampleRate = 0;
     std::uint16_t blockAlign = 0;
@@ -61,16 +61,23 @@ struct Format {
 std::optional<Encoding> encodingOf(const Format& f) {
     if (f.tag == kFormatPcm) {
         switch (f.bits) {
-        case 8: return Encoding::Pcm8;
-        case 16: return Encoding::Pcm16;
-        case 24: return Encoding::Pcm24;
-        case 32: return Encoding::Pcm32;
-        default: return std::nullopt;
+        case 8:
+            return Encoding::Pcm8;
+        case 16:
+            return Encoding::Pcm16;
+        case 24:
+            return Encoding::Pcm24;
+        case 32:
+            return Encoding::Pcm32;
+        default:
+            return std::nullopt;
         }
     }
     if (f.tag == kFormatFloat) {
-        if (f.bits == 32) return Encoding::Float32;
-        if (f.bits == 64) return Encoding::Float64;
+        if (f.bits == 32)
+            return Encoding::Float32;
+        if (f.bits == 64)
+            return Encoding::Float64;
     }
     return std::nullopt;
 }
@@ -121,8 +128,10 @@ bool parseFormat(const Chunk& chunk, Format& f, std::string& error) {
 
 double decodeSample(const std::uint8_t* p, Encoding e) {
     switch (e) {
-    case Encoding::Pcm8: return (static_cast<int>(p[0]) - 128) / 128.0;
-    case Encoding::Pcm16: return static_cast<std::int16_t>(load16(p)) / 32768.0;
+    case Encoding::Pcm8:
+        return (static_cast<int>(p[0]) - 128) / 128.0;
+    case Encoding::Pcm16:
+        return static_cast<std::int16_t>(load16(p)) / 32768.0;
     case Encoding::Pcm24: {
         // Place the 24 bits at the top of an int32 so the sign comes along.
         const auto top = static_cast<std::int32_t>((static_cast<std::uint32_t>(p[0]) << 8) |
@@ -130,7 +139,8 @@ double decodeSample(const std::uint8_t* p, Encoding e) {
                                                    (static_cast<std::uint32_t>(p[2]) << 24));
         return (top / 256) / 8388608.0;
     }
-    case Encoding::Pcm32: return static_cast<std::int32_t>(load32(p)) / 2147483648.0;
+    case Encoding::Pcm32:
+        return static_cast<std::int32_t>(load32(p)) / 2147483648.0;
     case Encoding::Float32: {
         const std::uint32_t bits = load32(p);
         float v;
@@ -158,10 +168,13 @@ bool findChunks(const std::uint8_t* bytes, std::size_t size, Chunk& fmt, Chunk& 
         const std::uint32_t chunkSize = load32(header + 4);
         const std::size_t available = size - pos - 8;
         Chunk* wanted = nullptr;
-        if (idIs(header, "fmt ") && !fmt.body) wanted = &fmt;
-        if (idIs(header, "data") && !data.body) wanted = &data;
+        if (idIs(header, "fmt ") && !fmt.body)
+            wanted = &fmt;
+        if (idIs(header, "data") && !data.body)
+            wanted = &data;
         if (chunkSize > available) {
-            if (!wanted) break;
+            if (!wanted)
+                break;
             error = "'" + idText(header) + "' chunk is truncated: it declares " +
                     std::to_string(chunkSize) + " bytes, " + std::to_string(available) +
                     " are present";
@@ -173,7 +186,8 @@ bool findChunks(const std::uint8_t* bytes, std::size_t size, Chunk& fmt, Chunk& 
         }
         // Chunks start at even offsets; the pad byte may be missing at the end.
         pos += 8 + static_cast<std::size_t>(chunkSize);
-        if ((chunkSize & 1u) != 0 && pos < size) ++pos;
+        if ((chunkSize & 1u) != 0 && pos < size)
+            ++pos;
     }
     if (!fmt.body) {
         error = "no 'fmt ' chunk";
@@ -188,30 +202,41 @@ bool findChunks(const std::uint8_t* bytes, std::size_t size, Chunk& fmt, Chunk& 
 
 std::size_t bytesPerSample(Encoding e) {
     switch (e) {
-    case Encoding::Pcm8: return 1;
-    case Encoding::Pcm16: return 2;
-    case Encoding::Pcm24: return 3;
-    case Encoding::Pcm32: return 4;
-    case Encoding::Float32: return 4;
-    case Encoding::Float64: return 8;
+    case Encoding::Pcm8:
+        return 1;
+    case Encoding::Pcm16:
+        return 2;
+    case Encoding::Pcm24:
+        return 3;
+    case Encoding::Pcm32:
+        return 4;
+    case Encoding::Float32:
+        return 4;
+    case Encoding::Float64:
+        return 8;
     }
     return 0;
 }
 
 // Rounds half away from zero and clips to [lo, hi]; NaN gives 0.
 std::int64_t quantise(double scaled, std::int64_t lo, std::int64_t hi) {
-    if (std::isnan(scaled)) return 0;
-    if (scaled >= static_cast<double>(hi)) return hi;
-    if (scaled <= static_cast<double>(lo)) return lo;
+    if (std::isnan(scaled))
+        return 0;
+    if (scaled >= static_cast<double>(hi))
+        return hi;
+    if (scaled <= static_cast<double>(lo))
+        return lo;
     return static_cast<std::int64_t>(std::round(scaled));
 }
 
 void store(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 void storeId(std::vector<std::uint8_t>& out, const char* id) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(id[i]));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(id[i]));
 }
 
 void encodeSample(std::vector<std::uint8_t>& out, double x, Encoding e) {
@@ -246,7 +271,7 @@ void encodeSample(std::vector<std::uint8_t>& out, double x, Encoding e) {
     }
 }
 
-} // namespace
+}  // namespace
 
 bool decode(const std::uint8_t* bytes, std::size_t size, Audio& out, std::string& error) {
     out = Audio{};
@@ -259,9 +284,11 @@ bool decode(const std::uint8_t* bytes, std::size_t size, Audio& out, std::string
         return false;
     }
     Chunk fmtChunk, dataChunk;
-    if (!findChunks(bytes, size, fmtChunk, dataChunk, error)) return false;
+    if (!findChunks(bytes, size, fmtChunk, dataChunk, error))
+        return false;
     Format format;
-    if (!parseFormat(fmtChunk, format, error)) return false;
+    if (!parseFormat(fmtChunk, format, error))
+        return false;
     if (dataChunk.size % format.blockAlign != 0) {
         error = "'data' chunk of " + std::to_string(dataChunk.size) +
                 " bytes is not a whole number of " + std::to_string(format.blockAlign) +
@@ -351,7 +378,7 @@ bool encode(const Audio& audio, Encoding encoding, std::vector<std::uint8_t>& ou
     store(out, blockAlign, 2);
     store(out, step * 8, 2);
     if (isFloat) {
-        store(out, 0, 2); // cbSize
+        store(out, 0, 2);  // cbSize
         storeId(out, "fact");
         store(out, 4, 4);
         store(out, frames, 4);
@@ -359,16 +386,19 @@ bool encode(const Audio& audio, Encoding encoding, std::vector<std::uint8_t>& ou
     storeId(out, "data");
     store(out, dataSize, 4);
     for (std::size_t i = 0; i < frames; ++i) {
-        for (const auto& channel : audio.channels) encodeSample(out, channel[i], encoding);
+        for (const auto& channel : audio.channels)
+            encodeSample(out, channel[i], encoding);
     }
-    if ((dataSize & 1) != 0) out.push_back(0);
+    if ((dataSize & 1) != 0)
+        out.push_back(0);
     return true;
 }
 
 bool writeFile(const std::filesystem::path& path, const Audio& audio, Encoding encoding,
                std::string& error) {
     std::vector<std::uint8_t> bytes;
-    if (!encode(audio, encoding, bytes, error)) return false;
+    if (!encode(audio, encoding, bytes, error))
+        return false;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
         error = "cannot create " + path.u8string();
@@ -384,4 +414,4 @@ bool writeFile(const std::filesystem::path& path, const Audio& audio, Encoding e
     return true;
 }
 
-} // namespace plux::wav
+}  // namespace plux::wav

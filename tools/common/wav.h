@@ -12,14 +12,14 @@ namespace plux::wav {
 
 struct Audio {
     std::uint32_t sampleRate = 0;
-    std::vector<std::vector<double>> channels; // all of equal length
+    std::vector<std::vector<double>> channels;  // all of equal length
 
     std::size_t frameCount() const { return channels.empty() ? 0 : channels.front().size(); }
 };
 
 // How samples are stored in a file.
 enum class Encoding {
-    Pcm8, // unsigned, offset 128
+    Pcm8,  // unsigned, offset 128
     Pcm16,
     Pcm24,
     Pcm32,
@@ -42,4 +42,4 @@ bool encode(const Audio& audio, Encoding encoding, std::vector<std::uint8_t>& ou
 bool writeFile(const std::filesystem::path& path, const Audio& audio, Encoding encoding,
                std::string& error);
 
-} // namespace plux::wav
+}  // namespace plux::wav

@@ -18,11 +18,10 @@ VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: nullmeter [--window SECONDS] FILE.wav\n"
-                 "  Measures left, right, mid and side of a stereo file over windows of\n"
-                 "  SECONDS (0.1 to 10, default 1) and prints RMS and peak of each\n"
-                 "  closed window in dB FS and in bits below full scale.\n");
+    std::fprintf(stderr, "usage: nullmeter [--window SECONDS] FILE.wav\n"
+                         "  Measures left, right, mid and side of a stereo file over windows of\n"
+                         "  SECONDS (0.1 to 10, default 1) and prints RMS and peak of each\n"
+                         "  closed window in dB FS and in bits below full scale.\n");
     return 2;
 }
 
@@ -38,7 +37,7 @@ void printWindow(int index, double endSeconds, const nulltest::Variables& v) {
                     row.meter.rmsBits, row.meter.peakDb, row.meter.peakBits);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     double windowSeconds = 1.0;

@@ -14,14 +14,16 @@ constexpr VstInt32 kInfoBlockSize = 512;
 // Plug-in texts go to a terminal: replace control and non-ASCII bytes.
 std::string printable(const std::string& text) {
     std::string s;
-    for (char c : text) s += (c >= 0x20 && c < 0x7F) ? c : '?';
+    for (char c : text)
+        s += (c >= 0x20 && c < 0x7F) ? c : '?';
     return s;
 }
 
 std::string fourChars(VstInt32 value) {
     const auto v = static_cast<std::uint32_t>(value);
     std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>((v >> shift) & 0xFF);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        s += static_cast<char>((v >> shift) & 0xFF);
     return "'" + printable(s) + "'";
 }
 
@@ -52,9 +54,11 @@ std::string flagNames(VstInt32 flags) {
     VstInt32 known = 0;
     for (const auto& f : kFlags) {
         known |= f.bit;
-        if ((flags & f.bit) != 0) names += (names.empty() ? "" : " ") + std::string(f.name);
+        if ((flags & f.bit) != 0)
+            names += (names.empty() ? "" : " ") + std::string(f.name);
     }
-    if ((flags & ~known) != 0) names += (names.empty() ? "" : " ") + hex32(flags & ~known);
+    if ((flags & ~known) != 0)
+        names += (names.empty() ? "" : " ") + hex32(flags & ~known);
     return names;
 }
 
@@ -90,13 +94,14 @@ void printParameters(const PluginSession& session, std::ostream& out) {
     }
 }
 
-} // namespace
+}  // namespace
 
 int runInfo(PluginEntry entry, const InfoOptions&, std::ostream& out, std::ostream& err) {
     HostContext host;
     PluginSession session;
     std::string error;
-    if (!session.open(entry, error)) return reportFailure(err, error);
+    if (!session.open(entry, error))
+        return reportFailure(err, error);
     session.configure(host, kInfoSampleRate, kInfoBlockSize);
     const AEffect* e = session.effect();
     line(out, "magic", hex32(e->magic) + " " + fourChars(e->magic));
@@ -124,4 +129,4 @@ int runInfo(PluginEntry entry, const InfoOptions&, std::ostream& out, std::ostre
     return kExitOk;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

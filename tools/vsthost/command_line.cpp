@@ -8,21 +8,25 @@ namespace plux::vsthost {
 namespace {
 
 bool parseDouble(const std::string& text, double& out) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     errno = 0;
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
-    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(v)) return false;
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(v))
+        return false;
     out = v;
     return true;
 }
 
 bool parseInt(const std::string& text, long min, long max, long& out) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     errno = 0;
     char* end = nullptr;
     const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || end != text.c_str() + text.size() || v < min || v > max) return false;
+    if (errno != 0 || end != text.c_str() + text.size() || v < min || v > max)
+        return false;
     out = v;
     return true;
 }
@@ -33,7 +37,8 @@ std::vector<std::string> splitColons(const std::string& text) {
     for (;;) {
         const std::size_t colon = text.find(':', start);
         parts.push_back(text.substr(start, colon - start));
-        if (colon == std::string::npos) return parts;
+        if (colon == std::string::npos)
+            return parts;
         start = colon + 1;
     }
 }
@@ -73,7 +78,8 @@ class ArgCursor {
         if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
             const std::size_t eq = arg.find('=');
             name = arg.substr(0, eq);
-            if (eq != std::string::npos) inline_ = arg.substr(eq + 1);
+            if (eq != std::string::npos)
+                inline_ = arg.substr(eq + 1);
         } else if (arg == "-h") {
             name = "--help";
         } else {
@@ -114,14 +120,20 @@ bool setPlugin(std::string& plugin, const std::string& positional, std::string& 
 bool parseRenderOption(const std::string& name, ArgCursor& cur, RenderOptions& r,
                        std::string& error) {
     std::string v;
-    if (name == "--in") return cur.value(name, r.inPath, error);
-    if (name == "--out") return cur.value(name, r.outPath, error);
-    if (name == "--load-chunk") return cur.value(name, r.loadChunk, error);
-    if (name == "--save-chunk") return cur.value(name, r.saveChunk, error);
-    if (!cur.value(name, v, error)) return false;
+    if (name == "--in")
+        return cur.value(name, r.inPath, error);
+    if (name == "--out")
+        return cur.value(name, r.outPath, error);
+    if (name == "--load-chunk")
+        return cur.value(name, r.loadChunk, error);
+    if (name == "--save-chunk")
+        return cur.value(name, r.saveChunk, error);
+    if (!cur.value(name, v, error))
+        return false;
     if (name == "--generate") {
         TestSignal parsed;
-        if (!parseTestSignal(v, parsed, error)) return false;
+        if (!parseTestSignal(v, parsed, error))
+            return false;
         r.signal = parsed;
         return true;
     }
@@ -162,7 +174,8 @@ bool parseRenderOption(const std::string& name, ArgCursor& cur, RenderOptions& r
     }
     if (name == "--param") {
         ParamSetting p;
-        if (!parseParam(v, p, error)) return false;
+        if (!parseParam(v, p, error))
+            return false;
         r.params.push_back(p);
         return true;
     }
@@ -197,13 +210,15 @@ bool checkRender(const RenderOptions& r, std::string& error) {
 
 bool parseChunkOption(const std::string& name, ArgCursor& cur, ChunkOptions& c,
                       std::string& error) {
-    if (name == "--load") return cur.value(name, c.load, error);
-    if (name == "--save") return cur.value(name, c.save, error);
+    if (name == "--load")
+        return cur.value(name, c.load, error);
+    if (name == "--save")
+        return cur.value(name, c.save, error);
     error = "unknown option " + name + " for chunk";
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool parseTestSignal(const std::string& text, TestSignal& out, std::string& error) {
     const std::vector<std::string> parts = splitColons(text);
@@ -240,7 +255,8 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
         out.command = CommandLine::Command::Help;
-        if (args.size() > 1) out.helpTopic = args[1];
+        if (args.size() > 1)
+            out.helpTopic = args[1];
         if (out.helpTopic != "" && out.helpTopic != "info" && out.helpTopic != "render" &&
             out.helpTopic != "chunk") {
             error = "no help for '" + out.helpTopic + "'";
@@ -284,13 +300,15 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             error = "unknown option " + name + " for " + command;
             ok = false;
         }
-        if (!ok) return false;
+        if (!ok)
+            return false;
     }
     if (plugin->empty()) {
         error = command + " needs the path of a plug-in DLL";
         return false;
     }
-    if (out.command == CommandLine::Command::Render) return checkRender(out.render, error);
+    if (out.command == CommandLine::Command::Render)
+        return checkRender(out.render, error);
     if (out.command == CommandLine::Command::Chunk && out.chunk.load.empty() &&
         out.chunk.save.empty()) {
         error = "chunk needs --save FILE, --load FILE or both";
@@ -320,9 +338,12 @@ std::string helpText(const std::string& topic) {
         "  vsthost chunk PLUGIN.dll [--load FILE] [--save FILE]\n"
         "      Loads a state chunk into the plug-in and/or saves its state chunk, with no\n"
         "      audio; with both, --load happens first.\n";
-    if (topic == "info") return "usage:\n" + info;
-    if (topic == "render") return "usage:\n" + render;
-    if (topic == "chunk") return "usage:\n" + chunk;
+    if (topic == "info")
+        return "usage:\n" + info;
+    if (topic == "render")
+        return "usage:\n" + render;
+    if (topic == "chunk")
+        return "usage:\n" + chunk;
     return "vsthost: a command-line VST 2.4 host for testing plug-ins\n\n"
            "usage:\n" +
            info + render + chunk +
@@ -330,4 +351,4 @@ std::string helpText(const std::string& topic) {
            "Exit status: 0 success, 1 failure, 2 bad command line, 3 the plug-in crashed.\n";
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -11,13 +11,13 @@ namespace plux::vsthost {
 struct TestSignal {
     enum class Kind { Silence, Sine, Noise };
     Kind kind = Kind::Silence;
-    double frequency = 0.0; // Hz, sine only
-    double amplitude = 0.0; // linear peak
+    double frequency = 0.0;  // Hz, sine only
+    double amplitude = 0.0;  // linear peak
 };
 
 struct ParamSetting {
     int index = 0;
-    float value = 0.0f; // normalised 0..1
+    float value = 0.0f;  // normalised 0..1
 };
 
 enum class OutFormat { Float32, Float64, Pcm16 };
@@ -28,8 +28,8 @@ struct InfoOptions {
 
 struct RenderOptions {
     std::string plugin;
-    std::string inPath;               // either this...
-    std::optional<TestSignal> signal; // ...or this
+    std::string inPath;                // either this...
+    std::optional<TestSignal> signal;  // ...or this
     std::optional<double> seconds;
     std::optional<unsigned> rate;
     int blockSize = 512;
@@ -38,7 +38,7 @@ struct RenderOptions {
     std::string loadChunk;
     std::string saveChunk;
     std::string outPath;
-    std::optional<OutFormat> outFormat; // default: f64 at 64-bit precision, else f32
+    std::optional<OutFormat> outFormat;  // default: f64 at 64-bit precision, else f32
 };
 
 struct ChunkOptions {
@@ -50,7 +50,7 @@ struct ChunkOptions {
 struct CommandLine {
     enum class Command { Help, Info, Render, Chunk };
     Command command = Command::Help;
-    std::string helpTopic; // "", "info", "render" or "chunk"
+    std::string helpTopic;  // "", "info", "render" or "chunk"
     InfoOptions info;
     RenderOptions render;
     ChunkOptions chunk;
@@ -64,4 +64,4 @@ std::string helpText(const std::string& topic);
 // "sine:1000:0.5", "noise:0.1", "silence".
 bool parseTestSignal(const std::string& text, TestSignal& out, std::string& error);
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

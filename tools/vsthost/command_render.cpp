@@ -21,9 +21,12 @@ wav::Encoding encodingFor(const RenderOptions& o) {
     const OutFormat f =
         o.outFormat.value_or(o.doublePrecision ? OutFormat::Float64 : OutFormat::Float32);
     switch (f) {
-    case OutFormat::Float32: return wav::Encoding::Float32;
-    case OutFormat::Float64: return wav::Encoding::Float64;
-    case OutFormat::Pcm16: return wav::Encoding::Pcm16;
+    case OutFormat::Float32:
+        return wav::Encoding::Float32;
+    case OutFormat::Float64:
+        return wav::Encoding::Float64;
+    case OutFormat::Pcm16:
+        return wav::Encoding::Pcm16;
     }
     return wav::Encoding::Float32;
 }
@@ -34,15 +37,18 @@ std::size_t framesFor(double seconds, unsigned rate) {
 
 // --in: the file, at --rate if given, cut or padded with silence to --seconds.
 bool readInput(const RenderOptions& o, wav::Audio& input, std::string& error) {
-    if (!wav::readFile(std::filesystem::u8path(o.inPath), input, error)) return false;
+    if (!wav::readFile(std::filesystem::u8path(o.inPath), input, error))
+        return false;
     if (input.channels.empty()) {
         error = o.inPath + " has no channels";
         return false;
     }
-    if (o.rate) input.sampleRate = *o.rate;
+    if (o.rate)
+        input.sampleRate = *o.rate;
     if (o.seconds) {
         const std::size_t frames = framesFor(*o.seconds, input.sampleRate);
-        for (auto& channel : input.channels) channel.resize(frames, 0.0);
+        for (auto& channel : input.channels)
+            channel.resize(frames, 0.0);
     }
     return true;
 }
@@ -57,13 +63,14 @@ void printLevels(const wav::Audio& output, std::ostream& out) {
     }
 }
 
-} // namespace
+}  // namespace
 
 int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std::ostream& err) {
     std::string error;
     // Files first, so a typo fails before the plug-in is loaded.
     wav::Audio input;
-    if (!o.inPath.empty() && !readInput(o, input, error)) return reportFailure(err, error);
+    if (!o.inPath.empty() && !readInput(o, input, error))
+        return reportFailure(err, error);
     std::vector<std::uint8_t> chunkIn;
     if (!o.loadChunk.empty() && !readBytes(o.loadChunk, chunkIn, error)) {
         return reportFailure(err, error);
@@ -71,8 +78,9 @@ int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std:
 
     HostContext host;
     PluginSession session;
-    if (!session.open(entry, error)) return reportFailure(err, error);
-    const VstInt32 numInputs = session.effect()->numInputs; // the record dies with effClose
+    if (!session.open(entry, error))
+        return reportFailure(err, error);
+    const VstInt32 numInputs = session.effect()->numInputs;  // the record dies with effClose
     if (o.signal) {
         const unsigned rate = o.rate.value_or(kDefaultRate);
         const std::size_t channels = static_cast<std::size_t>(std::max(numInputs, 1));
@@ -80,20 +88,23 @@ int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std:
                                framesFor(o.seconds.value_or(kDefaultSeconds), rate));
     }
     session.configure(host, input.sampleRate, o.blockSize);
-    if (!session.setPrecision(o.doublePrecision, error)) return reportFailure(err, error);
+    if (!session.setPrecision(o.doublePrecision, error))
+        return reportFailure(err, error);
     session.resume();
     if (!o.loadChunk.empty() && !session.setChunk(chunkIn, error)) {
         return reportFailure(err, error);
     }
     for (const ParamSetting& p : o.params) {
-        if (!session.setParameter(p.index, p.value, error)) return reportFailure(err, error);
+        if (!session.setParameter(p.index, p.value, error))
+            return reportFailure(err, error);
     }
 
     wav::Audio output;
     RenderSettings settings;
     settings.blockSize = o.blockSize;
     settings.doublePrecision = o.doublePrecision;
-    if (!render(session, host, input, settings, output, error)) return reportFailure(err, error);
+    if (!render(session, host, input, settings, output, error))
+        return reportFailure(err, error);
 
     std::vector<std::uint8_t> chunkOut;
     if (!o.saveChunk.empty() && !session.getChunk(chunkOut, error)) {
@@ -114,4 +125,4 @@ int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std:
     return kExitOk;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

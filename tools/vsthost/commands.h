@@ -26,4 +26,4 @@ inline int reportFailure(std::ostream& err, const std::string& message) {
     return kExitFailure;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

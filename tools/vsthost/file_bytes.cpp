@@ -38,4 +38,4 @@ bool writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
     return true;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

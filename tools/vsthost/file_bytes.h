@@ -11,4 +11,4 @@ bool readBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::s
 bool writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
                 std::string& error);
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

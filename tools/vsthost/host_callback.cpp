@@ -29,40 +29,51 @@ const char* const kUnsupported[] = {
 };
 
 VstIntPtr canDo(const char* feature) {
-    if (!feature) return 0;
+    if (!feature)
+        return 0;
     for (const char* s : kSupported) {
-        if (std::strcmp(s, feature) == 0) return 1;
+        if (std::strcmp(s, feature) == 0)
+            return 1;
     }
     for (const char* s : kUnsupported) {
-        if (std::strcmp(s, feature) == 0) return -1;
+        if (std::strcmp(s, feature) == 0)
+            return -1;
     }
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 HostContext::HostContext() {
     activeHost = this;
 }
 
 HostContext::~HostContext() {
-    if (activeHost == this) activeHost = nullptr;
+    if (activeHost == this)
+        activeHost = nullptr;
 }
 
 VstIntPtr HostContext::callback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                 void* ptr, float opt) {
-    if (opcode == audioMasterVersion) return kVstVersion;
+    if (opcode == audioMasterVersion)
+        return kVstVersion;
     return activeHost ? activeHost->handle(opcode, index, value, ptr, opt) : 0;
 }
 
 VstIntPtr HostContext::handle(VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     switch (opcode) {
-    case audioMasterVersion: return kVstVersion;
-    case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&currentTime());
-    case audioMasterGetSampleRate: return static_cast<VstIntPtr>(std::lround(sampleRate_));
-    case audioMasterGetBlockSize: return blockSize_;
-    case audioMasterCanDo: return canDo(static_cast<const char*>(ptr));
-    default: return 0;
+    case audioMasterVersion:
+        return kVstVersion;
+    case audioMasterGetTime:
+        return reinterpret_cast<VstIntPtr>(&currentTime());
+    case audioMasterGetSampleRate:
+        return static_cast<VstIntPtr>(std::lround(sampleRate_));
+    case audioMasterGetBlockSize:
+        return blockSize_;
+    case audioMasterCanDo:
+        return canDo(static_cast<const char*>(ptr));
+    default:
+        return 0;
     }
 }
 
@@ -90,14 +101,16 @@ const VstTimeInfo& HostContext::currentTime() {
     time_.nanoSeconds = seconds * 1e9;
     time_.ppqPos = seconds * kTempo / 60.0;
     time_.tempo = kTempo;
-    time_.barStartPos = std::floor(time_.ppqPos / 4.0) * 4.0; // 4/4: four quarters a bar
+    time_.barStartPos = std::floor(time_.ppqPos / 4.0) * 4.0;  // 4/4: four quarters a bar
     time_.timeSigNumerator = 4;
     time_.timeSigDenominator = 4;
     time_.flags =
         kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
-    if (playing_) time_.flags |= kVstTransportPlaying;
-    if (transportChanged_) time_.flags |= kVstTransportChanged;
+    if (playing_)
+        time_.flags |= kVstTransportPlaying;
+    if (transportChanged_)
+        time_.flags |= kVstTransportChanged;
     return time_;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -14,8 +14,8 @@ class HostContext {
   public:
     static constexpr double kTempo = 120.0;
 
-    HostContext();  // becomes the active host
-    ~HostContext(); // stops being it
+    HostContext();   // becomes the active host
+    ~HostContext();  // stops being it
     HostContext(const HostContext&) = delete;
     HostContext& operator=(const HostContext&) = delete;
 
@@ -33,7 +33,7 @@ class HostContext {
     void stop();
 
     double samplePosition() const { return samplePos_; }
-    const VstTimeInfo& currentTime(); // refreshed from the transport
+    const VstTimeInfo& currentTime();  // refreshed from the transport
 
   private:
     double sampleRate_ = 44100.0;
@@ -44,4 +44,4 @@ class HostContext {
     VstTimeInfo time_{};
 };
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

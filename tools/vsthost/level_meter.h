@@ -7,8 +7,8 @@
 namespace plux::vsthost {
 
 struct Levels {
-    double peak = 0.0; // largest |x|, linear
-    double rms = 0.0;  // linear
+    double peak = 0.0;  // largest |x|, linear
+    double rms = 0.0;   // linear
 };
 
 Levels measure(const std::vector<double>& samples);
@@ -19,4 +19,4 @@ double toDecibels(double linear);
 // "-6.02", "-inf" or "nan", for printing.
 std::string formatDecibels(double linear);
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -29,12 +29,14 @@ LONG WINAPI onCrash(EXCEPTION_POINTERS* info) {
 
 const std::string& pluginPath(const plux::vsthost::CommandLine& cl) {
     using Command = plux::vsthost::CommandLine::Command;
-    if (cl.command == Command::Render) return cl.render.plugin;
-    if (cl.command == Command::Chunk) return cl.chunk.plugin;
+    if (cl.command == Command::Render)
+        return cl.render.plugin;
+    if (cl.command == Command::Chunk)
+        return cl.chunk.plugin;
     return cl.info.plugin;
 }
 
-} // namespace
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     using namespace plux::vsthost;
@@ -45,7 +47,8 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stderr), _O_BINARY);
 
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(toUtf8(argv[i]));
+    for (int i = 1; i < argc; ++i)
+        args.push_back(toUtf8(argv[i]));
     CommandLine cl;
     std::string error;
     if (!parseCommandLine(args, cl, error)) {
@@ -57,14 +60,17 @@ int wmain(int argc, wchar_t** argv) {
         return kExitOk;
     }
     PluginLibrary library;
-    if (!library.load(pluginPath(cl), error)) return reportFailure(std::cerr, error);
+    if (!library.load(pluginPath(cl), error))
+        return reportFailure(std::cerr, error);
     switch (cl.command) {
-    case CommandLine::Command::Info: return runInfo(library.entry(), cl.info, std::cout, std::cerr);
+    case CommandLine::Command::Info:
+        return runInfo(library.entry(), cl.info, std::cout, std::cerr);
     case CommandLine::Command::Render:
         return runRender(library.entry(), cl.render, std::cout, std::cerr);
     case CommandLine::Command::Chunk:
         return runChunk(library.entry(), cl.chunk, std::cout, std::cerr);
-    case CommandLine::Command::Help: break;
+    case CommandLine::Command::Help:
+        break;
     }
     return kExitOk;
 }

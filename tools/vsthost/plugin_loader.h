@@ -20,8 +20,8 @@ class PluginLibrary {
     PluginEntry entry() const { return entry_; }
 
   private:
-    void* module_ = nullptr; // HMODULE, opaque here to keep <windows.h> out
+    void* module_ = nullptr;  // HMODULE, opaque here to keep <windows.h> out
     PluginEntry entry_ = nullptr;
 };
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

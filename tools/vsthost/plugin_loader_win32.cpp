@@ -20,10 +20,11 @@ PluginEntry findEntry(HMODULE module) {
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 PluginLibrary::~PluginLibrary() {
-    if (module_) FreeLibrary(static_cast<HMODULE>(module_));
+    if (module_)
+        FreeLibrary(static_cast<HMODULE>(module_));
 }
 
 bool PluginLibrary::load(const std::string& utf8Path, std::string& error) {
@@ -45,10 +46,11 @@ bool PluginLibrary::load(const std::string& utf8Path, std::string& error) {
         error = utf8Path + " exports neither VSTPluginMain nor main";
         return false;
     }
-    if (module_) FreeLibrary(static_cast<HMODULE>(module_));
+    if (module_)
+        FreeLibrary(static_cast<HMODULE>(module_));
     module_ = module;
     entry_ = found;
     return true;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -19,7 +19,7 @@ std::string hex(std::uint32_t v) {
     return text;
 }
 
-} // namespace
+}  // namespace
 
 PluginSession::~PluginSession() {
     close();
@@ -73,17 +73,19 @@ void PluginSession::resume() {
 }
 
 void PluginSession::suspend() {
-    if (!resumed_) return;
+    if (!resumed_)
+        return;
     dispatch(effStopProcess);
     dispatch(effMainsChanged, 0, 0);
     resumed_ = false;
 }
 
 void PluginSession::close() {
-    if (!effect_) return;
+    if (!effect_)
+        return;
     suspend();
     dispatch(effClose);
-    effect_ = nullptr; // effClose frees the record
+    effect_ = nullptr;  // effClose frees the record
 }
 
 VstIntPtr PluginSession::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -105,7 +107,8 @@ bool PluginSession::setChunk(const std::vector<std::uint8_t>& bytes, std::string
     }
     // The plug-in reads but may not keep the buffer; a copy keeps `bytes` const.
     std::vector<std::uint8_t> copy(bytes);
-    if (copy.empty()) copy.push_back(0); // never hand out a null pointer
+    if (copy.empty())
+        copy.push_back(0);  // never hand out a null pointer
     if (dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), copy.data()) == 0) {
         error = "effSetChunk rejected the " + std::to_string(bytes.size()) + "-byte chunk";
         return false;
@@ -144,4 +147,4 @@ bool PluginSession::setParameter(VstInt32 index, float value, std::string& error
     return true;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -27,9 +27,9 @@ class PluginSession {
     void configure(HostContext& host, double sampleRate, VstInt32 blockSize);
     // effSetProcessPrecision; fails if the plug-in lacks that processing call.
     bool setPrecision(bool doublePrecision, std::string& error);
-    void resume();  // effMainsChanged 1, effStartProcess
-    void suspend(); // effStopProcess, effMainsChanged 0
-    void close();   // suspends if needed, effClose
+    void resume();   // effMainsChanged 1, effStartProcess
+    void suspend();  // effStopProcess, effMainsChanged 0
+    void close();    // suspends if needed, effClose
 
     AEffect* effect() const { return effect_; }
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
@@ -46,4 +46,4 @@ class PluginSession {
     bool resumed_ = false;
 };
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -15,21 +15,26 @@ template <typename Sample> class BlockBuffers {
           out_(std::max<std::size_t>(outputs, 1), std::vector<Sample>(frames)) {
         // At least one of each, so a plug-in without inputs still gets a
         // valid (unused) pointer array.
-        for (auto& v : in_) inPtr_.push_back(v.data());
-        for (auto& v : out_) outPtr_.push_back(v.data());
+        for (auto& v : in_)
+            inPtr_.push_back(v.data());
+        for (auto& v : out_)
+            outPtr_.push_back(v.data());
     }
 
     void load(const wav::Audio& input, std::size_t inputs, std::size_t start, std::size_t n) {
         for (std::size_t k = 0; k < inputs; ++k) {
             const std::vector<double>& src = input.channels[k % input.channels.size()];
-            for (std::size_t i = 0; i < n; ++i) in_[k][i] = static_cast<Sample>(src[start + i]);
+            for (std::size_t i = 0; i < n; ++i)
+                in_[k][i] = static_cast<Sample>(src[start + i]);
         }
-        for (auto& v : out_) std::fill(v.begin(), v.end(), Sample(0));
+        for (auto& v : out_)
+            std::fill(v.begin(), v.end(), Sample(0));
     }
 
     void store(wav::Audio& output, std::size_t start, std::size_t n) const {
         for (std::size_t k = 0; k < output.channels.size(); ++k) {
-            for (std::size_t i = 0; i < n; ++i) output.channels[k][start + i] = out_[k][i];
+            for (std::size_t i = 0; i < n; ++i)
+                output.channels[k][start + i] = out_[k][i];
         }
     }
 
@@ -57,7 +62,7 @@ void renderBlocks(AEffect* effect, Process process, HostContext& host, const wav
     }
 }
 
-} // namespace
+}  // namespace
 
 bool render(PluginSession& session, HostContext& host, const wav::Audio& input,
             const RenderSettings& settings, wav::Audio& output, std::string& error) {
@@ -96,4 +101,4 @@ bool render(PluginSession& session, HostContext& host, const wav::Audio& input,
     return true;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -22,4 +22,4 @@ struct RenderSettings {
 bool render(PluginSession& session, HostContext& host, const wav::Audio& input,
             const RenderSettings& settings, wav::Audio& output, std::string& error);
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -25,7 +25,7 @@ class SplitMix64 {
     std::uint64_t state_;
 };
 
-} // namespace
+}  // namespace
 
 wav::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate, std::size_t channels,
                           std::size_t frames) {
@@ -35,7 +35,8 @@ wav::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate, st
     for (std::size_t c = 0; c < channels; ++c) {
         std::vector<double>& out = audio.channels[c];
         switch (signal.kind) {
-        case TestSignal::Kind::Silence: break;
+        case TestSignal::Kind::Silence:
+            break;
         case TestSignal::Kind::Sine:
             for (std::size_t n = 0; n < frames; ++n) {
                 const double phase =
@@ -44,8 +45,9 @@ wav::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate, st
             }
             break;
         case TestSignal::Kind::Noise: {
-            SplitMix64 rng(0x706C7578u + c); // "plux" + channel
-            for (std::size_t n = 0; n < frames; ++n) out[n] = signal.amplitude * rng.nextBipolar();
+            SplitMix64 rng(0x706C7578u + c);  // "plux" + channel
+            for (std::size_t n = 0; n < frames; ++n)
+                out[n] = signal.amplitude * rng.nextBipolar();
             break;
         }
         }
@@ -53,4 +55,4 @@ wav::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate, st
     return audio;
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

@@ -16,4 +16,4 @@ namespace plux::vsthost {
 wav::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate, std::size_t channels,
                           std::size_t frames);
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

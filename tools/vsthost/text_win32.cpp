@@ -5,7 +5,8 @@
 namespace plux::vsthost {
 
 std::string toUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
+    if (text.empty())
+        return {};
     const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                       nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
@@ -15,7 +16,8 @@ std::string toUtf8(const std::wstring& text) {
 }
 
 std::wstring toWide(const std::string& utf8) {
-    if (utf8.empty()) return {};
+    if (utf8.empty())
+        return {};
     const int n =
         MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring out(static_cast<std::size_t>(n), L'\0');
@@ -32,8 +34,9 @@ std::string systemErrorText(unsigned long code) {
         text.pop_back();
     }
     std::string result = toUtf8(text);
-    if (!result.empty()) result += ' ';
+    if (!result.empty())
+        result += ' ';
     return result + "(error " + std::to_string(code) + ")";
 }
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

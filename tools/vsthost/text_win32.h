@@ -10,4 +10,4 @@ std::wstring toWide(const std::string& utf8);
 // The system's text for a GetLastError() code, with the code appended.
 std::string systemErrorText(unsigned long code);
 
-} // namespace plux::vsthost
+}  // namespace plux::vsthost

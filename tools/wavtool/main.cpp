@@ -20,7 +20,8 @@ bool load(const std::string& path, plux::wav::Audio& audio) {
     std::string error;
     if (plux::wav::readFile(path, audio, error) && !audio.channels.empty())
         return true;
-    std::fprintf(stderr, "wavtool: %s: %s\n", path.c_str(), error.empty() ? "no audio" : error.c_str());
+    std::fprintf(stderr, "wavtool: %s: %s\n", path.c_str(),
+                 error.empty() ? "no audio" : error.c_str());
     return false;
 }
 
@@ -69,7 +70,7 @@ int compare(const std::string& a, const std::string& b) {
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";

@@ -144,7 +144,8 @@ std::wstring temporaryPath(const wchar_t* name) {
 }
 
 std::string toUtf8(const std::wstring& wide) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], length, nullptr, nullptr);
     text.resize(static_cast<size_t>(length - 1));

@@ -57,10 +57,11 @@ TEST(FontDesc, EightSharedDescriptions) {
         const char* name;
         double size;
     };
-    const Expected shared[] = {{kSystemFont, "Arial", 12},        {kNormalFontVeryBig, "Arial", 18},
-                               {kNormalFontBig, "Arial", 14},     {kNormalFont, "Arial", 12},
-                               {kNormalFontSmall, "Arial", 11},   {kNormalFontSmaller, "Arial", 10},
-                               {kNormalFontVerySmall, "Arial", 9}, {kSymbolFont, "Symbol", 13}};
+    const Expected shared[] = {
+        {kSystemFont, "Arial", 12},         {kNormalFontVeryBig, "Arial", 18},
+        {kNormalFontBig, "Arial", 14},      {kNormalFont, "Arial", 12},
+        {kNormalFontSmall, "Arial", 11},    {kNormalFontSmaller, "Arial", 10},
+        {kNormalFontVerySmall, "Arial", 9}, {kSymbolFont, "Symbol", 13}};
     for (const Expected& expected : shared) {
         ASSERT_NE(expected.font, nullptr);
         EXPECT_STREQ(expected.font->getName(), expected.name);

@@ -28,10 +28,18 @@ inline uint32_t pixelAt(COffscreenContext& context, int32_t x, int32_t y) {
     return pixelAt(context.getBitmap(), x, y);
 }
 
-inline uint8_t alphaOf(uint32_t argb) { return static_cast<uint8_t>(argb >> 24); }
-inline uint8_t redOf(uint32_t argb) { return static_cast<uint8_t>(argb >> 16); }
-inline uint8_t greenOf(uint32_t argb) { return static_cast<uint8_t>(argb >> 8); }
-inline uint8_t blueOf(uint32_t argb) { return static_cast<uint8_t>(argb); }
+inline uint8_t alphaOf(uint32_t argb) {
+    return static_cast<uint8_t>(argb >> 24);
+}
+inline uint8_t redOf(uint32_t argb) {
+    return static_cast<uint8_t>(argb >> 16);
+}
+inline uint8_t greenOf(uint32_t argb) {
+    return static_cast<uint8_t>(argb >> 8);
+}
+inline uint8_t blueOf(uint32_t argb) {
+    return static_cast<uint8_t>(argb);
+}
 
 // How many pixels of the context's bitmap satisfy the predicate.
 inline int32_t countPixels(COffscreenContext& context,

@@ -189,9 +189,8 @@ TEST(Shapes, PointAndLinesTruncateToWholePixels) {
     line.lineTo(CPoint(10.9, 5.2));
     for (int32_t x = 3; x <= 9; ++x)
         EXPECT_EQ(pixelAt(line, x, 5), kGreen.argb()) << x;
-    EXPECT_EQ(countPixels(line, [](int32_t, int32_t y, uint32_t argb) {
-                  return y != 5 && argb != kNothing;
-              }),
+    EXPECT_EQ(countPixels(line, [](int32_t, int32_t y,
+                                   uint32_t argb) { return y != 5 && argb != kNothing; }),
               0);
     EXPECT_EQ(pixelAt(line, 1, 5), kNothing);
     EXPECT_EQ(pixelAt(line, 12, 5), kNothing);
@@ -203,9 +202,10 @@ TEST(Shapes, EllipseFitsInsideItsRectangle) {
     context.fillEllipse(CRect(10, 10, 30, 30));
     EXPECT_EQ(pixelAt(context, 19, 19), kRed.argb());
     EXPECT_EQ(pixelAt(context, 11, 11), kNothing);
-    EXPECT_EQ(countPixels(context, [](int32_t x, int32_t y, uint32_t argb) {
-                  return argb != kNothing && (x < 10 || y < 10 || x >= 30 || y >= 30);
-              }),
+    EXPECT_EQ(countPixels(context,
+                          [](int32_t x, int32_t y, uint32_t argb) {
+                              return argb != kNothing && (x < 10 || y < 10 || x >= 30 || y >= 30);
+                          }),
               0);
 }
 
@@ -237,8 +237,8 @@ TEST(Shapes, LineWidthStyleAndDrawModeReachThePen) {
     // Wine rasterises aliased and anti-aliased lines alike: ask the graphics.
     const auto smoothing = [](CDrawContext& context) {
         Gdiplus::SmoothingMode mode = Gdiplus::SmoothingModeInvalid;
-        Gdiplus::DllExports::GdipGetSmoothingMode(
-            context.getPlatformGraphics()->graphics->get(), &mode);
+        Gdiplus::DllExports::GdipGetSmoothingMode(context.getPlatformGraphics()->graphics->get(),
+                                                  &mode);
         return mode;
     };
     COffscreenContext modes(nullptr, 4.0, 4.0);

@@ -24,7 +24,8 @@ TEST(Text, WidthsGrowWithTextAndSize) {
     EXPECT_EQ(context.getStringWidth(nullptr), -1);
     // UTF-8 is measured as text, not as bytes of Latin-1.
     EXPECT_GT(context.getStringWidth("\xc3\xa9t\xc3\xa9"), 0);
-    EXPECT_LT(context.getStringWidth("\xc3\xa9t\xc3\xa9"), context.getStringWidth("\xc3\xa9t\xc3\xa9\xc3\xa9"));
+    EXPECT_LT(context.getStringWidth("\xc3\xa9t\xc3\xa9"),
+              context.getStringWidth("\xc3\xa9t\xc3\xa9\xc3\xa9"));
 
     context.setFont(kSystemFont, 24);
     EXPECT_GT(context.getStringWidth("Hello"), hello * 1.5);
@@ -85,9 +86,8 @@ TEST(Text, PointIsTheBottomOfTheLine) {
         drawReference(lower, "Hxg", 5, 102 - height, antialias);
         EXPECT_FALSE(samePixels(drawn, lower));
         // Nothing below the bottom of the line's box.
-        EXPECT_EQ(countPixels(drawn, [](int32_t, int32_t y, uint32_t argb) {
-                      return y > 101 && argb != kNothing;
-                  }),
+        EXPECT_EQ(countPixels(drawn, [](int32_t, int32_t y,
+                                        uint32_t argb) { return y > 101 && argb != kNothing; }),
                   0);
     }
 }
@@ -97,13 +97,14 @@ TEST(Text, OffsetAndFontColourApply) {
     context.setOffset(CPoint(20, 20));
     context.setFontColor(CColor{0, 0, 255, 255});
     context.drawString("Hi", CPoint(0, 20), false);
-    EXPECT_EQ(countPixels(context, [](int32_t x, int32_t y, uint32_t argb) {
-                  return argb != kNothing && (x < 20 || y < 20);
-              }),
-              0);
-    EXPECT_GT(countPixels(context, [](int32_t, int32_t, uint32_t argb) {
-                  return blueOf(argb) > 128 && redOf(argb) < 64 && greenOf(argb) < 64;
-              }),
+    EXPECT_EQ(
+        countPixels(context, [](int32_t x, int32_t y,
+                                uint32_t argb) { return argb != kNothing && (x < 20 || y < 20); }),
+        0);
+    EXPECT_GT(countPixels(context,
+                          [](int32_t, int32_t, uint32_t argb) {
+                              return blueOf(argb) > 128 && redOf(argb) < 64 && greenOf(argb) < 64;
+                          }),
               0);
 }
 
@@ -133,9 +134,10 @@ TEST(Text, RectangleClipsTheTextAndRestoresTheClip) {
     context.setClipRect(CRect(0, 0, 90, 40));
     context.drawString("A long line of text", CRect(10, 0, 20, 30), kLeftText, false);
     EXPECT_GT(countDrawn(context), 0);
-    EXPECT_EQ(countPixels(context, [](int32_t x, int32_t y, uint32_t argb) {
-                  return argb != kNothing && (x < 10 || x >= 20 || y >= 30);
-              }),
+    EXPECT_EQ(countPixels(context,
+                          [](int32_t x, int32_t y, uint32_t argb) {
+                              return argb != kNothing && (x < 10 || x >= 20 || y >= 30);
+                          }),
               0);
     CRect clip;
     EXPECT_EQ(context.getClipRect(clip), CRect(0, 0, 90, 40));

@@ -141,8 +141,12 @@ class EventObserver : public IMouseObserver {
     explicit EventObserver(EventLog& eventLog) : log(eventLog) {}
     ~EventObserver() override = default;
 
-    void onMouseEntered(CView* view, CFrame*) override { log.push_back(nameOf(view) + " observed entered"); }
-    void onMouseExited(CView* view, CFrame*) override { log.push_back(nameOf(view) + " observed exited"); }
+    void onMouseEntered(CView* view, CFrame*) override {
+        log.push_back(nameOf(view) + " observed entered");
+    }
+    void onMouseExited(CView* view, CFrame*) override {
+        log.push_back(nameOf(view) + " observed exited");
+    }
     CMouseEventResult onMouseMoved(CFrame*, const CPoint& where) override {
         log.push_back(describe("observer", "moved", where, 0));
         return kMouseEventHandled;

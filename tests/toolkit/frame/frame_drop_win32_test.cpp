@@ -40,7 +40,8 @@ std::vector<std::pair<int32_t, std::string>> items(CDragContainer& drag) {
     int32_t size = -1;
     int32_t type = -1;
     for (void* item = drag.first(size, type); item; item = drag.next(size, type))
-        result.emplace_back(type, std::string(static_cast<const char*>(item), static_cast<size_t>(size)));
+        result.emplace_back(type,
+                            std::string(static_cast<const char*>(item), static_cast<size_t>(size)));
     result.emplace_back(type, std::string());  // the type reported with the final null
     return result;
 }
@@ -48,7 +49,8 @@ std::vector<std::pair<int32_t, std::string>> items(CDragContainer& drag) {
 using Items = std::vector<std::pair<int32_t, std::string>>;
 
 TEST(DropEffect, ReducedToCopyThenMoveThenLink) {
-    EXPECT_EQ(DWORD{DROPEFFECT_COPY}, reduceDropEffect(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
+    EXPECT_EQ(DWORD{DROPEFFECT_COPY},
+              reduceDropEffect(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
     EXPECT_EQ(DWORD{DROPEFFECT_MOVE}, reduceDropEffect(DROPEFFECT_MOVE | DROPEFFECT_LINK));
     EXPECT_EQ(DWORD{DROPEFFECT_LINK}, reduceDropEffect(DROPEFFECT_LINK));
     EXPECT_EQ(DWORD{DROPEFFECT_NONE}, reduceDropEffect(DROPEFFECT_NONE));
@@ -142,15 +144,18 @@ TEST_F(FrameDrop, TextDragIsEnteredMovedAndLeft) {
     EXPECT_EQ(CDragContainer::kText, drag->getType(0));
     // Once as UTF-8, then nothing; first() starts over.
     const std::string text = utf8(L"Gr\u00fc\u00dfe \u2713");
-    EXPECT_EQ((Items{{CDragContainer::kUnicodeText, text}, {CDragContainer::kUnknown, ""}}), items(*drag));
-    EXPECT_EQ((Items{{CDragContainer::kUnicodeText, text}, {CDragContainer::kUnknown, ""}}), items(*drag));
+    EXPECT_EQ((Items{{CDragContainer::kUnicodeText, text}, {CDragContainer::kUnknown, ""}}),
+              items(*drag));
+    EXPECT_EQ((Items{{CDragContainer::kUnicodeText, text}, {CDragContainer::kUnknown, ""}}),
+              items(*drag));
 
     effect = DROPEFFECT_MOVE | DROPEFFECT_LINK;
     EXPECT_EQ(S_OK, target->DragOver(MK_LBUTTON, point, &effect));
     EXPECT_EQ(DWORD{DROPEFFECT_MOVE}, effect);
     EXPECT_EQ(S_OK, target->DragLeave());
     EXPECT_EQ(nullptr, CDropTarget::getCurrentDragContainer());
-    EXPECT_EQ((EventLog{"a dragenter 50,40 b0", "a dragmove 50,40 b0", "a dragleave 50,40 b0"}), log);
+    EXPECT_EQ((EventLog{"a dragenter 50,40 b0", "a dragmove 50,40 b0", "a dragleave 50,40 b0"}),
+              log);
     EXPECT_EQ(0, data->outstandingMedia());
     EXPECT_EQ(1u, data->references());
     data->Release();
@@ -264,7 +269,8 @@ class Shortcuts : public ::testing::Test {
         OleUninitialize();
     }
     void writeFile(const std::wstring& path, const char* content) {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, file);
         DWORD written = 0;
         WriteFile(file, content, static_cast<DWORD>(std::strlen(content)), &written, nullptr);
@@ -273,8 +279,8 @@ class Shortcuts : public ::testing::Test {
     }
     void makeShortcut(const std::wstring& path, const std::wstring& to) {
         IShellLinkW* link = nullptr;
-        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                         reinterpret_cast<void**>(&link)));
+        ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IShellLinkW, reinterpret_cast<void**>(&link)));
         link->SetPath(to.c_str());
         IPersistFile* file = nullptr;
         ASSERT_EQ(S_OK, link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));

@@ -20,7 +20,9 @@ std::pair<long, long> outerSize(HWND window) {
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-std::pair<long, long> size(long width, long height) { return {width, height}; }
+std::pair<long, long> size(long width, long height) {
+    return {width, height};
+}
 
 // top (400 x 300) holds middle at (10,10), middle holds inner at (30,20)
 // (200 x 100), and inner holds the 200 x 100 frame.

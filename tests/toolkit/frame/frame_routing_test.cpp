@@ -85,10 +85,9 @@ TEST_F(FrameRouting, MouseOverViewGetsEnteredMovedAndExitedInLocalCoordinates) {
     exitFrame(126, 41);
     move(126, 41);
     EXPECT_EQ((EventLog{"observer moved 20,30 b0", "a entered 20,30 b0", "a observed entered",
-                        "observer moved 21,31 b0", "a moved 21,31 b0",
-                        "observer moved 125,40 b0", "a exited 125,40 b0", "a observed exited",
-                        "b entered 25,40 b0", "b observed entered",
-                        "b exited 26,41 b0", "b observed exited",
+                        "observer moved 21,31 b0", "a moved 21,31 b0", "observer moved 125,40 b0",
+                        "a exited 125,40 b0", "a observed exited", "b entered 25,40 b0",
+                        "b observed entered", "b exited 26,41 b0", "b observed exited",
                         "observer moved 126,41 b0", "b entered 26,41 b0", "b observed entered"}),
               log);
 }
@@ -167,7 +166,7 @@ TEST_F(FrameModal, SettingFailsForAnAttachedViewOrWhileOneIsSet) {
 }
 
 TEST_F(FrameModal, ModalViewAloneGetsTheMouse) {
-    ASSERT_TRUE(frame->setModalView(modal));  // added last: "a" lies under it at (20,20)
+    ASSERT_TRUE(frame->setModalView(modal));          // added last: "a" lies under it at (20,20)
     EXPECT_EQ(kMouseEventNotHandled, down(120, 30));  // not on the modal view
     EXPECT_EQ(kMouseEventHandled, down(20, 20));
     EXPECT_EQ(modal, frame->getMouseDownView());

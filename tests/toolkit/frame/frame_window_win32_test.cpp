@@ -30,7 +30,9 @@ class HeldKeys {
     BYTE saved[256] = {};
 };
 
-LPARAM at(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+LPARAM at(int x, int y) {
+    return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
 
 // Frame 200 x 100 at the top-left of a 400 x 300 host window; view "a" at
 // (10,10)-(110,60).
@@ -102,10 +104,9 @@ TEST_F(FrameWindow, ButtonMessagesCarryPointAndFlags) {
     send(WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON1), at(15, 16));
     send(WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON2, XBUTTON2), at(17, 18));
     send(WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON2), at(17, 18));
-    EXPECT_EQ((EventLog{"a down 20,30 b50", "a moved -5,150 b2", "a up 25,35 b0",
-                        "a down 11,12 b8", "a up 11,12 b0", "a down 13,14 b4", "a up 13,14 b0",
-                        "a down 15,16 b256", "a up 15,16 b0", "a down 17,18 b512",
-                        "a up 17,18 b0"}),
+    EXPECT_EQ((EventLog{"a down 20,30 b50", "a moved -5,150 b2", "a up 25,35 b0", "a down 11,12 b8",
+                        "a up 11,12 b0", "a down 13,14 b4", "a up 13,14 b0", "a down 15,16 b256",
+                        "a up 15,16 b0", "a down 17,18 b512", "a up 17,18 b0"}),
               log);
 }
 
@@ -143,9 +144,9 @@ TEST_F(FrameWindow, DoubleClickArrivesAsPressWithTheDoubleClickFlag) {
     send(WM_LBUTTONUP, 0, at(20, 30));
     send(WM_RBUTTONDBLCLK, MK_RBUTTON, at(21, 31));
     send(WM_RBUTTONUP, 0, at(21, 31));
-    EXPECT_EQ((EventLog{"a down 20,30 b1026", "a up 20,30 b0", "a down 21,31 b1032",
-                        "a up 21,31 b0"}),
-              log);
+    EXPECT_EQ(
+        (EventLog{"a down 20,30 b1026", "a up 20,30 b0", "a down 21,31 b1032", "a up 21,31 b0"}),
+        log);
 }
 
 TEST_F(FrameWindow, WheelCountsWholeNotchesAtTheScreenPoint) {
@@ -163,9 +164,9 @@ TEST_F(FrameWindow, WheelCountsWholeNotchesAtTheScreenPoint) {
         send(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), point);
     }
     // Button bits of the message do not count: only the keyboard's modifiers.
-    EXPECT_EQ((EventLog{"a wheel 20,30 b0", "a wheel 20,30 b0", "a wheel 20,30 b0",
-                        "a wheel 20,30 b16"}),
-              log);
+    EXPECT_EQ(
+        (EventLog{"a wheel 20,30 b0", "a wheel 20,30 b0", "a wheel 20,30 b0", "a wheel 20,30 b16"}),
+        log);
 }
 
 TEST_F(FrameWindow, EraseBackgroundAnswersOne) {
@@ -183,7 +184,8 @@ TEST_F(FrameWindow, MouseLeaveExitsTheMouseOverView) {
     GetWindowRect(window, &screen);
     EXPECT_EQ(0, send(WM_MOUSELEAVE, 0, 0));
     ASSERT_EQ(2u, log.size());
-    const std::string exited = describe("a", "exited", CPoint(cursor.x - screen.left, cursor.y - screen.top), 0);
+    const std::string exited =
+        describe("a", "exited", CPoint(cursor.x - screen.left, cursor.y - screen.top), 0);
     EXPECT_EQ(exited.substr(0, exited.rfind(' ')), log[1].substr(0, log[1].rfind(' ')));
     // The next move enters again.
     send(WM_MOUSEMOVE, 0, at(21, 30));
@@ -325,7 +327,8 @@ TEST(FrameWindowClass, SharedByFramesAndUnregisteredWithTheLast) {
     auto* view = new EventView(CRect(0, 0, 50, 50), log, "v");
     second->addView(view);
     view->forget();
-    SendMessageW(static_cast<HWND>(second->getSystemWindow()), WM_LBUTTONDOWN, MK_LBUTTON, at(5, 6));
+    SendMessageW(static_cast<HWND>(second->getSystemWindow()), WM_LBUTTONDOWN, MK_LBUTTON,
+                 at(5, 6));
     SendMessageW(static_cast<HWND>(second->getSystemWindow()), WM_LBUTTONUP, 0, at(5, 6));
     EXPECT_EQ((EventLog{"v down 5,6 b2", "v up 5,6 b0"}), log);
     second->forget();

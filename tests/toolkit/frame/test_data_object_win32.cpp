@@ -14,7 +14,8 @@ namespace {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class MediumOwner : public IUnknown {
   public:
-    MediumOwner(HGLOBAL block, int& outstandingCount) : memory(block), outstanding(outstandingCount) {}
+    MediumOwner(HGLOBAL block, int& outstandingCount)
+        : memory(block), outstanding(outstandingCount) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (!object)
             return E_POINTER;
@@ -79,7 +80,9 @@ STDMETHODIMP TestDataObject::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) TestDataObject::AddRef() { return ++referenceCount; }
+STDMETHODIMP_(ULONG) TestDataObject::AddRef() {
+    return ++referenceCount;
+}
 
 STDMETHODIMP_(ULONG) TestDataObject::Release() {
     if (--referenceCount != 0)

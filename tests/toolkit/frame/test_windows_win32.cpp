@@ -23,16 +23,17 @@ const wchar_t* hostClass() {
 }  // namespace
 
 HWND testDesktop() {
-    static HWND desktop = CreateWindowExW(0, hostClass(), L"frame tests", WS_POPUP | WS_VISIBLE, 0, 0,
-                                          800, 600, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    static HWND desktop =
+        CreateWindowExW(0, hostClass(), L"frame tests", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600,
+                        nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     return desktop;
 }
 
 HWND createHostWindow(HWND parent, int x, int y, int width, int height) {
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
     HWND window = CreateWindowExW(0, hostClass(), L"host", style, x, y, width, height,
-                                  parent ? parent : testDesktop(), nullptr, GetModuleHandleW(nullptr),
-                                  nullptr);
+                                  parent ? parent : testDesktop(), nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
     pumpMessages();
     return window;
 }

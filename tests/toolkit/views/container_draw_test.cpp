@@ -18,7 +18,8 @@ struct DrawTree : ::testing::Test {
         container->addView(b);
     }
     ~DrawTree() override {
-        for (CView* view : {static_cast<CView*>(container), static_cast<CView*>(a), static_cast<CView*>(b)})
+        for (CView* view :
+             {static_cast<CView*>(container), static_cast<CView*>(a), static_cast<CView*>(b)})
             view->forget();
     }
 
@@ -110,7 +111,7 @@ TEST_F(DrawTree, DrawingClearsDirtyFlags) {
     b->setDirty(true);
     root.drawRect(&context, CRect(10, 20, 50, 60));
     EXPECT_FALSE(a->isDirty());
-    EXPECT_TRUE(b->isDirty());  // not drawn
+    EXPECT_TRUE(b->isDirty());          // not drawn
     EXPECT_TRUE(container->isDirty());  // through b
     b->setDirty(false);
     EXPECT_FALSE(container->isDirty());

@@ -112,7 +112,8 @@ TEST_F(MouseTree, RemovingTheMouseDownViewForgetsIt) {
     ASSERT_EQ(down(CPoint(115, 65)), kMouseEventHandled);
     ASSERT_TRUE(container->removeView(front, false));
     EXPECT_EQ(container->getMouseDownView(), nullptr);
-    EXPECT_EQ(up(CPoint(115, 65)), kMouseEventHandled);  // the root's mouse-down view is the container
+    EXPECT_EQ(up(CPoint(115, 65)),
+              kMouseEventHandled);  // the root's mouse-down view is the container
     EXPECT_EQ(front->mice.size(), 1u);
     EXPECT_EQ(front->getNbReference(), 1);  // the fixture's own, released at the end
 }

@@ -63,7 +63,7 @@ TEST_F(Resize, RowFlagSharesTheHeightChange) {
     container.setAutosizeFlags(kAutosizeRow);
     RecordingView* top = add(CRect(0, 0, 100, 25), kAutosizeRight);
     RecordingView* bottom = add(CRect(0, 25, 100, 50), kAutosizeNone);
-    container.setViewSize(CRect(0, 0, 120, 40));  // dw = 20, dh = -10
+    container.setViewSize(CRect(0, 0, 120, 40));           // dw = 20, dh = -10
     EXPECT_EQ(top->getViewSize(), CRect(20, 0, 120, 20));  // flag 4 still moves it horizontally
     EXPECT_EQ(bottom->getViewSize(), CRect(0, 20, 100, 40));
 }

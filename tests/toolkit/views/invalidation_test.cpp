@@ -107,7 +107,7 @@ TEST_F(Tree, ADirtyContainerIsInvalidatedWhole) {
     root.updateDirtyViews();
     EXPECT_EQ(root.invalidations, (std::vector<CRect>{CRect(100, 50, 200, 150)}));
     EXPECT_FALSE(outer->CView::isDirty());  // its own flag
-    EXPECT_TRUE(leaf->isDirty());  // covered by the container's repaint, left for its draw
+    EXPECT_TRUE(leaf->isDirty());           // covered by the container's repaint, left for its draw
 }
 
 TEST_F(Tree, HiddenDirtyChildrenAreSkipped) {

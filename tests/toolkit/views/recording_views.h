@@ -46,7 +46,8 @@ class RecordingView : public CView {
     void drawRect(CDrawContext* context, const CRect& updateRect) override {
         CRect clip;
         context->getClipRect(clip);
-        draws.push_back({context, clip, context->getOffset(), context->getWindowOffset(), updateRect});
+        draws.push_back(
+            {context, clip, context->getOffset(), context->getWindowOffset(), updateRect});
         note("draw");
         CView::drawRect(context, updateRect);
     }
