@@ -202,7 +202,8 @@ void BM_FftwMdctForward(benchmark::State& state) {
 
 size_t tableBytes(const vexmold::TFftTables& t) {
     return t.twiddles.capacity() * sizeof(double) +
-           (t.reorder.capacity() + t.leaders.capacity() + t.cycleChunks.capacity()) *
+           (t.reorder.capacity() + t.leaders.capacity() + t.cycleWalks.capacity() +
+            t.cycleLengths.capacity()) *
                sizeof(int32_t);
 }
 

@@ -181,7 +181,8 @@ template <bool Inverse> void smallTransform(double* a, int log2n) {
 
 // Forward: the pass, then F_(n/2), F_(n/4), F_(n/4). Inverse: the same
 // sub-transforms first, then the pass.
-template <bool Inverse> void transform(double* a, int log2n, const TFftTables& tables) {
+template <bool Inverse>
+void transform(double* a, int log2n, const TFftTables& tables) {
     if (log2n <= 4) {
         smallTransform<Inverse>(a, log2n);
         return;
@@ -197,91 +198,44 @@ template <bool Inverse> void transform(double* a, int log2n, const TFftTables& t
 }
 
 // --- Reordering ------------------------------------------------------------
-// Each cycle of T_n is walked from its leader with its first value held
-// aside. Whole chunks of a long cycle are walked as kReorderLanes pieces side
-// by side: each piece starts at a position listed in cycleChunks, and the
-// value a piece's neighbour overwrites first is held aside too (in
-// registers), so the moves are the same as in one walk along the cycle.
-
-constexpr int kLanes = kReorderLanes;
-constexpr int kSteps = kReorderSteps;
+// Each cycle of T_n is walked from its leader with one value held aside. The
+// walk's positions come from a table read in order, so the loads and stores
+// of one step do not wait for the table lookup of the step before.
 
 // new[k] = old[T[k]]
 void toNaturalOrder(double* a, int log2n, const TFftTables& tables) {
-    const int32_t* t = tables.reorderFor(log2n);
-    const int32_t* chunks = tables.cycleChunks.data() + tables.chunkBegin[log2n];
+    const int32_t* walk = tables.cycleWalks.data() + tables.walkBegin[log2n];
     const int32_t* leader = tables.leaders.data() + tables.leaderBegin[log2n];
     const int32_t* const end = tables.leaders.data() + tables.leaderBegin[log2n + 1];
-    for (; leader != end; ++leader) {
-        const int32_t first = *leader;
-        const Complex held = cx::load(a + 2 * first);
-        int32_t j = first;
-        for (int32_t q = *chunks++; q > 0; --q, chunks += kLanes - 1) {
-            int32_t lane[kLanes];
-            Complex laneStart[kLanes];
-            lane[0] = j;
-            for (int l = 1; l < kLanes; ++l) {
-                lane[l] = chunks[l - 1];
-                laneStart[l] = cx::load(a + 2 * lane[l]);
-            }
-            for (int step = 0; step < kSteps - 1; ++step) {
-                for (int l = 0; l < kLanes; ++l) {
-                    const int32_t from = t[lane[l]];
-                    cx::store(a + 2 * lane[l], cx::load(a + 2 * from));
-                    lane[l] = from;
-                }
-            }
-            for (int l = 0; l < kLanes - 1; ++l)
-                cx::store(a + 2 * lane[l], laneStart[l + 1]);
-            const int32_t from = t[lane[kLanes - 1]];
-            cx::store(a + 2 * lane[kLanes - 1], cx::load(a + 2 * from));
-            j = from;
+    const int32_t* length = tables.cycleLengths.data() + tables.leaderBegin[log2n];
+    for (; leader != end; ++leader, ++length) {
+        double* to = a + 2 * *leader;
+        const Complex held = cx::load(to);
+        for (const int32_t* const stop = walk + *length; walk != stop; ++walk) {
+            double* const from = a + 2 * *walk;
+            cx::store(to, cx::load(from));
+            to = from;
         }
-        for (int32_t from = t[j]; from != first; from = t[j]) {
-            cx::store(a + 2 * j, cx::load(a + 2 * from));
-            j = from;
-        }
-        cx::store(a + 2 * j, held);
+        cx::store(to, held);
     }
 }
 
 // new[T[k]] = old[k]
 void toTransformOrder(double* a, int log2n, const TFftTables& tables) {
-    const int32_t* t = tables.reorderFor(log2n);
-    const int32_t* chunks = tables.cycleChunks.data() + tables.chunkBegin[log2n];
+    const int32_t* walk = tables.cycleWalks.data() + tables.walkBegin[log2n];
     const int32_t* leader = tables.leaders.data() + tables.leaderBegin[log2n];
     const int32_t* const end = tables.leaders.data() + tables.leaderBegin[log2n + 1];
-    for (; leader != end; ++leader) {
-        const int32_t first = *leader;
-        Complex held = cx::load(a + 2 * first);
-        int32_t j = first;
-        for (int32_t q = *chunks++; q > 0; --q, chunks += kLanes - 1) {
-            int32_t lane[kLanes];
-            Complex carried[kLanes];
-            lane[0] = j;
-            carried[0] = held;
-            for (int l = 1; l < kLanes; ++l) {
-                lane[l] = chunks[l - 1];
-                carried[l] = cx::load(a + 2 * lane[l]);
-            }
-            for (int step = 0; step < kSteps; ++step) {
-                for (int l = 0; l < kLanes; ++l) {
-                    const int32_t to = t[lane[l]];
-                    const Complex displaced = cx::load(a + 2 * to);
-                    cx::store(a + 2 * to, carried[l]);
-                    carried[l] = displaced;
-                    lane[l] = to;
-                }
-            }
-            j = lane[kLanes - 1];
-            held = carried[kLanes - 1];
-        }
-        for (int32_t to = t[j]; to != first; to = t[to]) {
-            const Complex displaced = cx::load(a + 2 * to);
-            cx::store(a + 2 * to, held);
+    const int32_t* length = tables.cycleLengths.data() + tables.leaderBegin[log2n];
+    for (; leader != end; ++leader, ++length) {
+        double* const first = a + 2 * *leader;
+        Complex held = cx::load(first);
+        for (const int32_t* const stop = walk + *length; walk != stop; ++walk) {
+            double* const to = a + 2 * *walk;
+            const Complex displaced = cx::load(to);
+            cx::store(to, held);
             held = displaced;
         }
-        cx::store(a + 2 * first, held);
+        cx::store(first, held);
     }
 }
 

@@ -68,11 +68,11 @@ void buildReorder(TFftTables& t) {
 
 void buildCycles(TFftTables& t) {
     std::vector<char> visited;
-    std::vector<int32_t> cycle;
     t.leaders.clear();
-    t.cycleChunks.clear();
+    t.cycleLengths.clear();
+    t.cycleWalks.clear();
     for (int b = 0; b <= 2; ++b)
-        t.leaderBegin[b] = t.chunkBegin[b] = 0;
+        t.leaderBegin[b] = t.walkBegin[b] = 0;
     for (int b = 2; b <= kFftMaxLog2; ++b) {
         const int32_t n = 1 << b;
         const int32_t* tn = t.reorderFor(b);
@@ -80,24 +80,21 @@ void buildCycles(TFftTables& t) {
         for (int32_t i = 0; i < n; ++i) {
             if (visited[static_cast<std::size_t>(i)] || tn[i] == i)
                 continue;
-            cycle.clear();
-            for (int32_t j = i; !visited[static_cast<std::size_t>(j)]; j = tn[j]) {
+            visited[static_cast<std::size_t>(i)] = 1;
+            int32_t length = 0;
+            for (int32_t j = tn[i]; j != i; j = tn[j], ++length) {
                 visited[static_cast<std::size_t>(j)] = 1;
-                cycle.push_back(j);
+                t.cycleWalks.push_back(j);
             }
             t.leaders.push_back(i);
-            const int32_t chunks = static_cast<int32_t>(cycle.size() - 1) / kReorderChunk;
-            t.cycleChunks.push_back(chunks);
-            for (int32_t q = 0; q < chunks; ++q)
-                for (int lane = 1; lane < kReorderLanes; ++lane)
-                    t.cycleChunks.push_back(
-                        cycle[static_cast<std::size_t>(q * kReorderChunk + lane * kReorderSteps)]);
+            t.cycleLengths.push_back(length);
         }
         t.leaderBegin[b + 1] = static_cast<int32_t>(t.leaders.size());
-        t.chunkBegin[b + 1] = static_cast<int32_t>(t.cycleChunks.size());
+        t.walkBegin[b + 1] = static_cast<int32_t>(t.cycleWalks.size());
     }
     t.leaders.shrink_to_fit();
-    t.cycleChunks.shrink_to_fit();
+    t.cycleLengths.shrink_to_fit();
+    t.cycleWalks.shrink_to_fit();
 }
 
 }  // namespace

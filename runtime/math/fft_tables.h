@@ -20,13 +20,6 @@ constexpr int kFftMaxLog2 = 15;            // n = 32768
 constexpr int kFftTwiddleMinLog2 = 5;      // twiddle tables exist for n >= 32
 constexpr int kFftHalvedTwiddleLog2 = 10;  // from n = 1024 on, only k < n/8 is stored
 
-// Reordering walks a long cycle in kReorderLanes pieces of kReorderSteps
-// moves side by side, so that the table lookups of one piece do not wait for
-// those of the one before.
-constexpr int kReorderLanes = 4;
-constexpr int kReorderSteps = 4;
-constexpr int kReorderChunk = kReorderLanes * kReorderSteps;
-
 // f(p, n): the transform-order index of position p. Position p of a forward
 // transform holds X[(n - f(p, n)) mod n].
 struct TFftTables {
@@ -45,15 +38,14 @@ struct TFftTables {
     std::vector<int32_t> leaders;
     int32_t leaderBegin[kFftMaxLog2 + 2] = {};
 
-    // Where to pick up a long cycle at several points at once. A cycle of
-    // length len, walked from its leader (position 0), has
-    // F = (len - 1) / kReorderChunk whole chunks; for each leader in order the
-    // list holds F and then, per chunk q, the cycle positions q * chunk +
-    // l * kReorderSteps for l = 1 ... kReorderLanes - 1 (position 0 of a chunk
-    // is where the previous one ended). For n = 4 ... 32768:
-    // cycleChunks[chunkBegin[b] ... chunkBegin[b + 1]).
-    std::vector<int32_t> cycleChunks;
-    int32_t chunkBegin[kFftMaxLog2 + 2] = {};
+    // Every cycle of T_n walked from its leader: for the cycle of leaders[i]
+    // the positions T(leader), T(T(leader)), ... up to the one whose T is the
+    // leader again, cycleLengths[i] of them. Reading the walk in order keeps
+    // the moves of a reorder free of dependent table lookups. For n = 4 ...
+    // 32768: cycleWalks[walkBegin[b] ... walkBegin[b + 1]).
+    std::vector<int32_t> cycleWalks;
+    std::vector<int32_t> cycleLengths;  // parallel to leaders
+    int32_t walkBegin[kFftMaxLog2 + 2] = {};
 
     // Pointer to entry 1 of D_n; valid for b = 5 ... 15.
     const double* twiddlesFor(int log2n) const { return twiddles.data() + twiddleOffset[log2n]; }
