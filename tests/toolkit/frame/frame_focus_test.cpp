@@ -144,38 +144,35 @@ TEST_F(FrameFocus, PressDropsTheFocus) {
     EXPECT_EQ(nullptr, frame->getFocusView());
 }
 
-TEST_F(FrameFocus, RemovingAContainerForgetsFocusAndMouseOverViewsInside) {
-    frame->setFocusView(f2);
-    CPoint where(110, 10);
-    frame->onMouseMoved(where, 0);  // f2 becomes the mouse-over view
-    ASSERT_EQ(EventLog({"c kMsgNewFocusView from view", "f2 entered 10,10 b0"}), log);
-    int destroyed = 0;
-    f2->destroyed = &destroyed;
-    EXPECT_TRUE(frame->removeView(container));
-    EXPECT_EQ(1, destroyed);
-    EXPECT_EQ(nullptr, frame->getFocusView());
-    // Neither a key nor a move may reach the destroyed view.
-    VstKeyCode code = key('k');
-    EXPECT_EQ(kKeyNotHandled, frame->onKeyDown(code));
-    CPoint elsewhere(20, 20);
-    frame->onMouseMoved(elsewhere, 0);
-    EXPECT_EQ("f1 entered 20,20 b0", log.back());
+// f2 becomes the focus view and the mouse-over view; then remove() must
+// destroy it and leave no frame pointer to it.
+class FrameFocusRemoval : public FrameFocus {
+  protected:
+    template <typename Remove> void expectForgottenAfter(Remove remove) {
+        frame->setFocusView(f2);
+        CPoint where(110, 10);
+        frame->onMouseMoved(where, 0);
+        ASSERT_EQ(EventLog({"c kMsgNewFocusView from view", "f2 entered 10,10 b0"}), log);
+        int destroyed = 0;
+        f2->destroyed = &destroyed;
+        EXPECT_TRUE(remove());
+        EXPECT_EQ(1, destroyed);
+        EXPECT_EQ(nullptr, frame->getFocusView());
+        // Neither a key nor a move may reach the destroyed view.
+        VstKeyCode code = key('k');
+        EXPECT_EQ(kKeyNotHandled, frame->onKeyDown(code));
+        CPoint elsewhere(20, 20);
+        frame->onMouseMoved(elsewhere, 0);
+        EXPECT_EQ("f1 entered 20,20 b0", log.back());
+    }
+};
+
+TEST_F(FrameFocusRemoval, RemovingAContainerForgetsFocusAndMouseOverViewsInside) {
+    expectForgottenAfter([this] { return frame->removeView(container); });
 }
 
-TEST_F(FrameFocus, RemovingAViewFromANestedContainerForgetsItAsFocusAndMouseOverView) {
-    frame->setFocusView(f2);
-    CPoint where(110, 10);
-    frame->onMouseMoved(where, 0);  // f2 becomes the mouse-over view
-    int destroyed = 0;
-    f2->destroyed = &destroyed;
-    EXPECT_TRUE(container->removeView(f2));
-    EXPECT_EQ(1, destroyed);
-    EXPECT_EQ(nullptr, frame->getFocusView());
-    VstKeyCode code = key('k');
-    EXPECT_EQ(kKeyNotHandled, frame->onKeyDown(code));
-    CPoint elsewhere(20, 20);
-    frame->onMouseMoved(elsewhere, 0);
-    EXPECT_EQ("f1 entered 20,20 b0", log.back());
+TEST_F(FrameFocusRemoval, RemovingAViewFromANestedContainerForgetsItToo) {
+    expectForgottenAfter([this] { return container->removeView(f2); });
 }
 
 TEST_F(FrameFocus, RemoveAllForgetsEveryPointer) {
