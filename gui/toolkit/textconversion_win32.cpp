@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 namespace VSTGUI {
 
 std::wstring utf8ToWide(const char* utf8Text) {
@@ -15,6 +17,21 @@ std::wstring utf8ToWide(const char* utf8Text) {
         return {};
     wide.resize(static_cast<size_t>(length - 1));  // without the terminator
     return wide;
+}
+
+std::string wideToUtf8(const wchar_t* text, size_t length) {
+    if (!text || length == 0 || length > INT_MAX)
+        return std::string();
+    const int wideLength = static_cast<int>(length);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::string();
+    std::string result(static_cast<size_t>(bytes), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, text, wideLength, &result[0], bytes, nullptr, nullptr) !=
+        bytes)
+        return std::string();
+    return result;
 }
 
 }  // namespace VSTGUI

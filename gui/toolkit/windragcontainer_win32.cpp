@@ -1,5 +1,6 @@
 // WinDragContainer: reads CF_UNICODETEXT and CF_HDROP from an IDataObject.
 #include "gui/toolkit/windragcontainer_win32.h"
+#include "gui/toolkit/textconversion_win32.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -50,22 +51,6 @@ class Medium {
     STGMEDIUM medium{};
     bool obtained = false;
 };
-
-// An empty text when the conversion fails.
-std::string toUtf8(const wchar_t* text, size_t length) {
-    if (!text || length == 0 || length > INT_MAX)
-        return std::string();
-    const int wideLength = static_cast<int>(length);
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return std::string();
-    std::string result(static_cast<size_t>(bytes), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, text, wideLength, &result[0], bytes, nullptr, nullptr) !=
-        bytes)
-        return std::string();
-    return result;
-}
 
 UINT fileCount(IDataObject* dataObject) {
     Medium files(dataObject, fileFormat());
@@ -179,7 +164,7 @@ void* WinDragContainer::nextText(int32_t& size, int32_t& type) {
     const auto* wide = static_cast<const wchar_t*>(GlobalLock(text.memory()));
     if (bytes != 0 && wide) {
         // The text need not end inside the block: never read past it.
-        const std::string utf8 = toUtf8(wide, wcsnlen(wide, bytes / sizeof(wchar_t)));
+        const std::string utf8 = wideToUtf8(wide, wcsnlen(wide, bytes / sizeof(wchar_t)));
         if (utf8.size() <= INT32_MAX - 1) {
             result = keepItem(utf8.data(), static_cast<int32_t>(utf8.size()), size);
             type = kUnicodeText;
@@ -203,7 +188,7 @@ void* WinDragContainer::nextFile(int32_t& size, int32_t& type) {
     path[kPathCapacity - 1] = L'\0';
     if (looksLikeShortcut(path))
         resolveShortcut(path, kPathCapacity);
-    const std::string utf8 = toUtf8(path, wcsnlen(path, kPathCapacity));
+    const std::string utf8 = wideToUtf8(path, wcsnlen(path, kPathCapacity));
     type = kFile;
     return keepItem(utf8.data(), static_cast<int32_t>(utf8.size()), size);
 }

@@ -2,6 +2,7 @@
 // fixtures/drawing_fixtures.rc), files, empty bitmaps, drawing with alpha and
 // offscreen contexts.
 #include "gui/toolkit/pluginmodule_win32.h"
+#include "gui/toolkit/textconversion_win32.h"
 #include "pixels_win32.h"
 
 #include <gtest/gtest.h>
@@ -144,12 +145,7 @@ std::wstring temporaryPath(const wchar_t* name) {
 }
 
 std::string toUtf8(const std::wstring& wide) {
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], length, nullptr, nullptr);
-    text.resize(static_cast<size_t>(length - 1));
-    return text;
+    return wideToUtf8(wide.c_str(), wide.size());
 }
 
 bool writeFile(const std::wstring& path, const void* data, DWORD size) {

@@ -5,6 +5,7 @@
 #include "test_windows_win32.h"
 
 #include "gui/toolkit/droptarget_win32.h"
+#include "gui/toolkit/textconversion_win32.h"
 #include "gui/toolkit/windragcontainer_win32.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,11 @@ namespace frametest {
 namespace {
 
 std::string utf8(const std::wstring& text) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &result[0], bytes,
-                        nullptr, nullptr);
-    return result;
+    return wideToUtf8(text.c_str(), text.size());
 }
 
 std::wstring wide(const std::string& text) {
-    const int characters =
-        MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<size_t>(characters), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &result[0],
-                        characters);
-    return result;
+    return utf8ToWide(text.c_str());
 }
 
 // Every item of a container as (type, text), starting over with first().
