@@ -2,10 +2,15 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace plux::vsthost {
 namespace {
+
+constexpr double kMaxRenderSeconds = 3600.0;
+// The editor's audio lives in memory for the whole run.
+constexpr double kMaxEditorSeconds = 60.0;
 
 bool parseDouble(const std::string& text, double& out) {
     if (text.empty())
@@ -117,6 +122,47 @@ bool setPlugin(std::string& plugin, const std::string& positional, std::string& 
     return true;
 }
 
+// Values that render and editor share.
+bool parseSeconds(const std::string& v, double max, double& out, std::string& error) {
+    double s = 0.0;
+    if (!parseDouble(v, s) || s <= 0.0 || s > max) {
+        char range[32];
+        std::snprintf(range, sizeof range, "%g", max);
+        error = "--seconds expects a number in (0, " + std::string(range) + "], got '" + v + "'";
+        return false;
+    }
+    out = s;
+    return true;
+}
+
+bool parseRate(const std::string& v, std::optional<unsigned>& out, std::string& error) {
+    long rate = 0;
+    if (!parseInt(v, 1000, 768000, rate)) {
+        error = "--rate expects an integer from 1000 to 768000, got '" + v + "'";
+        return false;
+    }
+    out = static_cast<unsigned>(rate);
+    return true;
+}
+
+bool parseBlock(const std::string& v, int& out, std::string& error) {
+    long block = 0;
+    if (!parseInt(v, 1, 65536, block)) {
+        error = "--block expects an integer from 1 to 65536, got '" + v + "'";
+        return false;
+    }
+    out = static_cast<int>(block);
+    return true;
+}
+
+bool parseSignal(const std::string& v, std::optional<TestSignal>& out, std::string& error) {
+    TestSignal parsed;
+    if (!parseTestSignal(v, parsed, error))
+        return false;
+    out = parsed;
+    return true;
+}
+
 bool parseRenderOption(const std::string& name, ArgCursor& cur, RenderOptions& r,
                        std::string& error) {
     std::string v;
@@ -130,40 +176,19 @@ bool parseRenderOption(const std::string& name, ArgCursor& cur, RenderOptions& r
         return cur.value(name, r.saveChunk, error);
     if (!cur.value(name, v, error))
         return false;
-    if (name == "--generate") {
-        TestSignal parsed;
-        if (!parseTestSignal(v, parsed, error))
-            return false;
-        r.signal = parsed;
-        return true;
-    }
+    if (name == "--generate")
+        return parseSignal(v, r.signal, error);
     if (name == "--seconds") {
         double s = 0.0;
-        if (!parseDouble(v, s) || s <= 0.0 || s > 3600.0) {
-            error = "--seconds expects a number in (0, 3600], got '" + v + "'";
+        if (!parseSeconds(v, kMaxRenderSeconds, s, error))
             return false;
-        }
         r.seconds = s;
         return true;
     }
-    if (name == "--rate") {
-        long rate = 0;
-        if (!parseInt(v, 1000, 768000, rate)) {
-            error = "--rate expects an integer from 1000 to 768000, got '" + v + "'";
-            return false;
-        }
-        r.rate = static_cast<unsigned>(rate);
-        return true;
-    }
-    if (name == "--block") {
-        long block = 0;
-        if (!parseInt(v, 1, 65536, block)) {
-            error = "--block expects an integer from 1 to 65536, got '" + v + "'";
-            return false;
-        }
-        r.blockSize = static_cast<int>(block);
-        return true;
-    }
+    if (name == "--rate")
+        return parseRate(v, r.rate, error);
+    if (name == "--block")
+        return parseBlock(v, r.blockSize, error);
     if (name == "--precision") {
         if (v != "32" && v != "64") {
             error = "--precision expects 32 or 64, got '" + v + "'";
@@ -218,6 +243,40 @@ bool parseChunkOption(const std::string& name, ArgCursor& cur, ChunkOptions& c,
     return false;
 }
 
+bool parseEditorOption(const std::string& name, ArgCursor& cur, EditorOptions& e,
+                       std::string& error) {
+    if (name == "--in")
+        return cur.value(name, e.inPath, error);
+    if (name == "--out")
+        return cur.value(name, e.outPath, error);
+    std::string v;
+    if (name != "--generate" && name != "--seconds" && name != "--rate" && name != "--block") {
+        error = "unknown option " + name + " for editor";
+        return false;
+    }
+    if (!cur.value(name, v, error))
+        return false;
+    if (name == "--generate")
+        return parseSignal(v, e.signal, error);
+    if (name == "--seconds")
+        return parseSeconds(v, kMaxEditorSeconds, e.seconds, error);
+    if (name == "--rate")
+        return parseRate(v, e.rate, error);
+    return parseBlock(v, e.blockSize, error);
+}
+
+bool checkEditor(const EditorOptions& e, std::string& error) {
+    if (!e.inPath.empty() && e.signal) {
+        error = "editor takes --in or --generate, not both";
+        return false;
+    }
+    if (e.outPath.empty()) {
+        error = "editor needs --out";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool parseTestSignal(const std::string& text, TestSignal& out, std::string& error) {
@@ -258,7 +317,7 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         if (args.size() > 1)
             out.helpTopic = args[1];
         if (out.helpTopic != "" && out.helpTopic != "info" && out.helpTopic != "render" &&
-            out.helpTopic != "chunk") {
+            out.helpTopic != "chunk" && out.helpTopic != "editor") {
             error = "no help for '" + out.helpTopic + "'";
             return false;
         }
@@ -274,6 +333,9 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     } else if (command == "chunk") {
         out.command = CommandLine::Command::Chunk;
         plugin = &out.chunk.plugin;
+    } else if (command == "editor") {
+        out.command = CommandLine::Command::Editor;
+        plugin = &out.editor.plugin;
     } else {
         error = "unknown command '" + command + "'";
         return false;
@@ -296,6 +358,8 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
             ok = parseRenderOption(name, cur, out.render, error);
         } else if (out.command == CommandLine::Command::Chunk) {
             ok = parseChunkOption(name, cur, out.chunk, error);
+        } else if (out.command == CommandLine::Command::Editor) {
+            ok = parseEditorOption(name, cur, out.editor, error);
         } else {
             error = "unknown option " + name + " for " + command;
             ok = false;
@@ -309,6 +373,8 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
     }
     if (out.command == CommandLine::Command::Render)
         return checkRender(out.render, error);
+    if (out.command == CommandLine::Command::Editor)
+        return checkEditor(out.editor, error);
     if (out.command == CommandLine::Command::Chunk && out.chunk.load.empty() &&
         out.chunk.save.empty()) {
         error = "chunk needs --save FILE, --load FILE or both";
@@ -338,15 +404,26 @@ std::string helpText(const std::string& topic) {
         "  vsthost chunk PLUGIN.dll [--load FILE] [--save FILE]\n"
         "      Loads a state chunk into the plug-in and/or saves its state chunk, with no\n"
         "      audio; with both, --load happens first.\n";
+    const std::string editor =
+        "  vsthost editor PLUGIN.dll --out SHOT.png [options]\n"
+        "      Opens the plug-in's editor in a window, runs audio through the plug-in in\n"
+        "      real time while the editor is open, then saves the editor's pixels as PNG.\n"
+        "      --seconds S         how long the editor stays open (default 1, at most 60)\n"
+        "      --in IN.wav         audio to play, looped (default: silence)\n"
+        "      --generate SIGNAL   silence | sine:HZ:AMP | noise:AMP instead of a file\n"
+        "      --rate R            sample rate (default 48000, or the file's)\n"
+        "      --block N           block size (default 512)\n";
     if (topic == "info")
         return "usage:\n" + info;
+    if (topic == "editor")
+        return "usage:\n" + editor;
     if (topic == "render")
         return "usage:\n" + render;
     if (topic == "chunk")
         return "usage:\n" + chunk;
     return "vsthost: a command-line VST 2.4 host for testing plug-ins\n\n"
            "usage:\n" +
-           info + render + chunk +
+           info + render + chunk + editor +
            "  vsthost --help [COMMAND]\n\n"
            "Exit status: 0 success, 1 failure, 2 bad command line, 3 the plug-in crashed.\n";
 }

@@ -47,13 +47,26 @@ struct ChunkOptions {
     std::string save;
 };
 
+// Opens the plug-in's editor in a window of its own, runs audio through the
+// plug-in in real time meanwhile, and saves what the editor shows as a PNG.
+struct EditorOptions {
+    std::string plugin;
+    std::string outPath;
+    double seconds = 1.0;              // wall-clock time the editor stays open
+    std::string inPath;                // looped; or...
+    std::optional<TestSignal> signal;  // ...this; neither: silence
+    std::optional<unsigned> rate;      // default 48000, or the file's
+    int blockSize = 512;
+};
+
 struct CommandLine {
-    enum class Command { Help, Info, Render, Chunk };
+    enum class Command { Help, Info, Render, Chunk, Editor };
     Command command = Command::Help;
-    std::string helpTopic;  // "", "info", "render" or "chunk"
+    std::string helpTopic;  // "", "info", "render", "chunk" or "editor"
     InfoOptions info;
     RenderOptions render;
     ChunkOptions chunk;
+    EditorOptions editor;
 };
 
 // Arguments exclude the program name. Strings are UTF-8.
