@@ -1,6 +1,7 @@
 // vsthost: command-line VST 2.4 host for testing plug-in DLLs.
 #include "tools/vsthost/command_line.h"
 #include "tools/vsthost/commands.h"
+#include "tools/vsthost/editor_platform_win32.h"
 #include "tools/vsthost/plugin_loader.h"
 #include "tools/vsthost/text_win32.h"
 
@@ -33,6 +34,8 @@ const std::string& pluginPath(const plux::vsthost::CommandLine& cl) {
         return cl.render.plugin;
     if (cl.command == Command::Chunk)
         return cl.chunk.plugin;
+    if (cl.command == Command::Editor)
+        return cl.editor.plugin;
     return cl.info.plugin;
 }
 
@@ -69,6 +72,10 @@ int wmain(int argc, wchar_t** argv) {
         return runRender(library.entry(), cl.render, std::cout, std::cerr);
     case CommandLine::Command::Chunk:
         return runChunk(library.entry(), cl.chunk, std::cout, std::cerr);
+    case CommandLine::Command::Editor: {
+        Win32EditorPlatform platform;
+        return runEditor(library.entry(), cl.editor, platform, std::cout, std::cerr);
+    }
     case CommandLine::Command::Help:
         break;
     }
