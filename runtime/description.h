@@ -19,6 +19,9 @@ class CVexmoldDescription : public CVexmoldSamples {
     uint32_t vendorVersion = 0;
     uint32_t uniqueId = 0;
     uint32_t channelCount = 0;
+    // Size in pixels of the editor the host wrapper attaches; 0 means none.
+    int32_t editorWidth = 0;
+    int32_t editorHeight = 0;
 
     // For the effect's constructor: stores the default value, appends the
     // record (its position is its host parameter number) and builds the

@@ -23,7 +23,7 @@ void describeKestravonEffect(CVexmoldDescription& script, const char* effectName
 
 void initialiseCommon(TVexmold& script, TVexmoldCommonVariables& v) {
     script.redrawRate = kEffectRedrawRate;
-    v.drawRed = v.drawGreen = v.drawBlue = v.drawAlpha = 0.0;
+    script.drawRed = script.drawGreen = script.drawBlue = script.drawAlpha = 0.0;
     v.sampleRateValue = finiteOrZero(script.hostSampleRate());
     v.inputChannelsValue = finiteOrZero(script.hostChannelCount());
     v.blockSizeValue = finiteOrZero(script.hostBlockSize());

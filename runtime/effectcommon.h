@@ -9,8 +9,6 @@ class TVexmold;
 class CVexmoldDescription;
 
 struct TVexmoldCommonVariables {
-    double drawRed = 0, drawGreen = 0, drawBlue = 0, drawAlpha = 0;
-    double fontIndex = 0;
     double displayUpdateRequest = 0;
     // Each host value as a section copy (what section code reads) and the
     // runtime value it is refreshed from at the start of every section.

@@ -19,6 +19,7 @@ void TVexmold::doReset() {
     clearMemory();
     clearStringSlots();
     lastRedrawClock = 0;
+    drawRed = drawGreen = drawBlue = drawAlpha = 0.0;
 }
 
 void TVexmold::doResume() {

@@ -31,8 +31,11 @@ class TVexmold : public CVexmoldMouse {
     // Runs the initialisation section on the first call only; returns the
     // number of calls so far.
     virtual uint32_t doInitOnce();
-    // The graphics section.
+    // The graphics section (UI thread).
     virtual void doGfx() {}
+    // Copies the values the audio side writes and the graphics section shows;
+    // the draw binding runs it under the script lock just before doGfx.
+    virtual void captureDisplayValues() {}
     // Editor idle tick: asks for a redraw when more than 1000 / redrawRate
     // milliseconds have passed since the last request.
     virtual void doIdle();

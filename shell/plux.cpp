@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "gui/toolkit/fontdesc.h"
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
 
@@ -27,6 +28,15 @@ CPlux::CPlux(TVexmold* scriptObject, const TPluxCallbacks* table, audioMasterCal
 }
 
 CPlux::~CPlux() {
+    // A host may end the instance with the editor still open: its window and
+    // view go before the script they draw.
+    if (editor)
+        editor->close();
+    for (VSTGUI::CFontDesc*& font : fontCache) {
+        font->forget();
+        font = nullptr;
+    }
+    fontCache.clear();
     if (callbacks.destroy)
         callbacks.destroy(this);
     else
@@ -167,4 +177,13 @@ VstInt32 CPlux::canDo(char* text) {
 void CPlux::requestEditorRedraw() {
     if (editor)
         editor->requestRedraw();
+}
+
+bool CPlux::editorSize(int32_t& width, int32_t& height) {
+    ERect* rect = nullptr;
+    if (!editor || !editor->getRect(&rect) || !rect)
+        return false;
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+    return true;
 }

@@ -1,13 +1,21 @@
 // The host wrapper of one plug-in instance: turns the host's calls into
 // runs of the script object's sections through the TPluxCallbacks table.
 //
-// Threads: the host calls processing on its audio thread and parameters,
-// state and editor operations on others. Every binding that touches the
-// script object holds `scriptLock` for the length of that access, so the
-// script object sees one thread at a time. Non-audio holders keep it only
-// for short, allocation-free section runs (a slider section, a state
-// serialisation), so the audio thread never waits long; it is recursive
+// Threads: the host calls processing on its audio thread, the editor (idle,
+// paint, mouse) on its UI thread, and parameters and state on any thread.
+// Two recursive locks keep the script object's state coherent; recursive
 // because a section may call the host, which may call straight back.
+// - `scriptLock` guards what the audio thread touches. Every binding that
+//   runs a processing, parameter or state section holds it for that run.
+//   Non-audio holders keep it only for short, allocation-free runs, so the
+//   audio thread never waits long.
+// - `editorLock` guards what only the editor touches: the drawing state,
+//   the mouse state, the redraw pacing. The graphics section runs under it
+//   alone and reads audio-side values from a copy taken under `scriptLock`
+//   (TVexmold::captureDisplayValues), so a slow draw never holds up audio.
+// Sections that reset or initialise both sides (open, resume, close, a
+// restored state) take `editorLock` first, then `scriptLock`; nothing takes
+// them in the other order.
 #pragma once
 
 #include <atomic>
@@ -22,7 +30,8 @@ class TVexmold;
 
 namespace VSTGUI {
 class CDrawContext;
-}
+class CFontDesc;
+}  // namespace VSTGUI
 
 class CPlux : public AudioEffectX {
   public:
@@ -66,16 +75,22 @@ class CPlux : public AudioEffectX {
 
     // Editor side: asks an attached editor to repaint the script's view.
     void requestEditorRedraw();
+    // The attached editor's size; false without an editor.
+    bool editorSize(int32_t& width, int32_t& height);
     // Record values for the script's host queries.
     VstInt32 inputCount() const { return cEffect.numInputs; }
     VstInt32 outputCount() const { return cEffect.numOutputs; }
 
     TVexmold* script = nullptr;
-    VSTGUI::CDrawContext* drawContext = nullptr;  // set only while the draw binding runs
+    VSTGUI::CDrawContext* drawContext = nullptr;  // set only while the view draws (UI thread)
+    // One font description per family name the script selected, each holding
+    // one reference; released with the wrapper (UI thread).
+    std::vector<VSTGUI::CFontDesc*> fontCache;
     int32_t midiWrite = 0;
     int32_t midiRead = 0;
     std::vector<VstMidiEvent> midiRing;
     TPluxCallbacks callbacks{};
 
+    std::recursive_mutex editorLock;  // taken before scriptLock, never after
     std::recursive_mutex scriptLock;
 };

@@ -1,8 +1,9 @@
-// The standard TPluxCallbacks: each binding takes the wrapper's lock for
-// the length of its access to the script object (see plux.h).
+// The standard TPluxCallbacks: each binding takes the wrapper's locks for
+// the length of its access to the script object (see plux.h for which).
 #include <cstring>
 #include <mutex>
 
+#include "gui/editor/pluxeditor.h"
 #include "runtime/vexmold.h"
 #include "shell/plux.h"
 
@@ -10,12 +11,22 @@ namespace {
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
+// For sections that reset or initialise the editor's state as well.
+struct BothLocks {
+    explicit BothLocks(CPlux* p) : editor(p->editorLock), script(p->scriptLock) {}
+    Guard editor;
+    Guard script;
+};
+
 void bindCreate(CPlux* p) {
     const TVexmold& s = *p->script;
     p->setNumInputs(static_cast<VstInt32>(s.channelCount));
     p->setNumOutputs(static_cast<VstInt32>(s.channelCount));
     p->setUniqueID(static_cast<VstInt32>(s.uniqueId));
     p->programsAreChunks(true);
+    // The editor attaches itself; the wrapper owns it from then on.
+    if (!p->getEditor() && s.editorWidth > 0 && s.editorHeight > 0)
+        new CPluxEditor(p, s.editorWidth, s.editorHeight);
 }
 
 void bindDestroy(CPlux* p) {
@@ -24,49 +35,53 @@ void bindDestroy(CPlux* p) {
 }
 
 void bindOpen(CPlux* p) {
-    Guard g(p->scriptLock);
+    BothLocks g(p);
     p->script->doReset();
 }
 
 void bindSuspend(CPlux* p) {
-    Guard g(p->scriptLock);
+    BothLocks g(p);
     p->script->doSuspend();
 }
 
 void bindResume(CPlux* p) {
-    Guard g(p->scriptLock);
+    BothLocks g(p);
     p->script->doResume();
 }
 
 void bindIdle(CPlux* p) {
-    Guard g(p->scriptLock);
+    Guard g(p->editorLock);
     p->script->doIdle();
 }
 
 void bindClose(CPlux* p) {
-    Guard g(p->scriptLock);
+    BothLocks g(p);
     p->script->doClose();
 }
 
 void bindDraw(CPlux* p, double width, double height) {
-    Guard g(p->scriptLock);
+    Guard g(p->editorLock);
+    {
+        Guard audioSide(p->scriptLock);
+        p->script->captureDisplayValues();
+    }
     p->script->viewWidth = width;
     p->script->viewHeight = height;
     p->script->doGfx();
 }
 
 void bindMouseDown(CPlux* p, double x, double y, int32_t buttons) {
-    Guard g(p->scriptLock);
+    Guard g(p->editorLock);
     p->script->mouseDown(x, y, buttons);
 }
 
 void bindMouseUp(CPlux* p, double x, double y, int32_t) {
-    Guard g(p->scriptLock);
+    Guard g(p->editorLock);
     p->script->mouseUp(x, y);
 }
 
 void bindMouseMove(CPlux* p, double x, double y, int32_t) {
-    Guard g(p->scriptLock);
+    Guard g(p->editorLock);
     p->script->mouseMove(x, y);
 }
 
@@ -152,7 +167,8 @@ int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
     // waits for an allocation.
     std::vector<float> values = TVexmold::decodeStateChunk(data, size);
     (void)preset;
-    Guard g(p->scriptLock);
+    // A first restore runs the initialisation section, which sets editor state.
+    BothLocks g(p);
     return p->script->restoreDecodedState(std::move(values), size);
 }
 

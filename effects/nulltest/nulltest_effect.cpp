@@ -155,6 +155,8 @@ inline void measureFrame(WindowAccumulation& a, Variables& v, double windowLengt
 
 TVexmoldEffect::TVexmoldEffect() {
     describeKestravonEffect(*this, kEffectName);
+    editorWidth = kEditorWidth;
+    editorHeight = kEditorHeight;
 
     TVexmoldSlider window;
     window.valueIndex = 1;
@@ -179,6 +181,7 @@ void TVexmoldEffect::doReset() {
     TVexmold::doReset();
     common = TVexmoldCommonVariables{};
     vars = Variables{};
+    shown = DisplayValues{};
     fileNames[0] = "KESTRAVON_LogoTealGlow.PNG";
     fileNames[1] = "KESTRAVON_WebLinkText.png";
     fileNames[2] = "KESTRAVON_LogoTealGlow_PluginTitle_Pomrik.png";

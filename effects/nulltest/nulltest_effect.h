@@ -4,6 +4,7 @@
 #pragma once
 
 #include "runtime/effectcommon.h"
+#include "runtime/effectdisplay.h"
 #include "runtime/vexmold.h"
 
 namespace nulltest {
@@ -32,7 +33,25 @@ struct Variables {
     double blockX = 0, blockY = 0;
     double glowPhase = 0, glowAlpha = 0;
     double serializeLoop = 0;
+    TVexmoldSectionMouse sectionMouse;
 };
+
+// What the display shows of one signal.
+struct MeterReading {
+    double rmsDb = 0, rmsBits = 0, peakDb = 0, peakBits = 0;
+};
+
+// The values the audio side writes and the display shows, copied for each
+// draw under the script lock.
+struct DisplayValues {
+    MeterReading left, right, mid, side;
+    double versionDate = 0;
+    double frameWidth = 0, frameHeight = 0;
+};
+
+// Editor surface in pixels.
+constexpr int32_t kEditorWidth = 500;
+constexpr int32_t kEditorHeight = 250;
 
 class TVexmoldEffect final : public TVexmold {
   public:
@@ -44,9 +63,12 @@ class TVexmoldEffect final : public TVexmold {
     void doReset() override;
     void doInit() override;
     void doSerialize() override;
+    void captureDisplayValues() override;
+    void doGfx() override;
 
     TVexmoldCommonVariables common;
     Variables vars;
+    DisplayValues shown;  // UI thread
 
   protected:
     void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,

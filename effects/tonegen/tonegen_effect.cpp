@@ -38,12 +38,15 @@ inline void sampleSection(TVexmoldCommonVariables& c, Variables& v, double* valu
 
 TVexmoldEffect::TVexmoldEffect() {
     describeKestravonEffect(*this, kEffectName);
+    editorWidth = kEditorWidth;
+    editorHeight = kEditorHeight;
 }
 
 void TVexmoldEffect::doReset() {
     TVexmold::doReset();
     common = TVexmoldCommonVariables{};
     vars = Variables{};
+    shown = DisplayValues{};
     fileNames[0] = "KESTRAVON_LogoTealGlow.PNG";
     fileNames[1] = "KESTRAVON_WebLinkText.png";
     fileNames[2] = "KESTRAVON_LogoTealGlow_PluginTitle_997HzToneGenerator.png";

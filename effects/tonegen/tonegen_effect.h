@@ -3,6 +3,7 @@
 #pragma once
 
 #include "runtime/effectcommon.h"
+#include "runtime/effectdisplay.h"
 #include "runtime/vexmold.h"
 
 namespace tonegen {
@@ -19,7 +20,19 @@ struct Variables {
     double blockX = 0, blockY = 0;
     double glowPhase = 0, glowAlpha = 0;
     double serializeLoop = 0;
+    TVexmoldSectionMouse sectionMouse;
 };
+
+// The values the audio side writes and the display shows, copied for each
+// draw under the script lock.
+struct DisplayValues {
+    double versionDate = 0;
+    double frameWidth = 0, frameHeight = 0;
+};
+
+// Editor surface in pixels.
+constexpr int32_t kEditorWidth = 100;
+constexpr int32_t kEditorHeight = 100;
 
 class TVexmoldEffect final : public TVexmold {
   public:
@@ -31,9 +44,12 @@ class TVexmoldEffect final : public TVexmold {
     void doReset() override;
     void doInit() override;
     void doSerialize() override;
+    void captureDisplayValues() override;
+    void doGfx() override;
 
     TVexmoldCommonVariables common;
     Variables vars;
+    DisplayValues shown;  // UI thread
 
   protected:
     void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,

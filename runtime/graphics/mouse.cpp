@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "runtime/scriptvalue.h"
+#include "shell/plux.h"
+
 namespace {
 // Toolkit button flags of a view event.
 constexpr int32_t kToolkitLeft = 0x2, kToolkitMiddle = 0x4, kToolkitRight = 0x8,
@@ -45,4 +48,18 @@ void CVexmoldMouse::mouseMove(double x, double y) {
     mouseX = x;
     mouseY = y;
     redrawRate = std::max(redrawRate, kMouseRedrawRate);
+}
+
+void CVexmoldMouse::beginGraphicsSection(double& sectionButtons, double& sectionX,
+                                         double& sectionY) {
+    int32_t width = 0;
+    int32_t height = 0;
+    if (plux && plux->editorSize(width, height)) {
+        surfaceWidth = width;
+        surfaceHeight = height;
+    }
+    sectionButtons = vexmold::finiteOrZero(mouseButtons);
+    sectionX = vexmold::finiteOrZero(mouseX);
+    sectionY = vexmold::finiteOrZero(mouseY);
+    clearSurface();
 }

@@ -16,8 +16,8 @@ TEST_P(Identity, RecordAsTheHostFirstSeesIt) {
     EXPECT_EQ(e.numParams, std::string(GetParam()) == "nulltest" ? 2 : 0);
     EXPECT_EQ(e.numInputs, 2);
     EXPECT_EQ(e.numOutputs, 2);
-    // Replacing, chunks and double replacing; the editor comes later.
-    EXPECT_EQ(e.flags, 0x1030);
+    // Editor, replacing, chunks and double replacing.
+    EXPECT_EQ(e.flags, 0x1031);
     EXPECT_EQ(e.uniqueID, 6248);
     EXPECT_EQ(e.version, 1);
     EXPECT_EQ(e.initialDelay, 0);
@@ -71,17 +71,39 @@ TEST_P(Identity, HostThatAnswersNoVersionGetsNoInstance) {
     EXPECT_EQ(entry(nullptr), nullptr);
 }
 
-TEST_P(Identity, EditorOpcodesAnswerZeroWithoutAnEditor) {
+// The editor opcodes as a host sends them, in and out of order. A null parent
+// window gives a frame without a window; everything still answers.
+TEST_P(Identity, EditorOpcodesInAnyOrder) {
     PluginInstance p(GetParam());
+    const bool isNulltest = std::string(GetParam()) == "nulltest";
+    EXPECT_EQ(p.dispatch(effEditGetRect, 0, 0, nullptr), 0);
     ERect* rect = nullptr;
-    EXPECT_EQ(p.dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(rect, nullptr);
-    EXPECT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 0);
-    EXPECT_EQ(p.dispatch(effEditClose), 0);
+    ASSERT_EQ(p.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->right, isNulltest ? 500 : 100);
+    EXPECT_EQ(rect->bottom, isNulltest ? 250 : 100);
+
+    // Closed: idle and close do nothing.
     EXPECT_EQ(p.dispatch(effEditIdle), 0);
+    EXPECT_EQ(p.dispatch(effEditClose), 0);
+    p.start();
+    EXPECT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
+    EXPECT_EQ(p.dispatch(effEditIdle), 0);
+    // The script view never takes keys.
     EXPECT_EQ(p.dispatch(effEditKeyDown, 'a', 0, nullptr, 1.0f), 0);
     EXPECT_EQ(p.dispatch(effEditKeyUp, 'a', 0, nullptr, 1.0f), 0);
-    EXPECT_EQ(p.dispatch(effSetEditKnobMode, 0, 2), 0);
+    EXPECT_EQ(p.dispatch(effSetEditKnobMode, 0, 2), 1);
+    // A second open replaces the first frame; one close ends both.
+    EXPECT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
+    EXPECT_EQ(p.dispatch(effEditClose), 0);
+    EXPECT_EQ(p.dispatch(effEditIdle), 0);
+    EXPECT_EQ(p.dispatch(effEditClose), 0);
+    // Reopened and left open: effClose tears it down.
+    EXPECT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
+    EXPECT_EQ(p.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right, isNulltest ? 500 : 100);
 }
 
 TEST_P(Identity, TwoInstancesAreIndependent) {
@@ -112,7 +134,7 @@ TEST(Exports, MainAndMAINBehaveAsVSTPluginMain) {
             AEffect* e = entry(fakehost::callback);
             ASSERT_NE(e, nullptr);
             EXPECT_EQ(e->uniqueID, 6248);
-            EXPECT_EQ(e->flags, 0x1030);
+            EXPECT_EQ(e->flags, 0x1031);
             EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
         }
     }

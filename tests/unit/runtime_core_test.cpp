@@ -112,7 +112,7 @@ TEST(RuntimeCoreConstruction, ClassChainStartsWithItsInitialValues) {
     EXPECT_EQ(h.flags[1], 1);
     EXPECT_EQ(h.mode, TVexmoldFileHandle::closed);
     EXPECT_EQ(h.extra, 0);
-    EXPECT_TRUE(script.fontTable.empty());
+    EXPECT_TRUE(script.fontSlots.empty());
     EXPECT_EQ(script.redrawRate, 0.0);
     EXPECT_EQ(script.mouseButtons, 0.0);
     EXPECT_EQ(script.mouseX, 0.0);

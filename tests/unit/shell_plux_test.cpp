@@ -99,18 +99,24 @@ struct Lifetime {
 int Lifetime::destroyed = 0;
 int Lifetime::closed = 0;
 
-// True when another thread cannot take the wrapper's lock at this moment.
-bool lockHeldHere(CPlux* plux) {
-    if (plux == nullptr)
-        return false;
+// True when another thread cannot take the lock at this moment.
+bool heldElsewhere(std::recursive_mutex& lock) {
     bool acquired = false;
     std::thread probe([&] {
-        acquired = plux->scriptLock.try_lock();
+        acquired = lock.try_lock();
         if (acquired)
-            plux->scriptLock.unlock();
+            lock.unlock();
     });
     probe.join();
     return !acquired;
+}
+
+bool lockHeldHere(CPlux* plux) {
+    return plux != nullptr && heldElsewhere(plux->scriptLock);
+}
+
+bool editorLockHeldHere(CPlux* plux) {
+    return plux != nullptr && heldElsewhere(plux->editorLock);
 }
 
 class CountingScript final : public TVexmold {
@@ -205,8 +211,10 @@ class CountingScript final : public TVexmold {
     void doClose() override { ++Lifetime::closed; }
 
     void probe(const char* section) {
-        if (probeLock)
+        if (probeLock) {
             lockHeld[section] = lockHeldHere(plux);
+            editorLockHeld[section] = editorLockHeldHere(plux);
+        }
     }
 
     int resets = 0, inits = 0, sliders = 0, blocks = 0, samples = 0, serializes = 0, idles = 0,
@@ -219,6 +227,7 @@ class CountingScript final : public TVexmold {
     double stateB = -2.25;
     bool probeLock = false;
     std::map<std::string, bool> lockHeld;
+    std::map<std::string, bool> editorLockHeld;
 };
 
 // ---------------------------------------------------------------------------
@@ -755,14 +764,28 @@ TEST_F(ShellPlux, SectionsRunUnderTheWrapperLock) {
     plux->callbacks.draw(plux, 1.0, 1.0);
     dispatch(effMainsChanged, 0, 0);
 
-    for (const char* section :
-         {"reset", "init", "slider", "block", "sample", "serialize", "idle", "gfx", "suspend"}) {
+    // Sections of the audio side hold the script lock; those that reset or
+    // initialise the editor's state as well hold both.
+    for (const char* section : {"reset", "init", "slider", "block", "sample", "serialize",
+                                "suspend"}) {
         SCOPED_TRACE(section);
         ASSERT_EQ(script->lockHeld.count(section), 1u);
         EXPECT_TRUE(script->lockHeld[section]);
     }
-    // The lock is free again afterwards.
+    for (const char* section : {"reset", "init", "suspend"})
+        EXPECT_TRUE(script->editorLockHeld[section]) << section;
+    EXPECT_FALSE(script->editorLockHeld["block"]);
+    EXPECT_FALSE(script->editorLockHeld["sample"]);
+    // The editor's sections hold only the editor lock: a draw never holds up audio.
+    for (const char* section : {"idle", "gfx"}) {
+        SCOPED_TRACE(section);
+        ASSERT_EQ(script->editorLockHeld.count(section), 1u);
+        EXPECT_TRUE(script->editorLockHeld[section]);
+        EXPECT_FALSE(script->lockHeld[section]);
+    }
+    // Both locks are free again afterwards.
     EXPECT_FALSE(lockHeldHere(plux));
+    EXPECT_FALSE(editorLockHeldHere(plux));
 }
 
 // ---------------------------------------------------------------------------
@@ -1109,7 +1132,7 @@ TEST_F(ShellAssembly, NulltestRecord) {
     EXPECT_EQ(record->numParams, 2);
     EXPECT_EQ(record->numInputs, 2);
     EXPECT_EQ(record->numOutputs, 2);
-    EXPECT_EQ(record->flags, 0x1030);  // the native build attaches no editor
+    EXPECT_EQ(record->flags, 0x1031);
     EXPECT_EQ(record->uniqueID, 6248);
     EXPECT_EQ(record->version, 1);
     EXPECT_EQ(record->initialDelay, 0);
@@ -1135,7 +1158,7 @@ TEST_F(ShellAssembly, TonegenRecord) {
     EXPECT_EQ(record->numParams, 0);
     EXPECT_EQ(record->numInputs, 2);
     EXPECT_EQ(record->numOutputs, 2);
-    EXPECT_EQ(record->flags, 0x1030);
+    EXPECT_EQ(record->flags, 0x1031);
     EXPECT_EQ(record->uniqueID, 6248);
     EXPECT_EQ(record->version, 1);
     EXPECT_EQ(text(record, effGetEffectName),

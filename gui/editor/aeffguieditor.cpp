@@ -1,0 +1,138 @@
+#include "gui/editor/aeffguieditor.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "gui/editor/editorplatform.h"
+#include "gui/toolkit/drawcontext.h"
+#include "gui/toolkit/frame.h"
+#include "shell/audioeffectx.h"
+
+namespace {
+// Process-wide, as the toolkit's controls would read it; nothing here does.
+std::atomic<int32_t> gKnobMode{0};
+
+// Idle passes come at most every 100 ms; a caller that asks earlier waits a
+// little, and is sent away when the next pass is still far off.
+constexpr uint32_t kIdleInterval = 100;
+constexpr uint32_t kIdleWait = 4;
+constexpr uint32_t kIdleSlack = 50;
+}  // namespace
+
+AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffEditor(owner) {
+    if (owner)
+        owner->setEditor(this);
+    nextIdleTick = plux::editorplatform::tickCount();
+    oleInitialised = plux::editorplatform::initialiseOle();
+}
+
+AEffGUIEditor::~AEffGUIEditor() {
+    // A host that destroys the plug-in with the editor still open.
+    if (frame)
+        frame->forget();
+    frame = nullptr;
+    if (oleInitialised)
+        plux::editorplatform::uninitialiseOle();
+}
+
+bool AEffGUIEditor::getRect(ERect** out) {
+    if (!out)
+        return false;
+    *out = &rect;
+    return true;
+}
+
+bool AEffGUIEditor::open(void* parentWindow) {
+    systemWindow = parentWindow;
+    return false;
+}
+
+void AEffGUIEditor::close() {
+    systemWindow = nullptr;
+}
+
+bool AEffGUIEditor::isOpen() {
+    return systemWindow != nullptr;
+}
+
+void AEffGUIEditor::idle() {
+    if (!inIdle && frame)
+        frame->idle();
+}
+
+bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) {
+    return frame && frame->onKeyDown(keyCode) > 0;
+}
+
+bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) {
+    return frame && frame->onKeyUp(keyCode) > 0;
+}
+
+bool AEffGUIEditor::onWheel(float distance) {
+    if (!frame)
+        return false;
+    VSTGUI::CPoint where;
+    frame->getCurrentMouseLocation(where);
+    return frame->onWheel(where, distance, frame->getCurrentMouseButtons());
+}
+
+bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
+    gKnobMode.store(mode);
+    return true;
+}
+
+int32_t AEffGUIEditor::knobMode() {
+    return gKnobMode.load();
+}
+
+void AEffGUIEditor::requestRedraw() {
+    if (frame)
+        frame->invalid();
+}
+
+void AEffGUIEditor::draw(ERect* area) {
+    if (!frame)
+        return;
+    VSTGUI::CRect update;
+    if (area) {
+        update =
+            VSTGUI::CRect(std::min(area->left, area->right), std::min(area->top, area->bottom),
+                          std::max(area->left, area->right), std::max(area->top, area->bottom));
+    } else {
+        frame->getSize(update);
+    }
+    auto* context = new VSTGUI::CDrawContext(frame, nullptr, frame->getSystemWindow());
+    frame->drawRect(context, update);
+    context->forget();
+}
+
+void AEffGUIEditor::doIdleStuff() {
+    uint32_t now = plux::editorplatform::tickCount();
+    if (now < nextIdleTick) {
+        plux::editorplatform::sleepMilliseconds(kIdleWait);
+        now += kIdleWait;
+        if (now < nextIdleTick - kIdleSlack)
+            return;
+    }
+    idle();
+    plux::editorplatform::dispatchOnePendingPaint();
+    nextIdleTick = now + kIdleInterval;
+    inIdle = true;
+    if (effect)
+        effect->masterIdle();
+    inIdle = false;
+}
+
+int32_t AEffGUIEditor::getKnobMode() const {
+    return knobMode();
+}
+
+bool AEffGUIEditor::beginEdit(int32_t index) {
+    auto* host = dynamic_cast<AudioEffectX*>(effect);
+    return host && host->beginEdit(index);
+}
+
+bool AEffGUIEditor::endEdit(int32_t index) {
+    auto* host = dynamic_cast<AudioEffectX*>(effect);
+    return host && host->endEdit(index);
+}

@@ -1,0 +1,19 @@
+// What the editor needs from the operating system: OLE for the thread that
+// makes the plug-in, the system tick count, a short sleep and the dispatch of
+// one pending paint. One definition per platform (editorplatform_win32.cpp,
+// editorplatform_headless.cpp). UI thread only.
+#pragma once
+
+#include <cstdint>
+
+namespace plux::editorplatform {
+
+// Both balanced: every successful initialise is undone by one uninitialise.
+bool initialiseOle();
+void uninitialiseOle();
+uint32_t tickCount();
+void sleepMilliseconds(uint32_t milliseconds);
+// Removes at most one paint message of the calling thread and dispatches it.
+void dispatchOnePendingPaint();
+
+}  // namespace plux::editorplatform

@@ -1,0 +1,27 @@
+// Without a window system there is no OLE and no paint to dispatch.
+#include <chrono>
+#include <thread>
+
+#include "gui/editor/editorplatform.h"
+
+namespace plux::editorplatform {
+
+bool initialiseOle() {
+    return false;
+}
+
+void uninitialiseOle() {}
+
+uint32_t tickCount() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void sleepMilliseconds(uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void dispatchOnePendingPaint() {}
+
+}  // namespace plux::editorplatform
