@@ -84,4 +84,17 @@ if [ ! -f "$ready" ]; then
   exec 9>&-
 fi
 
+# Wine's desktop process connects to the X display of the first program of a
+# server session and keeps it, so a program for another display (or for none)
+# waits until the session of the previous one has ended. Otherwise a window
+# opened under xvfb-run right after a display-less run cannot be created.
+# Each xvfb-run has an authority file of its own, which tells two displays of
+# the same number apart.
+display="${DISPLAY:-} ${XAUTHORITY:-}"
+display_file=$prefix/.plux-display
+if [ "$(cat "$display_file" 2>/dev/null || true)" != "$display" ]; then
+  "$wineserver" -w || true
+  printf '%s\n' "$display" >"$display_file"
+fi
+
 exec "$wine" "$program" "$@"
