@@ -3,7 +3,10 @@
 #   1. tonegen renders two seconds at 48 kHz (float32, and rounded to 16 bits);
 #   2. the two renders become one stereo file: left the tone, right its 16-bit copy;
 #   3. nulltest (the DLL, in the host tool) passes that file through unchanged;
-#   4. nullmeter runs the same nulltest code over the file and prints its results.
+#   4. nullmeter runs the same nulltest code over the file and prints its results;
+#   5. both editors, open in the host tool while audio plays (nulltest on the
+#      pair until its first window has closed, tonegen on silence), saved as
+#      OUT_DIR/nulltest.png and OUT_DIR/tonegen.png.
 # Usage: scripts/pipeline.sh WINDOWS_BIN_DIR NATIVE_BIN_DIR PLUGIN_DIR OUT_DIR
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,3 +30,6 @@ host render "$plugins/nulltest.dll" --in "$out/tone-vs-16bit.wav" --out "$out/th
 
 echo "-- nulltest measurement (1 s windows)"
 "$native_bin/nullmeter" "$out/tone-vs-16bit.wav"
+
+echo "-- the editors, open while audio plays"
+"$root/scripts/screenshots.sh" "$win_bin" "$plugins" "$out/tone-vs-16bit.wav" "$out"

@@ -29,6 +29,25 @@ side=$(grep -E '^  S ' <<<"$log" | head -1)
 rms_db=$(awk '{print $2}' <<<"$side")
 awk -v v="$rms_db" 'BEGIN { exit !(v < -100 && v > -115) }' || fail "side RMS $rms_db dB"
 
+# The editors' pictures: PNG files of the editors' sizes, each framed in red,
+# which the effects draw only once audio has reached them.
+png_size() {
+  [ "$(od -An -tx1 -N8 "$1" | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$1 is not a PNG"
+  od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $3 * 256 + $4, $7 * 256 + $8 }'
+}
+pixel() { convert "$1" -format "%[fx:int(255*p{$2}.r+0.5)],%[fx:int(255*p{$2}.g+0.5)],%[fx:int(255*p{$2}.b+0.5)]" info:; }
+expect_frame() {
+  local png=$1 w=$2 h=$3 at
+  [ "$(png_size "$png")" = "${w}x${h}" ] || fail "$png is $(png_size "$png"), not ${w}x${h}"
+  for at in "$((w / 2)),0" "0,$((h / 2))" "$((w - 1)),$((h / 2))" "$((w / 2)),$((h - 1))"; do
+    [ "$(pixel "$png" "$at")" = 255,0,0 ] || fail "$png at $at is $(pixel "$png" "$at"), not red"
+  done
+  # Inside the frame the background is black, where nothing else is drawn.
+  [ "$(pixel "$png" "1,$((h / 2))")" = 0,0,0 ] || fail "$png at 1,$((h / 2)) is not black"
+}
+expect_frame "$work/nulltest.png" 500 250
+expect_frame "$work/tonegen.png" 100 100
+
 # Identical channels cancel completely: side at the floor, -400 dB.
 "$native_bin/wavtool" pair "$work/tone.wav" "$work/tone.wav" "$work/same.wav"
 same=$("$native_bin/nullmeter" --window 0.5 "$work/same.wav")
@@ -41,7 +60,7 @@ host() { "$root/scripts/wine-run.sh" "$win_bin/vsthost.exe" "$@"; }
 info=$(host info "$win_bin/nulltest.dll")
 echo "$info"
 expect "$info" 'uniqueID: +6248 '
-expect "$info" 'flags: +0x00001030 '
+expect "$info" 'flags: +0x00001031 '
 expect "$info" 'effectName: +KESTRAVON - null testing - \(20260721\)'
 expect "$info" 'vendorVersion: +1000'
 expect "$info" 'name "Window Duration \(Seconds\)", label "", display "1\.00"'
