@@ -1,0 +1,176 @@
+// The editors of the real DLLs in a real window, driven as a host drives
+// them: the rectangle query, open into the host's window, audio and idles
+// with the messages pumped in between, and what the editor window then shows.
+#include <windows.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tests/host/host_window_win32.h"
+#include "tests/host/plugin_instance.h"
+
+namespace {
+
+using hostwindow::Picture;
+
+struct Area {
+    int left, top, right, bottom;
+};
+
+struct EditorCase {
+    const char* plugin;
+    int width;
+    int height;
+};
+
+class EditorWindow : public ::testing::TestWithParam<EditorCase> {
+  protected:
+    void SetUp() override { fakehost::reset(); }
+};
+
+// What a host does while its editor is open: an idle request every 15 ms or
+// so, and every waiting message handled in between.
+void idleFor(PluginInstance& p, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        p.dispatch(effEditIdle);
+        hostwindow::pumpMessages();
+        Sleep(15);
+    }
+}
+
+// The same 997 Hz sine on both inputs: the side signal is exactly zero.
+void processIdenticalInputs(PluginInstance& p, double seconds) {
+    const int total = static_cast<int>(seconds * 44100.0);
+    std::vector<float> left(512), right(512), outLeft(512), outRight(512);
+    for (int done = 0; done < total; done += 512) {
+        for (int i = 0; i < 512; ++i)
+            left[i] = right[i] = static_cast<float>(
+                0.5 * std::sin(6.283185307179586 * 997.0 * (done + i) / 44100.0));
+        p.process(left, right, outLeft, outRight);
+    }
+}
+
+// What the editor shows once its pending paints are done.
+Picture show(HWND editor) {
+    UpdateWindow(editor);
+    hostwindow::pumpMessages();
+    Picture picture;
+    EXPECT_TRUE(hostwindow::readPicture(editor, picture));
+    return picture;
+}
+
+int lit(const Picture& picture, const Area& a) {
+    return picture.countLit(a.left, a.top, a.right, a.bottom);
+}
+
+// A line of text drawn from the pen at (x, y): GDI+ leaves a margin of two or
+// three pixels, so the first glyph starts within 7 pixels right of x and the
+// ink stays within rows y + 3 to y + 13. The bands just above and below the
+// line stay dark but for a descender or two of the neighbouring lines, and so
+// does the strip left of it where nothing else is drawn.
+void expectTextAt(const Picture& picture, int x, int y, const char* what, bool clearLeft = true) {
+    SCOPED_TRACE(std::string(what) + " at (" + std::to_string(x) + ", " + std::to_string(y) + ")");
+    EXPECT_GT(lit(picture, {x + 1, y + 2, x + 7, y + 14}), 5);
+    EXPECT_GT(lit(picture, {x, y, x + 40, y + 16}), 40);
+    EXPECT_LE(lit(picture, {x + 1, y - 1, x + 40, y + 3}), 5);
+    if (y + 17 < picture.height - 1) {
+        EXPECT_LE(lit(picture, {x + 1, y + 14, x + 40, y + 17}), 5);
+    }
+    if (clearLeft && x >= 8) {
+        EXPECT_EQ(lit(picture, {x - 8, y + 2, x + 1, y + 14}), 0);
+    }
+}
+
+void expectNulltestLayout(const Picture& picture) {
+    // Groups: the header, then its RMS and peak lines 20 pixels left of it.
+    const int groups[4][2] = {{200, 10}, {30, 90}, {350, 90}, {200, 180}};
+    for (const auto& g : groups) {
+        expectTextAt(picture, g[0], g[1], "group header");
+        expectTextAt(picture, g[0] - 20, g[1] + 25, "RMS line");
+        expectTextAt(picture, g[0] - 20, g[1] + 45, "peak line");
+    }
+    for (int y = 195; y <= 225; y += 15)
+        expectTextAt(picture, 10, y, "note");
+    // The side lines may reach under the notes on the right.
+    for (int y = 165; y <= 225; y += 15)
+        expectTextAt(picture, 350, y, "note", false);
+    for (int y = 15; y <= 60; y += 15)
+        expectTextAt(picture, 360, y, "note");
+    expectTextAt(picture, 58, 50, "build date");
+    // Where nothing is drawn the editor stays black.
+    EXPECT_EQ(lit(picture, {3, 3, 35, 85}), 0);
+    EXPECT_EQ(lit(picture, {10, 158, 150, 190}), 0);
+    EXPECT_EQ(lit(picture, {150, 62, 175, 86}), 0);
+}
+
+void expectTonegenLayout(const Picture& picture) {
+    expectTextAt(picture, 15, 85, "build date");
+    // Left of the date and below the logo's pictures nothing is drawn.
+    EXPECT_EQ(lit(picture, {3, 86, 13, 97}), 0);
+}
+
+TEST_P(EditorWindow, OpensAChildOfItsSizeAndShowsItsPanel) {
+    const EditorCase c = GetParam();
+    PluginInstance p(c.plugin);
+    ERect* rect = nullptr;
+    ASSERT_EQ(p.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->right, c.width);
+    EXPECT_EQ(rect->bottom, c.height);
+
+    p.start();
+    HWND host = hostwindow::hostWindow();
+    ASSERT_EQ(hostwindow::countChildren(host), 0);
+    ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, host), 1);
+    HWND editor = GetWindow(host, GW_CHILD);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(hostwindow::clientSize(editor).cx, c.width);
+    EXPECT_EQ(hostwindow::clientSize(editor).cy, c.height);
+
+    // Before any audio the frame's size is 0: no red frame, the rest is drawn.
+    idleFor(p, 300);
+    const Picture before = show(editor);
+    ASSERT_EQ(before.width, c.width);
+    EXPECT_LT(before.redEdgeShare(), 0.02);
+
+    processIdenticalInputs(p, 1.3);
+    idleFor(p, 300);
+    const Picture after = show(editor);
+    ASSERT_EQ(after.width, c.width);
+    EXPECT_GT(after.redEdgeShare(), 0.95);
+    // One pixel wide: two pixels in, the edges are no longer red.
+    EXPECT_FALSE(Picture::reddish(after.at(2, c.height / 2)));
+    EXPECT_FALSE(Picture::reddish(after.at(c.width - 3, c.height / 2)));
+    if (std::string(c.plugin) == "nulltest")
+        expectNulltestLayout(after);
+    else
+        expectTonegenLayout(after);
+
+    // Closed and reopened: a new window of the same size, the same panel.
+    EXPECT_EQ(p.dispatch(effEditClose), 0);
+    hostwindow::pumpMessages();
+    EXPECT_EQ(hostwindow::countChildren(host), 0);
+    ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, host), 1);
+    HWND reopened = GetWindow(host, GW_CHILD);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(hostwindow::clientSize(reopened).cx, c.width);
+    EXPECT_EQ(hostwindow::clientSize(reopened).cy, c.height);
+    idleFor(p, 200);
+    EXPECT_GT(show(reopened).redEdgeShare(), 0.95);
+    EXPECT_EQ(p.dispatch(effEditClose), 0);
+    hostwindow::pumpMessages();
+    EXPECT_EQ(hostwindow::countChildren(host), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugins, EditorWindow,
+                         ::testing::Values(EditorCase{"nulltest", 500, 250},
+                                           EditorCase{"tonegen", 100, 100}),
+                         [](const ::testing::TestParamInfo<EditorCase>& param) {
+                             return std::string(param.param.plugin);
+                         });
+
+}  // namespace
