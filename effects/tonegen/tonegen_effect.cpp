@@ -84,16 +84,25 @@ void TVexmoldEffect::doSerialize() {
 }
 
 // The frame loop runs the sample section on local copies of the variables,
-// which the compiler can keep in registers; the results are the same.
+// which the compiler can keep in registers; the results are the same. Only
+// the fields the sample section uses are copied in and out: the display
+// fields belong to the editor's thread, which may be drawing meanwhile.
 template <typename Sample>
 void TVexmoldEffect::runFramesLocally(const Sample* const* inputs, Sample* const* outputs,
                                       int32_t frames, int32_t channels) {
     TVexmoldCommonVariables c = common;
-    Variables v = vars;
+    Variables v;
+    v.sampleCounter = vars.sampleCounter;
+    v.phaseIncrement = vars.phaseIncrement;
+    v.toneAmplitude = vars.toneAmplitude;
+    v.frameWidth = vars.frameWidth;
+    v.frameHeight = vars.frameHeight;
     vexmold::runFramesWithKernel([&](double* values) { sampleSection(c, v, values); },
                                  sampleValues.data(), inputs, outputs, frames, channels);
     common = c;
-    vars = v;
+    vars.sampleCounter = v.sampleCounter;
+    vars.frameWidth = v.frameWidth;
+    vars.frameHeight = v.frameHeight;
 }
 
 void TVexmoldEffect::runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
