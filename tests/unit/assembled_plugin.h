@@ -1,0 +1,66 @@
+// One plug-in instance assembled in-process exactly as its DLL assembles it
+// (standard bindings, the editor attached by the create binding), with the
+// effect object at hand so tests can read what the host cannot.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "gui/editor/pluxeditor.h"
+#include "shell/assembly.h"
+#include "shell/plux.h"
+
+template <typename Effect> class AssembledPlugin {
+  public:
+    AssembledPlugin() : fx(new Effect), effect(assemblePlugin(host, fx)) {
+        plux = effect ? static_cast<CPlux*>(effect->object) : nullptr;
+    }
+    ~AssembledPlugin() {
+        if (effect)
+            dispatch(effClose);
+    }
+    AssembledPlugin(const AssembledPlugin&) = delete;
+    AssembledPlugin& operator=(const AssembledPlugin&) = delete;
+
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f) {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+
+    // Open, 44.1 kHz, blocks of 512, resumed: the usual host start-up.
+    void start() {
+        dispatch(effOpen);
+        dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        dispatch(effSetBlockSize, 0, 512);
+        dispatch(effMainsChanged, 0, 1);
+    }
+
+    // `seconds` of a 997 Hz sine at half scale on both inputs, in blocks of 512
+    // through the record's processReplacing: the side signal is exactly 0.
+    void processIdenticalInputs(double seconds) {
+        const int total = static_cast<int>(seconds * 44100.0);
+        std::vector<float> left(512), right(512), outLeft(512), outRight(512);
+        for (int done = 0; done < total; done += 512) {
+            const int frames = std::min(512, total - done);
+            for (int i = 0; i < frames; ++i)
+                left[i] = right[i] =
+                    static_cast<float>(0.5 * std::sin(kTwoPi * 997.0 * (done + i) / 44100.0));
+            float* in[2] = {left.data(), right.data()};
+            float* out[2] = {outLeft.data(), outRight.data()};
+            effect->processReplacing(effect, in, out, frames);
+        }
+    }
+
+    CPluxEditor* editor() const { return static_cast<CPluxEditor*>(plux->getEditor()); }
+
+    Effect* fx;  // owned by the instance
+    AEffect* effect;
+    CPlux* plux = nullptr;
+
+  private:
+    static constexpr double kTwoPi = 6.283185307179586;
+    static VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+        return opcode == audioMasterVersion ? 2400 : 0;
+    }
+};
