@@ -5,11 +5,35 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "gui/editor/pluxeditor.h"
+#include "runtime/debuglog.h"
 #include "shell/assembly.h"
 #include "shell/plux.h"
+
+// Points the debug log at a file of the tests' own while it lives: the
+// effects' pictures are not beside the test programs, and their misses must
+// not end up in the log at the root of the drive.
+class TestDebugLog {
+  public:
+    TestDebugLog()
+        : path((std::filesystem::temp_directory_path() / "plux_editor_tests_debug.log").string()) {
+        vexmold::setDebugLogPath(path);
+    }
+    ~TestDebugLog() {
+        vexmold::setDebugLogPath("");
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    TestDebugLog(const TestDebugLog&) = delete;
+    TestDebugLog& operator=(const TestDebugLog&) = delete;
+
+    const std::string path;
+};
 
 template <typename Effect> class AssembledPlugin {
   public:
@@ -54,7 +78,8 @@ template <typename Effect> class AssembledPlugin {
 
     CPluxEditor* editor() const { return static_cast<CPluxEditor*>(plux->getEditor()); }
 
-    Effect* fx;  // owned by the instance
+    TestDebugLog log;  // first in, last out: outlives the instance
+    Effect* fx;        // owned by the instance
     AEffect* effect;
     CPlux* plux = nullptr;
 

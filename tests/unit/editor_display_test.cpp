@@ -134,9 +134,9 @@ std::string readText(const fs::path& path) {
 TEST(EditorDisplay, MissingPicturesAreLoggedOncePerSlotAndTheRestIsDrawn) {
     const fs::path log = fs::temp_directory_path() / "editor_display_test_log.txt";
     fs::remove(log);
-    vexmold::setDebugLogPath(log.string());
     {
         AssembledPlugin<tonegen::TVexmoldEffect> p;
+        vexmold::setDebugLogPath(log.string());
         p.start();
         ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
         p.fx->fileNames[7] = "KESTRAVON_NoSuchPicture.png";
@@ -152,7 +152,6 @@ TEST(EditorDisplay, MissingPicturesAreLoggedOncePerSlotAndTheRestIsDrawn) {
         // The rest of the picture went on: the dimmer and the glow after it.
         EXPECT_DOUBLE_EQ(p.fx->vars.glowPhase, 3 * 0.07);
     }
-    vexmold::setDebugLogPath("");
     const std::string expected =
         "Unable to load: " + vexmold::resolvePath("KESTRAVON_LogoTealGlow.PNG") + "\n" +
         "Unable to load: " + vexmold::resolvePath("KESTRAVON_WebLinkText.png") + "\n" +

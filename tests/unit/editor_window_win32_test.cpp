@@ -8,12 +8,9 @@
 #include "effects/nulltest/nulltest_effect.h"
 #include "gui/toolkit/drawingobjects.h"
 #include "gui/toolkit/gdiplusglobals.h"
-#include "runtime/debuglog.h"
 #include "runtime/platform/platform.h"
 #include "tests/host/host_window_win32.h"
 #include "tests/unit/assembled_plugin.h"
-
-#include <filesystem>
 
 namespace {
 
@@ -33,9 +30,6 @@ int32_t testClock() {
 class EditorWindowInProcess : public ::testing::Test {
   protected:
     void SetUp() override {
-        // This program has no pictures: their misses go to a log of its own.
-        log = std::filesystem::temp_directory_path() / "editor_window_test_log.txt";
-        vexmold::setDebugLogPath(log.string());
         p.start();
         gDraw = p.plux->callbacks.draw;
         p.plux->callbacks.draw = countingDraw;
@@ -50,9 +44,6 @@ class EditorWindowInProcess : public ::testing::Test {
         p.dispatch(effEditClose);
         hostwindow::pumpMessages();
         vexmold::platform::setProcessClockForTesting(nullptr);
-        vexmold::setDebugLogPath("");
-        std::error_code ignored;
-        std::filesystem::remove(log, ignored);
     }
 
     LRESULT send(UINT message, WPARAM keys, int x, int y) {
@@ -61,7 +52,6 @@ class EditorWindowInProcess : public ::testing::Test {
 
     AssembledPlugin<nulltest::TVexmoldEffect> p;
     HWND editor = nullptr;
-    std::filesystem::path log;
 };
 
 TEST_F(EditorWindowInProcess, MouseMessagesReachTheScript) {
