@@ -13,6 +13,7 @@
 #include "effects/tonegen/tonegen_effect.h"
 #include "shell/assembly.h"
 #include "shell/plux.h"
+#include "tests/unit/assembled_plugin.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ struct Outcome {
 };
 
 Outcome hammer(AEffect* e, bool transparent, int rounds) {
+    const TestDebugLog log;  // the draws miss the pictures: log them aside
     dispatch(e, effOpen);
     dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
     dispatch(e, effSetBlockSize, 0, 256);
