@@ -4,6 +4,9 @@
 // Usage: artwork_tests [gtest flags] --plugins=DIR --artwork=EFFECTS_SOURCE_DIR
 #include <gtest/gtest.h>
 
+#include "tests/support/path_option.h"
+#include "tests/support/gdiplus_environment_win32.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -184,33 +187,13 @@ TEST(EmbeddedArtwork, OverlaysStayInTheRowsTheEditorsLeaveThem) {
     }
 }
 
-bool takeOption(const std::string& arg, const char* name, fs::path& out) {
-    const std::string prefix = std::string("--") + name + "=";
-    if (arg.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    out = fs::u8path(arg.substr(prefix.size()));
-    return true;
-}
-
-class GdiplusEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
-    }
-    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
-
-  private:
-    ULONG_PTR token_ = 0;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
-        if (!takeOption(argv[i], "plugins", pluginDir) &&
-            !takeOption(argv[i], "artwork", effectsDir)) {
+        if (!plux::testing_support::takePathOption(argv[i], "plugins", pluginDir) &&
+            !plux::testing_support::takePathOption(argv[i], "artwork", effectsDir)) {
             std::fprintf(stderr, "unknown argument: %s\n", argv[i]);
             return 2;
         }
@@ -219,6 +202,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: artwork_tests [gtest flags] --plugins=DIR --artwork=DIR\n");
         return 2;
     }
-    ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+    ::testing::AddGlobalTestEnvironment(new plux::testing_support::GdiplusEnvironment);
     return RUN_ALL_TESTS();
 }

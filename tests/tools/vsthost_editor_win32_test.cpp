@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/path_option.h"
+#include "tests/support/gdiplus_environment_win32.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -150,37 +153,16 @@ TEST(VsthostEditorTool, FailuresExitWithOne) {
     EXPECT_TRUE(contains(r.err, "--seconds")) << r.err;
 }
 
-bool takeOption(const std::string& arg, const char* name, fs::path& out) {
-    const std::string prefix = std::string("--") + name + "=";
-    if (arg.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    out = fs::absolute(fs::u8path(arg.substr(prefix.size())));
-    return true;
-}
-
-// GDI+ for decoding, for the whole run.
-class GdiplusEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
-    }
-    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
-
-  private:
-    ULONG_PTR token_ = 0;
-};
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = fs::path(argv[i]).u8string();
-        if (!takeOption(arg, "vsthost", paths.vsthost) &&
-            !takeOption(arg, "editor-plugin", paths.editorPlugin) &&
-            !takeOption(arg, "gain-plugin", paths.gainPlugin) &&
-            !takeOption(arg, "workdir", paths.workdir)) {
+        if (!plux::testing_support::takePathOption(arg, "vsthost", paths.vsthost) &&
+            !plux::testing_support::takePathOption(arg, "editor-plugin", paths.editorPlugin) &&
+            !plux::testing_support::takePathOption(arg, "gain-plugin", paths.gainPlugin) &&
+            !plux::testing_support::takePathOption(arg, "workdir", paths.workdir)) {
             std::fprintf(stderr, "unknown argument: %s\n", arg.c_str());
             return 2;
         }
@@ -197,6 +179,6 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "cannot create %s\n", paths.workdir.u8string().c_str());
         return 2;
     }
-    ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+    ::testing::AddGlobalTestEnvironment(new plux::testing_support::GdiplusEnvironment);
     return RUN_ALL_TESTS();
 }

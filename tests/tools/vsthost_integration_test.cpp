@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/path_option.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -289,23 +291,15 @@ TEST(ChildProcess, QuotesArgumentsForTheRuntimeParser) {
     EXPECT_EQ(quoteArgument(L"C:\\no\\space"), L"C:\\no\\space");
 }
 
-bool takeOption(const std::string& arg, const char* name, fs::path& out) {
-    const std::string prefix = std::string("--") + name + "=";
-    if (arg.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    out = fs::absolute(fs::u8path(arg.substr(prefix.size())));
-    return true;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         const std::string arg = fs::path(argv[i]).u8string();
-        if (!takeOption(arg, "vsthost", paths.vsthost) &&
-            !takeOption(arg, "plugin", paths.plugin) &&
-            !takeOption(arg, "workdir", paths.workdir)) {
+        if (!plux::testing_support::takePathOption(arg, "vsthost", paths.vsthost) &&
+            !plux::testing_support::takePathOption(arg, "plugin", paths.plugin) &&
+            !plux::testing_support::takePathOption(arg, "workdir", paths.workdir)) {
             std::fprintf(stderr, "unknown argument: %s\n", arg.c_str());
             return 2;
         }
