@@ -2,6 +2,7 @@
 // the length of its access to the script object (see plux.h for which).
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "gui/editor/pluxeditor.h"
 #include "runtime/vexmold.h"
@@ -26,7 +27,7 @@ void bindCreate(CPlux* p) {
     p->programsAreChunks(true);
     // The editor attaches itself; the wrapper owns it from then on.
     if (!p->getEditor() && s.editorWidth > 0 && s.editorHeight > 0)
-        new CPluxEditor(p, s.editorWidth, s.editorHeight);
+        new (std::nothrow) CPluxEditor(p, s.editorWidth, s.editorHeight);
 }
 
 void bindDestroy(CPlux* p) {
