@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 
 #include "gui/editor/editorplatform.h"
 #include "gui/toolkit/drawcontext.h"
@@ -101,7 +102,10 @@ void AEffGUIEditor::draw(ERect* area) {
     } else {
         frame->getSize(update);
     }
-    auto* context = new VSTGUI::CDrawContext(frame, nullptr, frame->getSystemWindow());
+    auto* context =
+        new (std::nothrow) VSTGUI::CDrawContext(frame, nullptr, frame->getSystemWindow());
+    if (!context)
+        return;
     frame->drawRect(context, update);
     context->forget();
 }
