@@ -4,7 +4,7 @@
 // display under Wine (the test run provides one) to read window pixels.
 // Usage: tools_vsthost_editor_test [gtest flags] --vsthost=EXE --editor-plugin=DLL
 //        --gain-plugin=DLL --workdir=DIR
-#include "tests/tools/child_process_win32.h"
+#include "tests/tools/child_run_expect_win32.h"
 #include "tools/common/wav.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace gdip = Gdiplus::DllExports;
 using plux::testing_support::ChildResult;
+using plux::testing_support::contains;
 
 struct Paths {
     fs::path vsthost, editorPlugin, gainPlugin, workdir;
@@ -40,15 +41,7 @@ std::string work(const std::string& name) {
 }
 
 ChildResult vsthost(const std::vector<std::string>& args) {
-    ChildResult r;
-    std::string error;
-    EXPECT_TRUE(plux::testing_support::runChild(paths.vsthost, args, paths.workdir, r, error))
-        << error;
-    return r;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
+    return plux::testing_support::runChildExpectingStart(paths.vsthost, args, paths.workdir);
 }
 
 // A decoded PNG: its size and its pixels as 0xRRGGBB.

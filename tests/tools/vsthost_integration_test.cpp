@@ -1,7 +1,7 @@
 // Runs vsthost.exe on gainplugin.dll as child processes, the way a user or a
 // script would, and checks exit statuses, printed text and written files.
 // Usage: tools_vsthost_integration_test [gtest flags] --vsthost=EXE --plugin=DLL --workdir=DIR
-#include "tests/tools/child_process_win32.h"
+#include "tests/tools/child_run_expect_win32.h"
 #include "tools/common/wav.h"
 #include "tools/vsthost/file_bytes.h"
 #include "tools/vsthost/signal_generator.h"
@@ -21,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using plux::testing_support::ChildResult;
+using plux::testing_support::contains;
 using plux::testing_support::quoteArgument;
 using plux::wav::Audio;
 
@@ -36,15 +37,7 @@ std::string plugin() {
 }
 
 ChildResult vsthost(const std::vector<std::string>& args) {
-    ChildResult r;
-    std::string error;
-    EXPECT_TRUE(plux::testing_support::runChild(paths.vsthost, args, paths.workdir, r, error))
-        << error;
-    return r;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
+    return plux::testing_support::runChildExpectingStart(paths.vsthost, args, paths.workdir);
 }
 
 Audio readWav(const std::string& path) {
