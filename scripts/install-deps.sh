@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   cmake g++ make
   googletest libgtest-dev libbenchmark-dev libfftw3-dev
+  # Audio files (libsndfile) and drawing (cairo) of the native tools.
+  libsndfile1-dev libcairo2-dev pkg-config
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 xvfb xauth
   fonts-liberation fonts-dejavu-core

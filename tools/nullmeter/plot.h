@@ -1,0 +1,34 @@
+// The picture of a null test: residual level per window over time against
+// the inputs' levels, and the residual's spectrum against the input's.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace nullmeter {
+
+struct Series {
+    std::string label;         // "A ch 1", "residual ch 1", ...
+    std::vector<double> values;  // dB FS; -400 (digital silence) draws at the bottom edge
+};
+
+struct PlotData {
+    std::string title;  // e.g. "mix-v1.wav vs mix-v2.wav"
+    std::string verdict;  // the tool's verdict line, shown under the title
+    double sampleRate = 0;
+    // Level panel: one value per measuring window, at the window's end time.
+    std::vector<double> windowEndSeconds;
+    std::vector<Series> inputLevels;     // RMS of each input channel per window
+    std::vector<Series> residualLevels;  // RMS of the side signal (A - B) / 2 per window
+    // Spectrum panel: bins 0 ... fftSize / 2, log frequency axis.
+    int fftSize = 0;
+    std::vector<Series> inputSpectra;
+    std::vector<Series> residualSpectra;
+};
+
+// Draws a PNG (about 1000 x 700) with cairo. The file appears only when
+// complete; on failure `error` names the file and says why.
+bool writePlotPng(const std::filesystem::path& path, const PlotData& data, std::string& error);
+
+}  // namespace nullmeter
