@@ -1,6 +1,7 @@
 #include "effects/nulltest/nulltest_effect.h"
 
 #include <cmath>
+#include <limits>
 
 #include "runtime/frameloop.h"
 #include "runtime/scriptvalue.h"
@@ -17,6 +18,7 @@ constexpr double kFloorDb = -400.0;
 constexpr double kDbPerBit = 6.02059991327959;
 constexpr double kThreshold = 1e-20;
 constexpr double kFrameWidth = 500.0, kFrameHeight = 250.0;
+constexpr double kLargestSum = std::numeric_limits<double>::max();
 
 const char* const kEffectName = "KESTRAVON - null testing - (20260721)";
 
@@ -101,13 +103,15 @@ inline void storeAccumulation(const WindowAccumulation& a, Variables& v) {
     v.windowSampleCount = a.count;
 }
 
-// Adds a sample to one signal: a non-finite square adds nothing and a
-// non-finite new peak is stored as 0.
+// Adds a sample to one signal. A non-finite sample counts as full scale
+// (magnitude 1.0), so a NaN or an infinity can never read as silence, and a
+// square or sum too large for a double stays at the largest double instead
+// of dropping to nothing.
 inline void accumulate(Running& r, double x) {
-    r.sumSquares = finiteOrZero(r.sumSquares + finiteOrZero(x * x));
-    const double magnitude = std::fabs(x);
+    const double magnitude = std::isfinite(x) ? std::fabs(x) : 1.0;
+    r.sumSquares = std::fmin(r.sumSquares + magnitude * magnitude, kLargestSum);
     if (magnitude > r.peak)
-        r.peak = finiteOrZero(magnitude);
+        r.peak = magnitude;
 }
 
 inline double levelDb(double level, const Variables& v) {
@@ -137,9 +141,10 @@ void closeWindow(Variables& v) {
 // only reads the frame, so the output of the plug-in is its input.
 inline void measureFrame(WindowAccumulation& a, Variables& v, double windowLength, double l,
                          double r) {
-    // Sum or difference first, then the factor.
-    const double m = finiteOrZero((l + r) * 0.5);
-    const double s = finiteOrZero((l - r) * 0.5);
+    // Sum or difference first, then the factor. A channel that is not
+    // finite makes mid and side non-finite too, and so full scale.
+    const double m = (l + r) * 0.5;
+    const double s = (l - r) * 0.5;
     accumulate(a.left, l);
     accumulate(a.right, r);
     accumulate(a.mid, m);
@@ -152,6 +157,14 @@ inline void measureFrame(WindowAccumulation& a, Variables& v, double windowLengt
     }
 }
 }  // namespace
+
+double meterDb(double level) {
+    return finiteOrZero(level > kThreshold ? 20.0 * std::log10(level) : kFloorDb);
+}
+
+double meterBits(double db) {
+    return finiteOrZero(std::fabs(db) / kDbPerBit);
+}
 
 TVexmoldEffect::TVexmoldEffect() {
     describeKestravonEffect(*this, kEffectName);
@@ -220,6 +233,11 @@ void TVexmoldEffect::doSample() {
     storeAccumulation(a, vars);
     vars.frameWidth = kFrameWidth;
     vars.frameHeight = kFrameHeight;
+}
+
+void TVexmoldEffect::closeWindowEarly() {
+    if (vars.windowSampleCount > 0.0)
+        closeWindow(vars);
 }
 
 void TVexmoldEffect::doSerialize() {

@@ -49,6 +49,11 @@ struct DisplayValues {
     double frameWidth = 0, frameHeight = 0;
 };
 
+// The meter's scale: dB FS of a level (the floor, -400 dB, at or below
+// 1e-20) and bits below full scale of a dB value (6.02059991327959 dB a bit).
+double meterDb(double level);
+double meterBits(double db);
+
 // Editor surface in pixels.
 constexpr int32_t kEditorWidth = 500;
 constexpr int32_t kEditorHeight = 250;
@@ -65,6 +70,11 @@ class TVexmoldEffect final : public TVexmold {
     void doSerialize() override;
     void captureDisplayValues() override;
     void doGfx() override;
+
+    // Ends the running window now, however few frames it holds, and makes
+    // its results the shown ones: a file's last, shorter window is measured
+    // this way. Does nothing when the window is empty.
+    void closeWindowEarly();
 
     TVexmoldCommonVariables common;
     Variables vars;

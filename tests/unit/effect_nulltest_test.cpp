@@ -299,7 +299,7 @@ TEST(EffectNullTestWindow, ShorteningTheWindowClosesItAtTheNextFrame) {
 
 // --- Robustness and transparency ------------------------------------------------------------
 
-TEST(EffectNullTestRobustness, NonFiniteSamplesDoNotPoisonTheResults) {
+TEST(EffectNullTestRobustness, NonFiniteSamplesReadAsFullScaleNeverAsSilence) {
     NullTestRig rig;
     rig.fx->setParameter(0, 0.0);
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -309,49 +309,70 @@ TEST(EffectNullTestRobustness, NonFiniteSamplesDoNotPoisonTheResults) {
     };
     rig.run(0, 4410, left, [](int64_t) { return 0.5; });
     const nulltest::Variables& v = rig.v();
-    // Three frames add nothing to the sums of left and mid.
-    EXPECT_DOUBLE_EQ(v.left.rms, std::sqrt(4407.0 * 0.25 / 4410.0));
+    // Three frames of magnitude 1.0 on left, and so on mid and side.
+    EXPECT_DOUBLE_EQ(v.left.rms, std::sqrt((4407.0 * 0.25 + 3.0) / 4410.0));
     EXPECT_DOUBLE_EQ(v.mid.rms, v.left.rms);
-    EXPECT_DOUBLE_EQ(v.left.peakDb, kHalfDb);
+    EXPECT_DOUBLE_EQ(v.side.rms, std::sqrt(3.0 / 4410.0));
     EXPECT_EQ(v.right.rms, 0.5);
-    expectFloor(v.side, "side");
+    for (const SignalMeter* m : {&v.left, &v.mid, &v.side}) {
+        EXPECT_EQ(m->peakDb, 0.0);
+        EXPECT_EQ(m->peakBits, 0.0);
+    }
+    EXPECT_DOUBLE_EQ(v.right.peakDb, kHalfDb);
     for (const SignalMeter* m : {&v.left, &v.right, &v.mid, &v.side}) {
         EXPECT_TRUE(std::isfinite(m->rms));
         EXPECT_TRUE(std::isfinite(m->rmsDb));
-        EXPECT_TRUE(std::isfinite(m->peakDb));
         EXPECT_TRUE(std::isfinite(m->rmsBits));
-        EXPECT_TRUE(std::isfinite(m->peakBits));
     }
+    // The next window starts clean.
+    rig.run(4410, 4410, [](int64_t) { return 0.5; }, [](int64_t) { return 0.5; });
+    expectFloor(rig.v().side, "side of the next window");
 }
 
-TEST(EffectNullTestRobustness, InfiniteLastSampleLeavesAZeroPeak) {
-    // A new peak that is not finite is stored as 0, so a window whose last
-    // frame is infinite reports the floor as its peak.
+TEST(EffectNullTestRobustness, InfiniteLastSampleIsAFullScalePeak) {
     NullTestRig rig;
     rig.fx->setParameter(0, 0.0);
     const double inf = std::numeric_limits<double>::infinity();
     rig.run(
         0, 4410, [inf](int64_t n) { return n == 4409 ? inf : 0.5; }, [](int64_t) { return 0.5; });
-    EXPECT_EQ(rig.v().left.peakDb, -400.0);
-    EXPECT_DOUBLE_EQ(rig.v().left.rms, std::sqrt(4409.0 * 0.25 / 4410.0));
+    EXPECT_EQ(rig.v().left.peakDb, 0.0);
+    EXPECT_EQ(rig.v().side.peakDb, 0.0);
+    EXPECT_DOUBLE_EQ(rig.v().left.rms, std::sqrt((4409.0 * 0.25 + 1.0) / 4410.0));
     EXPECT_DOUBLE_EQ(rig.v().right.peakDb, kHalfDb);
 }
 
-TEST(EffectNullTestRobustness, OverflowingMidOrSideIsTakenAsZero) {
+TEST(EffectNullTestRobustness, OverflowsNeverReadAsSilence) {
     // The difference is formed before the factor 0.5, so 1e308 - (-1e308)
-    // overflows and the side signal of that frame counts as 0.
+    // overflows: that side sample counts as full scale.
     NullTestRig rig(0.0f);  // window length 0: every frame closes a window
     rig.runConstant(1, 1e308, -1e308);
     const nulltest::Variables& v = rig.v();
-    EXPECT_EQ(v.side.rms, 0.0);
-    expectFloor(v.side, "side");
+    EXPECT_EQ(v.side.rms, 1.0);
+    EXPECT_EQ(v.side.peakDb, 0.0);
     expectFloor(v.mid, "mid");
-    // Left: the square overflows and adds 0; the peak is still 1e308.
-    EXPECT_EQ(v.left.rmsDb, -400.0);
+    // Left: the square overflows and the sum stays at the largest double.
+    EXPECT_EQ(v.left.rms, std::sqrt(std::numeric_limits<double>::max()));
+    EXPECT_GT(v.left.rmsDb, 3000.0);
     EXPECT_NEAR(v.left.peakDb, 6160.0, 1e-9);
     rig.runConstant(1, 1e308, 1e308);
     expectFloor(rig.v().side, "side after the sum overflows");
-    expectFloor(rig.v().mid, "mid after the sum overflows");
+    EXPECT_EQ(rig.v().mid.peakDb, 0.0);
+}
+
+TEST(EffectNullTestWindow, ClosingEarlyMeasuresTheFramesSoFar) {
+    NullTestRig rig;
+    rig.fx->setParameter(0, 0.0);  // 4410 frames
+    rig.fx->closeWindowEarly();  // empty: nothing happens
+    EXPECT_EQ(rig.v().left.rms, 0.0);
+    rig.runConstant(441, 0.5, 0.25);
+    rig.fx->closeWindowEarly();
+    EXPECT_EQ(rig.v().windowSampleCount, 0.0);
+    EXPECT_EQ(rig.v().left.rms, 0.5);
+    EXPECT_EQ(rig.v().side.rms, 0.125);
+    EXPECT_DOUBLE_EQ(rig.v().side.peakDb, 20.0 * std::log10(0.125));
+    EXPECT_EQ(nulltest::meterDb(0.0), -400.0);
+    EXPECT_EQ(nulltest::meterDb(1.0), 0.0);
+    EXPECT_DOUBLE_EQ(nulltest::meterBits(-96.3295986124734), 16.0);
 }
 
 TEST(EffectNullTestRobustness, OutputEqualsInputBitForBit) {
