@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds both plug-ins into out/plugins,
 # runs the demonstration (see scripts/pipeline.sh) and copies the pictures of
-# the two editors it takes to docs/screenshots, which the README shows.
+# the two editors and the null-test plot it makes to docs/screenshots, which
+# the README shows.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -14,5 +15,6 @@ echo "== demonstration"
 "$root/scripts/pipeline.sh" "$root/build/win/bin" "$root/build/native/bin" "$root/out/plugins" \
   "$root/out"
 mkdir -p "$root/docs/screenshots"
-cp "$root/out/nulltest.png" "$root/out/tonegen.png" "$root/docs/screenshots/"
-echo "== editors: docs/screenshots/nulltest.png, docs/screenshots/tonegen.png"
+cp "$root/out/nulltest.png" "$root/out/tonegen.png" "$root/out/nullmeter-plot.png" \
+  "$root/docs/screenshots/"
+echo "== pictures: docs/screenshots/nulltest.png, tonegen.png (the editors), nullmeter-plot.png"

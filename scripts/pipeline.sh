@@ -3,7 +3,12 @@
 #   1. tonegen renders two seconds at 48 kHz (float32, and rounded to 16 bits);
 #   2. the two renders become one stereo file: left the tone, right its 16-bit copy;
 #   3. nulltest (the DLL, in the host tool) passes that file through unchanged;
-#   4. nullmeter runs the same nulltest code over the file and prints its results;
+#   4. nullmeter, the null test of files with the very same nulltest code:
+#      the tone against itself passes; against its 16-bit copy it fails, with
+#      the depth of the null in bits, the per-window table of the stereo file,
+#      and a plot (OUT_DIR/nullmeter-plot.png); a copy of a noise burst that
+#      is 37 frames late and inverted fails as it is, and its offset and
+#      polarity are found and the pair nulls after --align;
 #   5. both editors, open in the host tool while audio plays (nulltest on the
 #      pair until its first window has closed, tonegen on silence), saved as
 #      OUT_DIR/nulltest.png and OUT_DIR/tonegen.png.
@@ -13,6 +18,13 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 win_bin=$1 native_bin=$2 plugins=$3 out=$4
 mkdir -p "$out"
 host() { "$root/scripts/wine-run.sh" "$win_bin/vsthost.exe" "$@"; }
+# nullmeter's exit status is its verdict: show it, and stop only on an error (2).
+nullmeter() {
+  local status=0
+  "$native_bin/nullmeter" "$@" || status=$?
+  echo "(exit status $status)"
+  [ "$status" -le 1 ]
+}
 
 echo "-- tonegen: two seconds at 48 kHz"
 host render "$plugins/tonegen.dll" --generate silence --seconds 2 --rate 48000 \
@@ -28,8 +40,22 @@ echo "-- nulltest passes the pair through untouched"
 host render "$plugins/nulltest.dll" --in "$out/tone-vs-16bit.wav" --out "$out/through.wav" >/dev/null
 "$native_bin/wavtool" compare "$out/tone-vs-16bit.wav" "$out/through.wav"
 
-echo "-- nulltest measurement (1 s windows)"
-"$native_bin/nullmeter" "$out/tone-vs-16bit.wav"
+echo "-- null test: the tone against itself"
+nullmeter "$out/tone.wav" "$out/tone.wav"
+
+echo "-- null test: the tone against its 16-bit copy"
+nullmeter "$out/tone.wav" "$out/tone16.wav" --plot "$out/nullmeter-plot.png"
+
+echo "-- null test: the stereo pair, window by window (1 s windows)"
+nullmeter --windows "$out/tone-vs-16bit.wav"
+
+echo "-- null test: a noise burst against a copy 37 frames late and inverted"
+host render "$plugins/nulltest.dll" --generate noise:0.25 --seconds 2 --rate 48000 \
+  --out "$out/noise.wav" >/dev/null
+"$native_bin/wavtool" shift "$out/noise.wav" "$out/noise-late-inverted.wav" 37 --invert
+nullmeter "$out/noise.wav" "$out/noise-late-inverted.wav"
+echo "-- the same pair with --align"
+nullmeter --align "$out/noise.wav" "$out/noise-late-inverted.wav"
 
 echo "-- the editors, open while audio plays"
 "$root/scripts/screenshots.sh" "$win_bin" "$plugins" "$out/tone-vs-16bit.wav" "$out"

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -172,5 +173,49 @@ INSTANTIATE_TEST_SUITE_P(Plugins, EditorWindow,
                          [](const ::testing::TestParamInfo<EditorCase>& param) {
                              return std::string(param.param.plugin);
                          });
+
+// The side group of the null-test panel (its RMS and peak lines), after
+// 1.3 s of one sine on both inputs but for frame 1000, where left and right
+// are `left` and `right`.
+std::vector<uint32_t> sideValuesShown(float left, float right) {
+    PluginInstance p("nulltest");
+    p.start();
+    HWND host = hostwindow::hostWindow();
+    EXPECT_EQ(p.dispatch(effEditOpen, 0, 0, host), 1);
+    HWND editor = GetWindow(host, GW_CHILD);
+    std::vector<float> l(512), r(512), outL(512), outR(512);
+    for (int done = 0; done < 57344; done += 512) {
+        for (int i = 0; i < 512; ++i)
+            l[i] = r[i] = static_cast<float>(
+                0.5 * std::sin(6.283185307179586 * 997.0 * (done + i) / 44100.0));
+        if (done == 512) {
+            l[1000 - 512] = left;
+            r[1000 - 512] = right;
+        }
+        p.process(l, r, outL, outR);
+    }
+    idleFor(p, 300);
+    const Picture picture = editor ? show(editor) : Picture{};
+    p.dispatch(effEditClose);
+    hostwindow::pumpMessages();
+    std::vector<uint32_t> pixels;
+    if (picture.width != 500)
+        return pixels;
+    for (int y = 198; y < 246; ++y)
+        for (int x = 175; x < 498; ++x)
+            pixels.push_back(picture.at(x, y));
+    return pixels;
+}
+
+TEST(NullTestPanel, NonFiniteSampleShowsAsFullScaleNeverAsANull) {
+    fakehost::reset();
+    // One frame of a full-scale difference: side 0.00 dB peak, 0 bits.
+    const std::vector<uint32_t> fullScale = sideValuesShown(1.0f, -1.0f);
+    const std::vector<uint32_t> perfect = sideValuesShown(0.0f, 0.0f);
+    ASSERT_FALSE(fullScale.empty());
+    ASSERT_NE(fullScale, perfect);
+    EXPECT_EQ(sideValuesShown(std::numeric_limits<float>::quiet_NaN(), 0.0f), fullScale);
+    EXPECT_EQ(sideValuesShown(0.0f, std::numeric_limits<float>::infinity()), fullScale);
+}
 
 }  // namespace

@@ -19,16 +19,24 @@ echo "$log"
 expect "$log" 'channel 0: peak 0\.12589[0-9]+ \(-18\.00 dB FS\)'
 expect "$log" 'channel 1: peak 0\.12589[0-9]+ \(-18\.00 dB FS\)'
 expect "$log" 'are identical \(96000 frames\)'
-# Two closed windows of one second each.
-expect "$log" 'window 2 \(ends at 2\.000 s\)'
+# The tone against itself passes; against its 16-bit copy it fails, with
+# the depth of the null: half a 16-bit step is about 17 bits down.
+expect "$log" 'PASS: identical: all 96000 compared samples are equal'
+expect "$log" 'FAIL: differs: [0-9]+ of 96000 samples; null depth 1[78]\.[0-9]{2} bits'
+# The stereo pair's table: two windows of one second each.
+expect "$log" 'window 2, channel 1: 1\.000 to 2\.000 s \(48000 frames\)'
 # Left: a sine of peak -18 dB FS has an RMS 3.01 dB lower; 18 dB is 2.99 bits.
-expect "$log" '  L +-21\.01 +3\.49 +-18\.00 +2\.99'
-expect "$log" '  R +-21\.01 +3\.49 +-18\.00 +2\.99'
+expect "$log" '  L \(A\) +-21\.01 +3\.49 +-18\.00 +2\.99'
+expect "$log" '  R \(B\) +-21\.01 +3\.49 +-18\.00 +2\.99'
 # Side: half the 16-bit rounding error, far below the signal (about 17 bits).
 side=$(grep -E '^  S ' <<<"$log" | head -1)
 rms_db=$(awk '{print $2}' <<<"$side")
 awk -v v="$rms_db" 'BEGIN { exit !(v < -100 && v > -115) }' || fail "side RMS $rms_db dB"
-
+# The late, inverted copy: found, and identical once aligned.
+expect "$log" 'alignment: B lags A by 37 frames \(37\.[0-9]+ frames, 0\.77[0-9] ms\), polarity inverted'
+expect "$log" 'after alignment: +null depth 66\.44 bits'
+[ "$(grep -c '^PASS: identical' <<<"$log")" = 2 ] || fail "the aligned pair did not pass"
+[ "$(grep -c '^(exit status 1)' <<<"$log")" = 3 ] || fail "expected three failing null tests"
 # The editors' pictures: PNG files of the editors' sizes, each framed in red,
 # which the effects draw only once audio has reached them.
 png_size() {
@@ -47,12 +55,13 @@ expect_frame() {
 }
 expect_frame "$work/nulltest.png" 500 250
 expect_frame "$work/tonegen.png" 100 100
+png_size "$work/nullmeter-plot.png" >/dev/null
 
 # Identical channels cancel completely: side at the floor, -400 dB.
 "$native_bin/wavtool" pair "$work/tone.wav" "$work/tone.wav" "$work/same.wav"
-same=$("$native_bin/nullmeter" --window 0.5 "$work/same.wav")
+same=$("$native_bin/nullmeter" --windows --window 0.5 "$work/same.wav")
 echo "$same"
-expect "$same" 'window 4 \(ends at 2\.000 s\)'
+expect "$same" 'window 4, channel 1: 1\.500 to 2\.000 s \(24000 frames\)'
 expect "$same" '  S +-400\.00 +66\.44 +-400\.00 +66\.44'
 expect "$same" '  M +-21\.01 +3\.49 +-18\.00 +2\.99'
 # What a host reads from the DLL, and its state through a save and a load.

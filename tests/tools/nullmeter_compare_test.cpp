@@ -1,1 +1,328 @@
-// (being written)
+// The null test of files, through the library and through the command line:
+// the windows and the summary the meter gives, what counts as differing, the
+// alignment applied, the verdict and its exit status, and bad input.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/tools/scratch_dir.h"
+#include "tools/common/audio_file.h"
+#include "tools/nullmeter/file_comparison.h"
+#include "tools/nullmeter/options.h"
+#include "tools/nullmeter/verdict.h"
+
+namespace {
+
+using namespace nullmeter;
+using plux::audio::Audio;
+
+constexpr int kRate = 48000;
+
+std::vector<double> noise(std::size_t frames, unsigned seed, double amplitude = 0.25) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> uniform(-amplitude, amplitude);
+    std::vector<double> out(frames);
+    for (double& x : out)
+        x = uniform(random);
+    return out;
+}
+
+class NullTestFiles : public ::testing::Test {
+  protected:
+    std::string write(const std::string& name, std::vector<std::vector<double>> channels,
+                      int rate = kRate) {
+        Audio audio;
+        audio.sampleRate = rate;
+        audio.channels = std::move(channels);
+        const std::filesystem::path path = scratch.path() / name;
+        std::string error;
+        EXPECT_TRUE(plux::audio::writeFile(path, audio, plux::audio::Encoding::Float64,
+                                           plux::audio::Container::Wav, error))
+            << error;
+        return path.string();
+    }
+
+    // Compares A with B (or a stereo file's channels) as the tool does.
+    bool compare(const Input& a, const Input& b, ComparisonSettings settings = {},
+                 std::vector<WindowResult>* windows = nullptr) {
+        std::string error;
+        if (!comparison.open(a, b, settings, error) || !comparison.estimate(error) ||
+            !comparison.run([windows](const WindowResult& w) {
+                if (windows)
+                    windows->push_back(w);
+            }, BlockTap(), error)) {
+            lastError = error;
+            return false;
+        }
+        return true;
+    }
+    const ComparisonResult& result() const { return comparison.result(); }
+
+    plux::testing_support::ScratchDir scratch;
+    FileComparison comparison;
+    std::string lastError;
+};
+
+TEST_F(NullTestFiles, LastPartialWindowIsMeasuredAndADifferenceInItFails) {
+    // 2.7 s that differ only at 2.698 s: two full windows and a partial one.
+    const std::size_t frames = 129600;
+    std::vector<double> a = noise(frames, 1), b = a;
+    b[129504] += 1e-6;
+    const std::string pa = write("a.wav", {a}), pb = write("b.wav", {b});
+    std::vector<WindowResult> windows;
+    ASSERT_TRUE(compare({pa, {}}, {pb, {}}, {}, &windows)) << lastError;
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_FALSE(windows[1].partial);
+    EXPECT_TRUE(windows[2].partial);
+    EXPECT_EQ(windows[2].startFrame, 96000);
+    EXPECT_EQ(windows[2].frames, 33600);
+    EXPECT_EQ(windows[0].side.peakDb, -400.0);
+    EXPECT_NEAR(windows[2].side.peakDb, 20 * std::log10(0.5e-6), 0.01);
+    const ChannelSummary& s = result().final().channels[0];
+    EXPECT_EQ(s.differing, 1);
+    EXPECT_EQ(s.firstDifference, 129504);
+    EXPECT_EQ(s.lastDifference, 129504);
+    EXPECT_EQ(s.deepest.index, 1);
+    EXPECT_EQ(s.shallowest.index, 3);
+    EXPECT_TRUE(s.lastWindowPartial);
+    const Verdict v = decide(result(), {});
+    EXPECT_FALSE(v.pass);
+    EXPECT_NE(v.text.find("1 of 129600 samples"), std::string::npos) << v.text;
+    // The same difference is far below 16 bits: a tolerance of 16 bits passes.
+    EXPECT_TRUE(decide(result(), {VerdictRule::Kind::Bits, 16}).pass);
+    EXPECT_FALSE(decide(result(), {VerdictRule::Kind::Db, -140}).pass);
+    EXPECT_TRUE(decide(result(), {VerdictRule::Kind::Db, -120}).pass);
+}
+
+TEST_F(NullTestFiles, SummaryIsTheMetersAndIdenticalFilesPass) {
+    // A constant 0.5 on both sides: RMS and peak -6.02 dB, side at the floor.
+    const std::string pa = write("a.wav", {std::vector<double>(60000, 0.5)});
+    ASSERT_TRUE(compare({pa, {}}, {pa, {}})) << lastError;
+    const ChannelSummary& s = result().final().channels[0];
+    EXPECT_DOUBLE_EQ(s.left.rmsDb, 20 * std::log10(0.5));
+    EXPECT_DOUBLE_EQ(s.left.peakDb, 20 * std::log10(0.5));
+    EXPECT_EQ(s.side.rmsDb, -400.0);
+    EXPECT_NEAR(s.side.peakBits, 66.44, 0.005);
+    EXPECT_EQ(s.windows, 2);
+    const Verdict v = decide(result(), {});
+    EXPECT_TRUE(v.pass) << v.text;
+    EXPECT_EQ(v.text, "PASS: identical: all 60000 compared samples are equal");
+}
+
+TEST_F(NullTestFiles, NonFiniteSampleFailsWhateverTheTolerance) {
+    std::vector<double> a = noise(20000, 2), b = a;
+    a[5000] = std::numeric_limits<double>::quiet_NaN();
+    const std::string pa = write("a.wav", {a, a}), pb = write("b.wav", {b, b});
+    ASSERT_TRUE(compare({pa, {}}, {pb, {}})) << lastError;
+    const MeasurementSummary& m = result().final();
+    EXPECT_EQ(m.channels[0].nonFiniteA, 1);
+    EXPECT_EQ(m.channels[1].nonFiniteB, 0);
+    EXPECT_EQ(m.channels[0].side.peakDb, 0.0);  // full scale, never a null
+    EXPECT_EQ(m.nullDepthBits(), 0.0);
+    const Verdict v = decide(result(), {VerdictRule::Kind::Db, 0.0});
+    EXPECT_FALSE(v.pass);
+    EXPECT_NE(v.text.find("non-finite"), std::string::npos) << v.text;
+}
+
+TEST_F(NullTestFiles, OffsetInvertedAndQuieterCopyIsFoundAndNullsWhenAligned) {
+    const std::vector<double> a = noise(96000, 3);
+    // B is A delayed by 37 frames, inverted and at half the level.
+    std::vector<double> b(96000, 0.0);
+    for (std::size_t i = 37; i < b.size(); ++i)
+        b[i] = -0.5 * a[i - 37];
+    const std::string pa = write("a.wav", {a}), pb = write("b.wav", {b});
+    ComparisonSettings settings;
+    settings.align = true;
+    ASSERT_TRUE(compare({pa, {}}, {pb, {}}, settings)) << lastError;
+    const AlignmentEstimate& e = result().alignment;
+    ASSERT_TRUE(e.found);
+    EXPECT_EQ(e.offsetFrames, 37);
+    EXPECT_EQ(e.polarity, -1);
+    EXPECT_NEAR(e.gainDb, -6.0206, 0.001);
+    ASSERT_TRUE(result().aligned.has_value());
+    EXPECT_EQ(result().aligned->offsetB, 37);
+    EXPECT_EQ(result().aligned->comparedFrames, 96000 - 37);
+    EXPECT_EQ(result().aligned->differing(), 0);
+    EXPECT_GT(result().plain.sidePeakDb(), -20.0);
+    EXPECT_TRUE(decide(result(), {}).pass);
+}
+
+TEST_F(NullTestFiles, BLeadingAIsShiftedTheOtherWay) {
+    const std::vector<double> a = noise(50000, 4);
+    const std::vector<double> b(a.begin() + 120, a.end());  // B starts 120 frames into A
+    const std::string pa = write("a.wav", {a}), pb = write("b.wav", {b});
+    ComparisonSettings settings;
+    settings.align = true;
+    ASSERT_TRUE(compare({pa, {}}, {pb, {}}, settings)) << lastError;
+    EXPECT_EQ(result().alignment.offsetFrames, -120);
+    EXPECT_EQ(result().aligned->offsetA, 120);
+    EXPECT_EQ(result().aligned->differing(), 0);
+    // The lengths differ: the overlap was compared, and the verdict says so.
+    EXPECT_EQ(result().plain.comparedFrames, 49880);
+    EXPECT_NE(decide(result(), {}).text.find("lengths differ"), std::string::npos);
+}
+
+TEST_F(NullTestFiles, StereoFileIsLeftAgainstRight) {
+    const std::vector<double> a = noise(10000, 5);
+    std::vector<double> b = a;
+    for (double& x : b)
+        x = std::round(x * 32768.0) / 32768.0;  // a 16-bit copy
+    const std::string pair = write("pair.wav", {a, b});
+    ASSERT_TRUE(compare({pair, {0}}, {pair, {1}})) << lastError;
+    const MeasurementSummary& m = result().final();
+    EXPECT_EQ(m.channels.size(), 1u);
+    EXPECT_GT(m.differing(), 9000);
+    // Half a 16-bit step at most: the side peak is at least 17 bits down.
+    EXPECT_GE(m.nullDepthBits(), 17.0);
+    EXPECT_LT(m.nullDepthBits(), 19.0);
+}
+
+TEST_F(NullTestFiles, FilesThatCannotBeComparedAreRefusedByName) {
+    const std::string a = write("a.wav", {std::vector<double>(100, 0.1)});
+    const std::string rate = write("rate.wav", {std::vector<double>(100, 0.1)}, 44100);
+    const std::string stereo =
+        write("stereo.wav", {std::vector<double>(100, 0.1), std::vector<double>(100, 0.1)});
+    EXPECT_FALSE(compare({a, {}}, {rate, {}}));
+    EXPECT_NE(lastError.find("44100 Hz"), std::string::npos) << lastError;
+    EXPECT_NE(lastError.find("rate.wav"), std::string::npos) << lastError;
+    FileComparison second;
+    std::string error;
+    EXPECT_FALSE(second.open({a, {}}, {stereo, {}}, {}, error));
+    EXPECT_NE(error.find("stereo.wav has 2 channels"), std::string::npos) << error;
+    FileComparison third;
+    EXPECT_FALSE(third.open({a, {}}, {(scratch.path() / "missing.wav").string(), {}}, {}, error));
+    EXPECT_NE(error.find("missing.wav"), std::string::npos) << error;
+}
+
+TEST(NullTestOptions, WindowsAreTheMetersStepsAndBadArgumentsAreRefused) {
+    Options o;
+    std::string error;
+    ASSERT_TRUE(parseOptions({"--window", "0.3", "--align", "--bits", "16", "a.wav", "b.flac"},
+                             o, error))
+        << error;
+    EXPECT_DOUBLE_EQ(o.windowSeconds, 0.3);
+    EXPECT_TRUE(o.align);
+    EXPECT_EQ(o.rule.kind, VerdictRule::Kind::Bits);
+    EXPECT_EQ(o.inputs.size(), 2u);
+    const std::vector<std::vector<std::string>> bad = {
+        {"--window", "0.25", "a.wav"}, {"--window", "0", "a.wav"}, {"--window", "10.1", "a.wav"},
+        {"--window", "x", "a.wav"},    {"--search", "11", "a.wav"}, {"--bits", "16", "--db", "-90", "a"},
+        {"--plot"},                     {"--frobnicate", "a.wav"},   {},
+        {"a", "b", "c"}};
+    for (const auto& args : bad) {
+        Options refused;
+        EXPECT_FALSE(parseOptions(args, refused, error)) << args.size();
+        EXPECT_FALSE(error.empty());
+    }
+    Options window;
+    EXPECT_FALSE(parseOptions({"--window", "0.25", "a.wav"}, window, error));
+    EXPECT_NE(error.find("steps of 0.1"), std::string::npos) << error;
+}
+
+// --- the command line -------------------------------------------------------------------------
+
+struct Run {
+    int status = -1;
+    std::string out, err;
+};
+
+class NullTestCommand : public NullTestFiles {
+  protected:
+    Run run(const std::string& args) {
+        const std::filesystem::path out = scratch.path() / "stdout.txt";
+        const std::filesystem::path err = scratch.path() / "stderr.txt";
+        const std::string command = std::string(NULLMETER_PATH) + " " + args + " >" +
+                                    out.string() + " 2>" + err.string();
+        const int raw = std::system(command.c_str());
+        Run r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = slurp(out);
+        r.err = slurp(err);
+        return r;
+    }
+    static std::string slurp(const std::filesystem::path& path) {
+        std::ifstream in(path);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static std::string lastLine(const std::string& text) {
+        const std::size_t end = text.find_last_not_of('\n');
+        const std::size_t start = text.rfind('\n', end);
+        return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
+    }
+};
+
+TEST_F(NullTestCommand, ExitStatusSaysPassFailOrError) {
+    const std::vector<double> a = noise(30000, 6);
+    std::vector<double> b = a;
+    b[100] = 0.0;
+    const std::string pa = write("a.wav", {a}), pb = write("b.wav", {b});
+    Run same = run(pa + " " + pa);
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(lastLine(same.out).rfind("PASS: identical", 0), 0u) << same.out;
+    Run differs = run(pa + " " + pb);
+    EXPECT_EQ(differs.status, 1);
+    EXPECT_EQ(lastLine(differs.out).rfind("FAIL: differs: 1 of 30000 samples", 0), 0u)
+        << differs.out;
+    // Usage and input errors: exit 2 with a message that names the file.
+    const std::string dir = scratch.path().string();
+    const std::string text = (scratch.path() / "notes.wav").string();
+    std::ofstream(text) << "not audio at all\n";
+    const std::string empty = (scratch.path() / "empty.wav").string();
+    std::ofstream(empty).close();
+    for (const std::string& bad : {dir, text, empty, dir + "/missing.flac"}) {
+        Run r = run(pa + " " + bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(run("--window 0.25 " + pa).status, 2);
+    EXPECT_EQ(run(pa).status, 2);  // one mono file is not a pair
+}
+
+TEST_F(NullTestCommand, JsonResidualAndPlotOfAnAlignedRun) {
+    const std::vector<double> a = noise(48000, 7);
+    std::vector<double> b(48000, 0.0);
+    for (std::size_t i = 5; i < b.size(); ++i)
+        b[i] = -a[i - 5];
+    const std::string pa = write("a.wav", {a}), pb = write("b.wav", {b});
+    const std::filesystem::path residual = scratch.path() / "residual.wav";
+    const std::filesystem::path plot = scratch.path() / "plot.png";
+    Run r = run("--json --windows --align --residual " + residual.string() + " --plot " +
+                plot.string() + " " + pa + " " + pb);
+    EXPECT_EQ(r.status, 0) << r.err << r.out;
+    for (const char* field :
+         {"\"offset_frames\": 5", "\"polarity\": -1", "\"applied\": true", "\"windows\": [",
+          "\"before_alignment\": {", "\"summary\": {", "\"null_depth_bits\":",
+          "\"differing_samples\": 0", "\"first_difference\": null", "\"result\": \"pass\"",
+          "\"exit_code\": 0", "\"criterion\": \"identical\""})
+        EXPECT_NE(r.out.find(field), std::string::npos) << field;
+    EXPECT_EQ(r.out.front(), '{');
+    EXPECT_EQ(lastLine(r.out), "}");
+    Audio written;
+    std::string error;
+    ASSERT_TRUE(plux::audio::readFile(residual, written, error)) << error;
+    EXPECT_EQ(written.frameCount(), 48000u - 5u);
+    for (double x : written.channels[0])
+        ASSERT_EQ(x, 0.0);
+    EXPECT_GT(std::filesystem::file_size(plot), 1000u);
+
+    // An output that cannot be written: exit 2, and nothing left behind.
+    const std::filesystem::path nowhere = scratch.path() / "no-such-dir" / "r.wav";
+    Run bad = run("--residual " + nowhere.string() + " " + pa + " " + pb);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_FALSE(std::filesystem::exists(nowhere.parent_path()));
+    const std::filesystem::path flac = scratch.path() / "r.flac";
+    EXPECT_EQ(run("--residual " + flac.string() + " " + pa + " " + pb).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(flac));
+}
+
+}  // namespace

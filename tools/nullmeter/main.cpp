@@ -1,103 +1,165 @@
-// Measures a stereo WAV file with the null-test effect, in-process, through
-// the same wrapper a host uses, and prints the results of every closed
-// window. (A VST 2.4 host has no way to read a meter; the plug-in shows the
-// same numbers in its editor.)
-#include <cmath>
+// nullmeter: the null test of two audio files, or of the two channels of one
+// stereo file, measured by the null-test plug-in's own meter. Prints a
+// report (text or JSON) whose last line is the verdict; exit status 0 pass,
+// 1 fail, 2 usage or input error.
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "effects/nulltest/nulltest_effect.h"
-#include "shell/assembly.h"
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
+#include "tools/nullmeter/file_comparison.h"
+#include "tools/nullmeter/options.h"
+#include "tools/nullmeter/plot_collector.h"
+#include "tools/nullmeter/report.h"
 
 namespace {
 
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
+using namespace nullmeter;
+
+constexpr int kPass = 0, kFail = 1, kError = 2;
+
+int inputError(const std::string& message) {
+    std::fprintf(stderr, "nullmeter: %s\n", message.c_str());
+    return kError;
 }
 
-int usage() {
-    std::fprintf(stderr, "usage: nullmeter [--window SECONDS] FILE.wav\n"
-                         "  Measures left, right, mid and side of a stereo file over windows of\n"
-                         "  SECONDS (0.1 to 10, default 1) and prints RMS and peak of each\n"
-                         "  closed window in dB FS and in bits below full scale.\n");
-    return 2;
-}
+// A - B, interleaved, into the residual file as the blocks go by.
+class ResidualWriter {
+  public:
+    bool open(const std::filesystem::path& path, int channels, int rate, std::string& error) {
+        plux::audio::Container container;
+        if (!plux::audio::containerForPath(path, container) ||
+            container == plux::audio::Container::Flac) {
+            error = path.string() + ": name it .wav, .rf64, .w64 or .aiff (32-bit float)";
+            return false;
+        }
+        channels_ = channels;
+        return writer_.open(path, channels, rate, plux::audio::Encoding::Float32, container,
+                            error);
+    }
+    void block(const std::vector<std::vector<double>>& a,
+               const std::vector<std::vector<double>>& b, std::int64_t frames) {
+        if (!error_.empty())
+            return;
+        buffer_.resize(static_cast<std::size_t>(frames * channels_));
+        for (std::int64_t i = 0; i < frames; ++i)
+            for (int c = 0; c < channels_; ++c)
+                buffer_[static_cast<std::size_t>(i * channels_ + c)] =
+                    a[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)] -
+                    b[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)];
+        writer_.write(buffer_.data(), frames, error_);
+    }
+    bool commit(std::string& error) {
+        if (!error_.empty()) {
+            error = error_;
+            return false;
+        }
+        return writer_.commit(error);
+    }
 
-void printWindow(int index, double endSeconds, const nulltest::Variables& v) {
-    std::printf("window %d (ends at %.3f s)\n", index, endSeconds);
-    std::printf("  %-6s %12s %10s %12s %10s\n", "", "RMS dB", "RMS bits", "peak dB", "peak bits");
-    const struct {
-        const char* name;
-        const nulltest::SignalMeter& meter;
-    } rows[] = {{"L", v.left}, {"R", v.right}, {"M", v.mid}, {"S", v.side}};
-    for (const auto& row : rows)
-        std::printf("  %-6s %12.2f %10.2f %12.2f %10.2f\n", row.name, row.meter.rmsDb,
-                    row.meter.rmsBits, row.meter.peakDb, row.meter.peakBits);
+  private:
+    plux::audio::Writer writer_;
+    int channels_ = 0;
+    std::vector<double> buffer_;
+    std::string error_;
+};
+
+int run(const Options& options) {
+    Input a, b;
+    const bool pair = options.inputs.size() == 1;
+    if (pair) {
+        // One stereo file: its left channel is A, its right channel B.
+        plux::audio::Reader probe;
+        std::string error;
+        if (!probe.open(options.inputs[0], error))
+            return inputError(error);
+        if (probe.info().channels != 2)
+            return inputError(options.inputs[0].string() + ": one file is measured as a stereo "
+                              "pair, but it has " + std::to_string(probe.info().channels) +
+                              " channels; give two files to compare");
+        a = {options.inputs[0], {0}};
+        b = {options.inputs[0], {1}};
+    } else {
+        a = {options.inputs[0], {}};
+        b = {options.inputs[1], {}};
+    }
+    ComparisonSettings settings;
+    settings.windowSeconds = options.windowSeconds;
+    settings.searchSeconds = options.searchSeconds;
+    settings.align = options.align;
+
+    FileComparison comparison;
+    std::string error;
+    if (!comparison.open(a, b, settings, error))
+        return inputError(error);
+    for (const SourceInfo* s : {&comparison.result().a, &comparison.result().b})
+        if (s->info.frames == 0)
+            return inputError(s->path + ": holds no audio frames");
+    if (!comparison.estimate(error))
+        return inputError(error);
+    const ComparisonResult& result = comparison.result();
+
+    std::optional<ResidualWriter> residual;
+    if (!options.residual.empty()) {
+        residual.emplace();
+        if (!residual->open(options.residual, result.channels, result.sampleRate, error))
+            return inputError(error);
+    }
+    std::optional<PlotCollector> plot;
+    if (!options.plot.empty())
+        plot.emplace(result.channels, result.sampleRate);
+
+    std::unique_ptr<Report> report =
+        options.json ? makeJsonReport(stdout, options.windows) : makeTextReport(stdout);
+    report->begin(result);
+    const WindowSink sink = [&](const WindowResult& w) {
+        if (options.windows)
+            report->window(result, w);
+        if (plot)
+            plot->window(w, result.aligned ? result.aligned->offsetA : 0);
+    };
+    const BlockTap tap = [&](const std::vector<std::vector<double>>& blockA,
+                             const std::vector<std::vector<double>>& blockB, std::int64_t frames) {
+        if (residual)
+            residual->block(blockA, blockB, frames);
+        if (plot)
+            plot->block(blockA, blockB, frames);
+    };
+    if (!comparison.run(sink, tap, error))
+        return inputError(error);
+
+    const Verdict verdict = decide(result, options.rule);
+    if (plot) {
+        const std::string title = pair ? result.a.path + ": left against right"
+                                       : result.a.path + " against " + result.b.path;
+        if (!writePlotPng(options.plot, plot->data(title, verdict.text), error))
+            return inputError(error);
+    }
+    if (residual && !residual->commit(error))
+        return inputError(error);
+    report->end(result, verdict);
+    return verdict.pass ? kPass : kFail;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    double windowSeconds = 1.0;
-    std::string path;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--window" && i + 1 < argc) {
-            windowSeconds = std::atof(argv[++i]);
-        } else if (arg == "-h" || arg == "--help") {
-            return usage();
-        } else if (path.empty()) {
-            path = arg;
-        } else {
-            return usage();
-        }
-    }
-    if (path.empty() || !(windowSeconds >= 0.1 && windowSeconds <= 10.0))
-        return usage();
-
-    plux::wav::Audio audio;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    Options options;
     std::string error;
-    if (!plux::wav::readFile(path, audio, error)) {
-        std::fprintf(stderr, "nullmeter: %s: %s\n", path.c_str(), error.c_str());
-        return 1;
+    if (!parseOptions(args, options, error)) {
+        std::fprintf(stderr, "nullmeter: %s\n\n%s", error.c_str(), kUsage);
+        return kError;
     }
-    if (audio.channels.size() != 2) {
-        std::fprintf(stderr, "nullmeter: %s: needs two channels, has %zu\n", path.c_str(),
-                     audio.channels.size());
-        return 1;
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return kPass;
     }
-
-    auto* script = new nulltest::TVexmoldEffect;
-    AEffect* effect = assemblePlugin(host, script);
-    if (effect == nullptr)
-        return 1;
-    auto dispatch = [effect](VstInt32 opcode, VstIntPtr value = 0, float opt = 0.0f) {
-        return effect->dispatcher(effect, opcode, 0, value, nullptr, opt);
-    };
-    dispatch(effOpen);
-    dispatch(effSetSampleRate, 0, static_cast<float>(audio.sampleRate));
-    dispatch(effSetBlockSize, 1);
-    dispatch(effMainsChanged, 1);
-    effect->setParameter(effect, 0, static_cast<float>((windowSeconds - 0.1) / 9.9));
-
-    std::printf("%s: %zu frames at %u Hz, window %.1f s\n", path.c_str(), audio.frameCount(),
-                audio.sampleRate, script->slider(1));
-    int windows = 0;
-    // One frame per call, so that every closed window can be reported.
-    for (size_t i = 0; i < audio.frameCount(); ++i) {
-        double inL = audio.channels[0][i], inR = audio.channels[1][i];
-        double outL = 0.0, outR = 0.0;
-        double* in[2] = {&inL, &inR};
-        double* out[2] = {&outL, &outR};
-        effect->processDoubleReplacing(effect, in, out, 1);
-        if (script->vars.windowSampleCount == 0.0)
-            printWindow(++windows, static_cast<double>(i + 1) / audio.sampleRate, script->vars);
+    try {
+        return run(options);
+    } catch (const std::exception& e) {
+        return inputError(std::string("stopped: ") + e.what());
     }
-    if (windows == 0)
-        std::printf("no window closed: the file is shorter than one window\n");
-    dispatch(effMainsChanged, 0);
-    dispatch(effClose);
-    return 0;
 }

@@ -1,0 +1,174 @@
+#include "tools/nullmeter/measurement.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "effects/nulltest/nulltest_effect.h"
+
+namespace nullmeter {
+
+namespace {
+
+constexpr std::int64_t kBlockFrames = 8192;
+constexpr double kFloorDb = -400.0;
+
+Reading wholeLength(double energy, std::int64_t frames, double peakDb) {
+    Reading r;
+    r.rms = frames > 0 ? std::sqrt(energy / static_cast<double>(frames)) : 0.0;
+    r.rmsDb = nulltest::meterDb(r.rms);
+    r.rmsBits = nulltest::meterBits(r.rmsDb);
+    r.peakDb = peakDb;
+    r.peakBits = nulltest::meterBits(peakDb);
+    return r;
+}
+
+}  // namespace
+
+std::int64_t MeasurementSummary::differing() const {
+    std::int64_t total = 0;
+    for (const ChannelSummary& c : channels)
+        total += c.differing;
+    return total;
+}
+
+std::int64_t MeasurementSummary::nonFinite() const {
+    std::int64_t total = 0;
+    for (const ChannelSummary& c : channels)
+        total += c.nonFiniteA + c.nonFiniteB;
+    return total;
+}
+
+double MeasurementSummary::sidePeakDb() const {
+    double worst = kFloorDb;
+    for (const ChannelSummary& c : channels)
+        worst = std::max(worst, c.side.peakDb);
+    return worst;
+}
+
+double MeasurementSummary::nullDepthBits() const {
+    return nulltest::meterBits(sidePeakDb());
+}
+
+Measurement::Measurement(int channels, double sampleRate, double windowSeconds,
+                         std::int64_t offsetA, std::int64_t offsetB, double factorB)
+    : channels_(channels), queueA_(channels, offsetA), queueB_(channels, offsetB),
+      a_(static_cast<std::size_t>(channels), std::vector<double>(kBlockFrames)),
+      b_(static_cast<std::size_t>(channels), std::vector<double>(kBlockFrames)),
+      energy_(static_cast<std::size_t>(channels) * 4, 0.0) {
+    summary_.offsetA = offsetA;
+    summary_.offsetB = offsetB;
+    summary_.factorB = factorB;
+    summary_.channels.resize(static_cast<std::size_t>(channels));
+    for (ChannelSummary& c : summary_.channels) {
+        c.left.peakDb = c.right.peakDb = c.mid.peakDb = c.side.peakDb = kFloorDb;
+    }
+    for (int c = 0; c < channels; ++c)
+        meters_.push_back(std::make_unique<ChannelPairMeter>(c, sampleRate, windowSeconds));
+}
+
+bool Measurement::ok() const {
+    return !meters_.empty() &&
+           std::all_of(meters_.begin(), meters_.end(), [](const auto& m) { return m->ok(); });
+}
+
+std::int64_t Measurement::windowFrames() const {
+    return meters_.empty() ? 0 : meters_.front()->windowFrames();
+}
+
+void Measurement::consume(const WindowSink& sink) {
+    const WindowSink both = [this, &sink](const WindowResult& w) {
+        record(w);
+        if (sink)
+            sink(w);
+    };
+    for (;;) {
+        const std::int64_t frames =
+            std::min({queueA_.size(), queueB_.size(), kBlockFrames});
+        if (frames == 0)
+            return;
+        const double* a = queueA_.front();
+        const double* b = queueB_.front();
+        const double factor = summary_.factorB;
+        for (std::size_t c = 0; c < a_.size(); ++c) {
+            double* ac = a_[c].data();
+            double* bc = b_[c].data();
+            for (std::int64_t i = 0; i < frames; ++i) {
+                ac[i] = a[i * channels_ + static_cast<std::int64_t>(c)];
+                bc[i] = b[i * channels_ + static_cast<std::int64_t>(c)] * factor;
+            }
+        }
+        queueA_.pop(frames);
+        queueB_.pop(frames);
+        compare(frames);
+        if (tap_)
+            tap_(a_, b_, frames);
+        for (std::size_t c = 0; c < meters_.size(); ++c)
+            meters_[c]->measure(a_[c].data(), b_[c].data(), frames, both);
+        summary_.comparedFrames += frames;
+    }
+}
+
+void Measurement::finish(const WindowSink& sink) {
+    const WindowSink both = [this, &sink](const WindowResult& w) {
+        record(w);
+        if (sink)
+            sink(w);
+    };
+    for (auto& meter : meters_)
+        meter->finish(both);
+    for (std::size_t c = 0; c < summary_.channels.size(); ++c) {
+        ChannelSummary& s = summary_.channels[c];
+        const double* e = &energy_[c * 4];
+        s.left = wholeLength(e[0], summary_.comparedFrames, s.left.peakDb);
+        s.right = wholeLength(e[1], summary_.comparedFrames, s.right.peakDb);
+        s.mid = wholeLength(e[2], summary_.comparedFrames, s.mid.peakDb);
+        s.side = wholeLength(e[3], summary_.comparedFrames, s.side.peakDb);
+    }
+}
+
+// Counts what differs, frame by frame, before the meter sees the block.
+void Measurement::compare(std::int64_t frames) {
+    const std::int64_t base = summary_.comparedFrames;
+    for (std::size_t c = 0; c < a_.size(); ++c) {
+        ChannelSummary& s = summary_.channels[c];
+        const double* a = a_[c].data();
+        const double* b = b_[c].data();
+        for (std::int64_t i = 0; i < frames; ++i) {
+            const bool finiteA = std::isfinite(a[i]);
+            const bool finiteB = std::isfinite(b[i]);
+            s.nonFiniteA += finiteA ? 0 : 1;
+            s.nonFiniteB += finiteB ? 0 : 1;
+            if (a[i] == b[i])
+                continue;
+            ++s.differing;
+            if (s.firstDifference < 0)
+                s.firstDifference = base + i;
+            s.lastDifference = base + i;
+            if (finiteA && finiteB)
+                s.largestDifference = std::max(s.largestDifference, std::fabs(a[i] - b[i]));
+        }
+    }
+}
+
+// The whole-length summary from the meter's windows: energies weighted by
+// each window's frames, the highest peak, the deepest and shallowest null.
+void Measurement::record(const WindowResult& w) {
+    ChannelSummary& s = summary_.channels[static_cast<std::size_t>(w.channel)];
+    double* e = &energy_[static_cast<std::size_t>(w.channel) * 4];
+    const double frames = static_cast<double>(w.frames);
+    const Reading* readings[4] = {&w.left, &w.right, &w.mid, &w.side};
+    Reading* totals[4] = {&s.left, &s.right, &s.mid, &s.side};
+    for (int k = 0; k < 4; ++k) {
+        e[k] += readings[k]->rms * readings[k]->rms * frames;
+        totals[k]->peakDb = std::max(totals[k]->peakDb, readings[k]->peakDb);
+    }
+    const WindowPick pick{w.index, w.startFrame, w.frames, w.partial, w.side.rmsDb};
+    if (s.windows == 0 || w.side.rmsDb < s.deepest.sideRmsDb)
+        s.deepest = pick;
+    if (s.windows == 0 || w.side.rmsDb > s.shallowest.sideRmsDb)
+        s.shallowest = pick;
+    ++s.windows;
+    s.lastWindowPartial = w.partial;
+}
+
+}  // namespace nullmeter
