@@ -1,34 +1,63 @@
-// Small WAV utilities for the demonstration and the integration tests.
+// Small audio-file utilities for the demonstration and the integration tests.
+// Reads every format plux::audio does; load and usage failures exit 2.
+#include <cerrno>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <string>
 
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 
 namespace {
 
+using plux::audio::Audio;
+
 int usage() {
     std::fprintf(stderr,
-                 "usage: wavtool peak FILE.wav\n"
-                 "       wavtool pair A.wav B.wav OUT.wav   (left: channel 0 of A, right:\n"
-                 "                                           channel 0 of B, as float32)\n"
-                 "       wavtool compare A.wav B.wav        (exit 0 when the samples are equal)\n");
+                 "usage: wavtool peak FILE\n"
+                 "       wavtool pair A B OUT            (left: channel 0 of A, right:\n"
+                 "                                        channel 0 of B, as float32)\n"
+                 "       wavtool compare A B             (exit 0 when the samples are equal,\n"
+                 "                                        1 when they differ)\n"
+                 "       wavtool shift IN OUT FRAMES [--invert] [--gain DB]\n"
+                 "                                       (IN delayed by FRAMES: silence before\n"
+                 "                                        it, or its first -FRAMES frames\n"
+                 "                                        dropped; as float32)\n"
+                 "Files: WAV, RF64, W64, AIFF, FLAC; OUT's extension picks its container\n"
+                 "(WAV for any other). Errors exit 2.\n");
     return 2;
 }
 
-bool load(const std::string& path, plux::wav::Audio& audio) {
+bool load(const std::string& path, Audio& audio) {
     std::string error;
-    if (plux::wav::readFile(path, audio, error) && !audio.channels.empty())
+    if (!plux::audio::readFile(path, audio, error)) {
+        std::fprintf(stderr, "wavtool: %s\n", error.c_str());
+        return false;
+    }
+    if (audio.channels.empty()) {
+        std::fprintf(stderr, "wavtool: %s: no audio\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Float32 in the container OUT's name asks for, WAV when it names none.
+bool save(const std::string& path, const Audio& audio) {
+    plux::audio::Container container = plux::audio::Container::Wav;
+    plux::audio::containerForPath(path, container);
+    std::string error;
+    if (plux::audio::writeFile(path, audio, plux::audio::Encoding::Float32, container, error))
         return true;
-    std::fprintf(stderr, "wavtool: %s: %s\n", path.c_str(),
-                 error.empty() ? "no audio" : error.c_str());
+    std::fprintf(stderr, "wavtool: %s\n", error.c_str());
     return false;
 }
 
 int peak(const std::string& path) {
-    plux::wav::Audio audio;
+    Audio audio;
     if (!load(path, audio))
-        return 1;
+        return 2;
     for (size_t c = 0; c < audio.channels.size(); ++c) {
         double p = 0.0;
         for (double s : audio.channels[c])
@@ -40,28 +69,23 @@ int peak(const std::string& path) {
 }
 
 int pair(const std::string& a, const std::string& b, const std::string& out) {
-    plux::wav::Audio left, right;
+    Audio left, right;
     if (!load(a, left) || !load(b, right))
-        return 1;
+        return 2;
     if (left.sampleRate != right.sampleRate || left.frameCount() != right.frameCount()) {
         std::fprintf(stderr, "wavtool: %s and %s differ in rate or length\n", a.c_str(), b.c_str());
-        return 1;
+        return 2;
     }
-    plux::wav::Audio stereo;
+    Audio stereo;
     stereo.sampleRate = left.sampleRate;
-    stereo.channels = {left.channels[0], right.channels[0]};
-    std::string error;
-    if (!plux::wav::writeFile(out, stereo, plux::wav::Encoding::Float32, error)) {
-        std::fprintf(stderr, "wavtool: %s: %s\n", out.c_str(), error.c_str());
-        return 1;
-    }
-    return 0;
+    stereo.channels = {std::move(left.channels[0]), std::move(right.channels[0])};
+    return save(out, stereo) ? 0 : 2;
 }
 
 int compare(const std::string& a, const std::string& b) {
-    plux::wav::Audio x, y;
+    Audio x, y;
     if (!load(a, x) || !load(b, y))
-        return 1;
+        return 2;
     if (x.channels != y.channels || x.sampleRate != y.sampleRate) {
         std::printf("%s and %s differ\n", a.c_str(), b.c_str());
         return 1;
@@ -70,9 +94,64 @@ int compare(const std::string& a, const std::string& b) {
     return 0;
 }
 
-}  // namespace
+// A shift of at most 2^31 - 1 frames either way (over 12 hours at 48 kHz), so
+// that a mistyped number fails here rather than as a giant allocation.
+bool parseFrames(const char* text, long long& out) {
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtoll(text, &end, 10);
+    return end != text && *end == '\0' && errno == 0 && out >= -INT32_MAX && out <= INT32_MAX;
+}
 
-int main(int argc, char** argv) {
+bool parseDecibels(const char* text, double& out) {
+    char* end = nullptr;
+    out = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(out);
+}
+
+// IN moved later by `frames` (earlier when negative), times `factor`.
+int shift(const std::string& in, const std::string& out, long long frames, double factor) {
+    Audio audio;
+    if (!load(in, audio))
+        return 2;
+    const auto length = static_cast<long long>(audio.frameCount());
+    if (frames < 0 && -frames >= length) {
+        std::fprintf(stderr, "wavtool: %s: dropping %lld frames leaves nothing of its %lld\n",
+                     in.c_str(), -frames, length);
+        return 2;
+    }
+    for (auto& channel : audio.channels) {
+        for (double& s : channel)
+            s *= factor;
+        if (frames >= 0)
+            channel.insert(channel.begin(), static_cast<std::size_t>(frames), 0.0);
+        else
+            channel.erase(channel.begin(), channel.begin() + static_cast<std::ptrdiff_t>(-frames));
+    }
+    return save(out, audio) ? 0 : 2;
+}
+
+int shiftCommand(int argc, char** argv) {
+    long long frames = 0;
+    if (argc < 5 || !parseFrames(argv[4], frames))
+        return usage();
+    double factor = 1.0;
+    for (int i = 5; i < argc; ++i) {
+        const std::string option = argv[i];
+        double db = 0.0;
+        if (option == "--invert") {
+            factor = -factor;
+        } else if (option == "--gain" && i + 1 < argc && parseDecibels(argv[i + 1], db)) {
+            factor *= std::pow(10.0, db / 20.0);
+            ++i;
+        } else {
+            return usage();
+        }
+    }
+    return shift(argv[2], argv[3], frames, factor);
+}
+
+int run(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "peak" && argc == 3)
         return peak(argv[2]);
@@ -80,5 +159,20 @@ int main(int argc, char** argv) {
         return pair(argv[2], argv[3], argv[4]);
     if (command == "compare" && argc == 4)
         return compare(argv[2], argv[3]);
+    if (command == "shift")
+        return shiftCommand(argc, argv);
     return usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The file layer reports its own failures; this catches what is left,
+    // such as running out of memory for a huge shift.
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "wavtool: %s\n", e.what());
+        return 2;
+    }
 }
