@@ -6,7 +6,7 @@
 //
 // Nothing here throws. Every failure names the file and says why in
 // `error`, in words a user can act on ("no such file", "is a directory",
-// "empty file", "not an audio file libsndfile can read: ...").
+// "empty file", "not an audio file libsndfile can read (...)").
 #pragma once
 
 #include <cstdint>
@@ -33,8 +33,10 @@ class Reader {
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
-    // Fails for a missing file, a directory, an empty, truncated or
-    // unrecognised file, and a file with no channels or a zero rate.
+    // Fails for a missing file, a directory, an empty or unrecognised file
+    // (one cut off inside its header included), and a file with no channels
+    // or a zero rate. A file cut off inside its audio data reads as the
+    // frames it holds.
     bool open(const std::filesystem::path& path, std::string& error);
     const FileInfo& info() const;
     // Reads up to `frames` frames (channels() doubles each) into `interleaved`;
