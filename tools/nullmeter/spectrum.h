@@ -25,9 +25,14 @@ class SpectrumAccumulator {
     std::vector<double> levelsDb(double floorDb = -400.0) const;
 
   private:
+    void finishSegment();
+
     int log2Size_;
     int size_;
-    std::vector<double> pending_;  // samples not yet in a finished segment
+    std::vector<double> window_;   // periodic Hann, size_ values
+    std::vector<double> pending_;  // the segment being filled, size_ values
+    std::size_t filled_ = 0;       // how many of pending_ hold samples
+    std::vector<double> buffer_;   // the transform, size_ complex values
     std::vector<double> power_;    // summed |X|^2 per bin
     std::int64_t segments_ = 0;
 };
