@@ -196,7 +196,7 @@ TEST_F(NullTestFiles, FilesThatCannotBeComparedAreRefusedByName) {
     FileComparison second;
     std::string error;
     EXPECT_FALSE(second.open({a, {}}, {stereo, {}}, {}, error));
-    EXPECT_NE(error.find("stereo.wav has 2 channels"), std::string::npos) << error;
+    EXPECT_NE(error.find("a.wav has 1 channel but"), std::string::npos) << error;
     FileComparison third;
     EXPECT_FALSE(third.open({a, {}}, {(scratch.path() / "missing.wav").string(), {}}, {}, error));
     EXPECT_NE(error.find("missing.wav"), std::string::npos) << error;
@@ -229,20 +229,20 @@ TEST(NullTestOptions, WindowsAreTheMetersStepsAndBadArgumentsAreRefused) {
 
 // --- the command line -------------------------------------------------------------------------
 
-struct Run {
+struct CommandRun {
     int status = -1;
     std::string out, err;
 };
 
 class NullTestCommand : public NullTestFiles {
   protected:
-    Run run(const std::string& args) {
+    CommandRun run(const std::string& args) {
         const std::filesystem::path out = scratch.path() / "stdout.txt";
         const std::filesystem::path err = scratch.path() / "stderr.txt";
         const std::string command = std::string(NULLMETER_PATH) + " " + args + " >" +
                                     out.string() + " 2>" + err.string();
         const int raw = std::system(command.c_str());
-        Run r;
+        CommandRun r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         r.out = slurp(out);
         r.err = slurp(err);
@@ -266,10 +266,10 @@ TEST_F(NullTestCommand, ExitStatusSaysPassFailOrError) {
     std::vector<double> b = a;
     b[100] = 0.0;
     const std::string pa = write("a.wav", {a}), pb = write("b.wav", {b});
-    Run same = run(pa + " " + pa);
+    CommandRun same = run(pa + " " + pa);
     EXPECT_EQ(same.status, 0) << same.err;
     EXPECT_EQ(lastLine(same.out).rfind("PASS: identical", 0), 0u) << same.out;
-    Run differs = run(pa + " " + pb);
+    CommandRun differs = run(pa + " " + pb);
     EXPECT_EQ(differs.status, 1);
     EXPECT_EQ(lastLine(differs.out).rfind("FAIL: differs: 1 of 30000 samples", 0), 0u)
         << differs.out;
@@ -280,7 +280,7 @@ TEST_F(NullTestCommand, ExitStatusSaysPassFailOrError) {
     const std::string empty = (scratch.path() / "empty.wav").string();
     std::ofstream(empty).close();
     for (const std::string& bad : {dir, text, empty, dir + "/missing.flac"}) {
-        Run r = run(pa + " " + bad);
+        CommandRun r = run(pa + " " + bad);
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
     }
@@ -296,7 +296,7 @@ TEST_F(NullTestCommand, JsonResidualAndPlotOfAnAlignedRun) {
     const std::string pa = write("a.wav", {a}), pb = write("b.wav", {b});
     const std::filesystem::path residual = scratch.path() / "residual.wav";
     const std::filesystem::path plot = scratch.path() / "plot.png";
-    Run r = run("--json --windows --align --residual " + residual.string() + " --plot " +
+    CommandRun r = run("--json --windows --align --residual " + residual.string() + " --plot " +
                 plot.string() + " " + pa + " " + pb);
     EXPECT_EQ(r.status, 0) << r.err << r.out;
     for (const char* field :
@@ -317,7 +317,7 @@ TEST_F(NullTestCommand, JsonResidualAndPlotOfAnAlignedRun) {
 
     // An output that cannot be written: exit 2, and nothing left behind.
     const std::filesystem::path nowhere = scratch.path() / "no-such-dir" / "r.wav";
-    Run bad = run("--residual " + nowhere.string() + " " + pa + " " + pb);
+    CommandRun bad = run("--residual " + nowhere.string() + " " + pa + " " + pb);
     EXPECT_EQ(bad.status, 2);
     EXPECT_FALSE(std::filesystem::exists(nowhere.parent_path()));
     const std::filesystem::path flac = scratch.path() / "r.flac";

@@ -3,7 +3,6 @@
 #include "tests/tools/scratch_dir.h"
 
 #include <cairo.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -70,17 +69,9 @@ TEST(NullmeterSpectrum, SilenceAndNoSegmentsReadTheFloor) {
 
 // --- Plot ----------------------------------------------------------------------
 
-// Cairo keeps the fonts it used in process-wide caches, and fontconfig stores
-// its configuration's pointers as offsets the leak checker cannot follow.
-// Releasing both at the end lets sanitizer builds see only real leaks.
-// FcFini is looked up at run time: fontconfig comes in only through cairo.
 class FontCaches : public ::testing::Environment {
   public:
-    void TearDown() override {
-        cairo_debug_reset_static_data();
-        if (void* fcFini = dlsym(RTLD_DEFAULT, "FcFini"))
-            reinterpret_cast<void (*)()>(fcFini)();
-    }
+    void TearDown() override { nullmeter::releasePlotCaches(); }
 };
 const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
 

@@ -127,9 +127,11 @@ bool FileComparison::open(const Input& a, const Input& b, const ComparisonSettin
         return false;
     }
     if (result_.a.channels.size() != result_.b.channels.size()) {
-        error = result_.a.path + " has " + std::to_string(result_.a.channels.size()) +
-                " channels but " + result_.b.path + " has " +
-                std::to_string(result_.b.channels.size());
+        const auto count = [](std::size_t n) {
+            return std::to_string(n) + (n == 1 ? " channel" : " channels");
+        };
+        error = result_.a.path + " has " + count(result_.a.channels.size()) + " but " +
+                result_.b.path + " has " + count(result_.b.channels.size());
         return false;
     }
     result_.channels = static_cast<int>(result_.a.channels.size());
@@ -164,6 +166,8 @@ bool FileComparison::estimate(std::string& error) {
         }
         result_.alignment = estimateAlignment(ea, eb, maxLag);
     }
+    result_.alignmentApplied =
+        impl_->settings.align && result_.alignment.found && result_.alignment.gain > 0.0;
     return a.reader.seek(0, error) && b.reader.seek(0, error);
 }
 
@@ -179,12 +183,11 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
         std::make_unique<Measurement>(channels, rate, settings.windowSeconds, 0, 0, 1.0));
     const AlignmentEstimate& est = result_.alignment;
     std::int64_t shift = 0;
-    if (settings.align && est.found && est.gain > 0.0) {
+    if (result_.alignmentApplied) {
         shift = est.offsetFrames < 0 ? -est.offsetFrames : est.offsetFrames;
         measurements.push_back(std::make_unique<Measurement>(
             channels, rate, settings.windowSeconds, std::max<std::int64_t>(0, -est.offsetFrames),
             std::max<std::int64_t>(0, est.offsetFrames), est.polarity / est.gain));
-        result_.alignmentApplied = true;
     }
     for (const auto& m : measurements) {
         if (!m->ok()) {

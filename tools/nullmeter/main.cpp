@@ -134,7 +134,9 @@ int run(const Options& options) {
     if (plot) {
         const std::string title = pair ? result.a.path + ": left against right"
                                        : result.a.path + " against " + result.b.path;
-        if (!writePlotPng(options.plot, plot->data(title, verdict.text), error))
+        const bool drawn = writePlotPng(options.plot, plot->data(title, verdict.text), error);
+        releasePlotCaches();
+        if (!drawn)
             return inputError(error);
     }
     if (residual && !residual->commit(error))

@@ -31,4 +31,10 @@ struct PlotData {
 // complete; on failure `error` names the file and says why.
 bool writePlotPng(const std::filesystem::path& path, const PlotData& data, std::string& error);
 
+// Cairo keeps the fonts it used in process-wide caches, and fontconfig
+// stores its configuration's pointers as offsets a leak checker cannot
+// follow. A program calls this once it has drawn its last plot, so that
+// sanitizer builds report only real leaks.
+void releasePlotCaches();
+
 }  // namespace nullmeter

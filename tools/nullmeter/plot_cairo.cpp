@@ -1,6 +1,7 @@
 #include "tools/nullmeter/plot.h"
 
 #include <cairo.h>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -415,6 +416,13 @@ bool writePlotPng(const std::filesystem::path& path, const PlotData& data, std::
         }
         return false;
     }
+}
+
+// FcFini is looked up at run time: fontconfig comes in only through cairo.
+void releasePlotCaches() {
+    cairo_debug_reset_static_data();
+    if (void* fcFini = dlsym(RTLD_DEFAULT, "FcFini"))
+        reinterpret_cast<void (*)()>(fcFini)();
 }
 
 }  // namespace nullmeter
