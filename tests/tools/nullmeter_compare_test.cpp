@@ -165,9 +165,17 @@ TEST_F(NullTestFiles, BLeadingAIsShiftedTheOtherWay) {
     EXPECT_EQ(result().alignment.offsetFrames, -120);
     EXPECT_EQ(result().aligned->offsetA, 120);
     EXPECT_EQ(result().aligned->differing(), 0);
-    // The lengths differ: the overlap was compared, and the verdict says so.
     EXPECT_EQ(result().plain.comparedFrames, 49880);
-    EXPECT_NE(decide(result(), {}).text.find("lengths differ"), std::string::npos);
+    // Aligned, the two end together; as they are, the verdict says that the
+    // lengths differ and only the overlap was compared.
+    EXPECT_EQ(decide(result(), {}).text.find("lengths differ"), std::string::npos);
+    FileComparison plain;
+    std::string error;
+    ASSERT_TRUE(plain.open({pa, {}}, {pb, {}}, {}, error) && plain.estimate(error) &&
+                plain.run(WindowSink(), BlockTap(), error));
+    EXPECT_NE(decide(plain.result(), {}).text.find(
+                  "the lengths differ (A 50000, B 49880 frames), 49880 frames were compared"),
+              std::string::npos);
 }
 
 TEST_F(NullTestFiles, StereoFileIsLeftAgainstRight) {

@@ -137,6 +137,7 @@ bool FileComparison::open(const Input& a, const Input& b, const ComparisonSettin
     result_.channels = static_cast<int>(result_.a.channels.size());
     result_.sampleRate = ia.sampleRate;
     result_.windowSeconds = settings.windowSeconds;
+    result_.windowFrames = ChannelPairMeter(0, ia.sampleRate, settings.windowSeconds).windowFrames();
     result_.searchFrames = static_cast<std::int64_t>(
         std::llround(settings.searchSeconds * static_cast<double>(ia.sampleRate)));
     return true;

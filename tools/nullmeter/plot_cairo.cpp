@@ -214,6 +214,39 @@ void drawSeries(cairo_t* cr, const Rect& p, const std::vector<double>& values, s
     close();
 }
 
+// A level per window, held across the window: a flat step from the previous
+// window's end (0 for the first) to its own, joined to the next by a riser.
+template <typename XOf>
+void drawSteps(cairo_t* cr, const Rect& p, const std::vector<double>& values,
+               const std::vector<double>& ends, XOf xOf, Rgb colour) {
+    setColour(cr, colour);
+    cairo_set_line_width(cr, 1.5);
+    const std::size_t count = std::min(values.size(), ends.size());
+    bool open = false;
+    double start = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double end = ends[i];
+        const double v = values[i];
+        if (!std::isfinite(end) || std::isnan(v)) {
+            if (open)
+                cairo_stroke(cr);
+            open = false;
+        } else {
+            const double y = dbToY(p, v);
+            if (open)
+                cairo_line_to(cr, xOf(start), y);
+            else
+                cairo_move_to(cr, xOf(start), y);
+            cairo_line_to(cr, xOf(end), y);
+            open = true;
+        }
+        if (std::isfinite(end))
+            start = end;
+    }
+    if (open)
+        cairo_stroke(cr);
+}
+
 // Legend to the right of a panel: inputs first, then residuals.
 void drawLegend(cairo_t* cr, const Rect& p, const std::vector<Series>& inputs,
                 const std::vector<Series>& residuals) {
@@ -269,11 +302,7 @@ void drawLevelPanel(cairo_t* cr, const PlotData& d) {
 
     auto drawGroup = [&](const std::vector<Series>& group, const Rgb* colours) {
         for (std::size_t k = 0; k < group.size(); ++k) {
-            const std::vector<double>& v = group[k].values;
-            const std::size_t count = std::min(v.size(), d.windowEndSeconds.size());
-            drawSeries(
-                cr, p, v, count, [&](std::size_t i) { return xAt(d.windowEndSeconds[i]); },
-                colours[k % 4]);
+            drawSteps(cr, p, group[k].values, d.windowEndSeconds, xAt, colours[k % 4]);
         }
     };
     drawGroup(d.inputLevels, kInputColours);

@@ -26,12 +26,15 @@ std::int64_t nonFiniteOf(const MeasurementSummary& m, bool inA) {
     return total;
 }
 
+// Compared from the alignment's start frames on, A and B should end together.
 std::string lengthNote(const ComparisonResult& r) {
-    const std::int64_t fa = r.a.info.frames, fb = r.b.info.frames;
+    const MeasurementSummary& m = r.final();
+    const std::int64_t fa = r.a.info.frames - m.offsetA, fb = r.b.info.frames - m.offsetB;
     if (fa == fb || r.a.path == r.b.path)
         return "";
     return "; the lengths differ (A " + std::to_string(fa) + ", B " + std::to_string(fb) +
-           " frames), " + std::to_string(r.final().comparedFrames) + " frames were compared";
+           " frames" + (r.aligned ? " after alignment" : "") + "), " +
+           std::to_string(m.comparedFrames) + " frames were compared";
 }
 
 }  // namespace
