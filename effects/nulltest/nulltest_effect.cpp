@@ -109,7 +109,8 @@ inline void storeAccumulation(const WindowAccumulation& a, Variables& v) {
 // of dropping to nothing.
 inline void accumulate(Running& r, double x) {
     const double magnitude = std::isfinite(x) ? std::fabs(x) : 1.0;
-    r.sumSquares = std::fmin(r.sumSquares + magnitude * magnitude, kLargestSum);
+    const double sum = r.sumSquares + magnitude * magnitude;  // never NaN
+    r.sumSquares = sum <= kLargestSum ? sum : kLargestSum;
     if (magnitude > r.peak)
         r.peak = magnitude;
 }

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The null test of two long files: nullmeter against sox's own null test
+# (`sox -m A -v -1 B -n stat`, the difference's statistics), on two 10-minute
+# 48 kHz stereo 24-bit files, in one run. Prints the best of three wall-clock
+# times of each command, their ratio and each one's peak memory. A benchmark,
+# not a test: the figures depend on the machine.
+# Installs sox and GNU time (for the memory figure) when they are missing.
+# Usage: bench/nullmeter_vs_sox.sh [NATIVE_BIN_DIR] [MINUTES]
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+bin=${1:-$root/build/native/bin}
+minutes=${2:-10}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+need=()
+command -v sox >/dev/null || need+=(sox)
+[ -x /usr/bin/time ] || need+=(time)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${need[@]}" >/dev/null
+fi
+
+seconds=$((minutes * 60))
+echo "== two ${minutes}-minute 48 kHz stereo 24-bit files"
+# A: pink noise; B: A 0.01 dB quieter, so that every sample differs a little.
+sox -n -r 48000 -c 2 -b 24 "$work/a.wav" synth "$seconds" pinknoise vol 0.3
+sox "$work/a.wav" -b 24 "$work/b.wav" gain -0.01
+ls -l "$work/a.wav" "$work/b.wav"
+
+# Best of three wall-clock times, in seconds; the peak memory of the last run, in MB.
+measure() {
+  local best= t
+  for _ in 1 2 3; do
+    /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>&1 || true
+    t=$(tail -1 "$work/time" | awk '{print $1}')
+    best=$(awk -v a="$best" -v b="$t" 'BEGIN { print (a == "" || b < a) ? b : a }')
+  done
+  echo "$best $(tail -1 "$work/time" | awk '{printf "%.1f", $2 / 1024}')"
+}
+
+read -r sox_s sox_mb < <(measure sox -m "$work/a.wav" -v -1 "$work/b.wav" -n stat)
+read -r plain_s plain_mb < <(measure "$bin/nullmeter" "$work/a.wav" "$work/b.wav")
+read -r align_s align_mb < <(measure "$bin/nullmeter" --align "$work/a.wav" "$work/b.wav")
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+printf '%-34s %8s %8s %10s\n' command seconds "x sox" "peak MB"
+printf '%-34s %8s %8s %10s\n' "sox -m A -v -1 B -n stat" "$sox_s" 1.00 "$sox_mb"
+printf '%-34s %8s %8s %10s\n' "nullmeter A B" "$plain_s" "$(ratio "$plain_s" "$sox_s")" "$plain_mb"
+printf '%-34s %8s %8s %10s\n' "nullmeter --align A B" "$align_s" "$(ratio "$align_s" "$sox_s")" "$align_mb"
