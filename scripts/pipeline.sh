@@ -15,7 +15,7 @@
 # Usage: scripts/pipeline.sh WINDOWS_BIN_DIR NATIVE_BIN_DIR PLUGIN_DIR OUT_DIR
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-win_bin=$1 native_bin=$2 plugins=$3 out=$4
+win_bin=$1 native_bin=$(cd "$2" && pwd) plugins=$3 out=$4
 mkdir -p "$out"
 host() { "$root/scripts/wine-run.sh" "$win_bin/vsthost.exe" "$@"; }
 # nullmeter's exit status is its verdict: show it, and stop only on an error (2).
@@ -44,7 +44,8 @@ echo "-- null test: the tone against itself"
 nullmeter "$out/tone.wav" "$out/tone.wav"
 
 echo "-- null test: the tone against its 16-bit copy"
-nullmeter "$out/tone.wav" "$out/tone16.wav" --plot "$out/nullmeter-plot.png"
+# From the output folder, so that the plot's title names just the files.
+(cd "$out" && nullmeter tone.wav tone16.wav --plot nullmeter-plot.png)
 
 echo "-- null test: the stereo pair, window by window (1 s windows)"
 nullmeter --windows "$out/tone-vs-16bit.wav"
