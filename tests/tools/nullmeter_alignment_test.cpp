@@ -7,18 +7,15 @@
 #include <random>
 #include <vector>
 
+#include "tests/tools/noise_signal.h"
+
 namespace {
 
 using nullmeter::estimateAlignment;
 using Channels = std::vector<std::vector<double>>;
 
 std::vector<double> noise(std::size_t n, unsigned seed, double amplitude = 0.5) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-amplitude, amplitude);
-    std::vector<double> x(n);
-    for (double& v : x)
-        v = dist(rng);
-    return x;
+    return plux::testing_support::whiteNoise(n, seed, amplitude);
 }
 
 // B[i + lag] = scale * A[i]: a stretch of `source`, as an excerpt of B that

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/tools/noise_signal.h"
 #include "tests/tools/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/file_comparison.h"
@@ -26,13 +26,8 @@ using plux::audio::Audio;
 
 constexpr int kRate = 48000;
 
-std::vector<double> noise(std::size_t frames, unsigned seed, double amplitude = 0.25) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> uniform(-amplitude, amplitude);
-    std::vector<double> out(frames);
-    for (double& x : out)
-        x = uniform(random);
-    return out;
+std::vector<double> noise(std::size_t frames, unsigned seed) {
+    return plux::testing_support::whiteNoise(frames, seed, 0.25);
 }
 
 class NullTestFiles : public ::testing::Test {
