@@ -1,5 +1,6 @@
 #include "runtime/vexmold.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "runtime/frameloop.h"
@@ -70,6 +71,10 @@ std::vector<float> TVexmold::decodeStateChunk(const void* bytes, int32_t count) 
     values.resize(static_cast<size_t>(count) / 4);
     // float32 little-endian on every target we build for.
     std::memcpy(values.data(), bytes, values.size() * sizeof(float));
+    // A restored value is an assignment: NaN and infinities store 0.
+    for (float& v : values)
+        if (!std::isfinite(v))
+            v = 0.0f;
     return values;
 }
 

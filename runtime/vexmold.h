@@ -33,9 +33,13 @@ class TVexmold : public CVexmoldMouse {
     virtual uint32_t doInitOnce();
     // The graphics section (UI thread).
     virtual void doGfx() {}
-    // Copies the values the audio side writes and the graphics section shows;
-    // the draw binding runs it under the script lock just before doGfx.
-    virtual void captureDisplayValues() {}
+    // Copies the values the audio side writes and the graphics section shows
+    // into `drawing` (this object, or the copy made by newDrawingCopy); the
+    // draw binding runs it under the script lock just before doGfx.
+    virtual void captureDisplayValues(TVexmold& /*drawing*/) const {}
+    // A new object of the same effect for the graphics section to run on,
+    // or null to draw on this one. It never runs audio.
+    virtual TVexmold* newDrawingCopy() const { return nullptr; }
     // Editor idle tick: asks for a redraw when more than 1000 / redrawRate
     // milliseconds have passed since the last request.
     virtual void doIdle();

@@ -1,7 +1,5 @@
 #include "shell/assembly.h"
 
-#include <new>
-
 #include "runtime/vexmold.h"
 #include "shell/plux.h"
 
@@ -12,7 +10,7 @@ AEffect* assemblePlugin(audioMasterCallback host, TVexmold* script) {
     CPlux* plux = nullptr;
     try {
         plux = CPlux::create(script, &callbacks, host, 1, script->parameterCount());
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         delete script;  // the wrapper never took it
         return nullptr;
     }

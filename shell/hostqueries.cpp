@@ -1,6 +1,7 @@
 // What script sections can ask of the host, through the script object's link
 // to its wrapper. Sections run under the wrapper's lock, so these read the
-// wrapper's fields without further protection.
+// wrapper's fields without further protection; the time and the display
+// update go through copies, so the host is not called with the lock held.
 #include <cstring>
 
 #include "runtime/pluxlink.h"
@@ -8,8 +9,10 @@
 
 namespace {
 
-const VstTimeInfo* timeInfo(CPlux* plux, VstInt32 filter) {
-    return plux ? plux->getTimeInfo(filter) : nullptr;
+// The copy the binding took from the host before it locked: sections never
+// call the host for it.
+const VstTimeInfo* timeInfo(CPlux* plux, VstInt32 /*filter*/) {
+    return plux && plux->hostTimeKnown ? &plux->hostTime : nullptr;
 }
 
 // Host bytes are signed, as MIDI data reads them.
@@ -76,8 +79,12 @@ bool CVexmoldPlux::hostTempoAndSignature(double* tempo, double* numerator,
     return true;
 }
 
+// Sent by the binding once it has released scriptLock.
 bool CVexmoldPlux::hostUpdateDisplay() const {
-    return plux && plux->updateDisplay();
+    if (!plux)
+        return false;
+    plux->displayUpdateRequested = true;
+    return true;
 }
 
 bool CVexmoldPlux::hostSetAutomated(int32_t index, double value) const {

@@ -9,18 +9,22 @@
 //   runs a processing, parameter or state section holds it for that run.
 //   Non-audio holders keep it only for short, allocation-free runs, so the
 //   audio thread never waits long.
-// - `editorLock` guards what only the editor touches: the drawing state,
-//   the mouse state, the redraw pacing. The graphics section runs under it
-//   alone and reads audio-side values from a copy taken under `scriptLock`
-//   (TVexmold::captureDisplayValues), so a slow draw never holds up audio.
+// - `editorLock` guards the mouse state and the redraw pacing. The graphics
+//   section runs on `drawScript` under `drawLock` alone; editorLock and
+//   scriptLock are held only while the values it shows are copied into it
+//   (TVexmold::captureDisplayValues), so a slow draw holds up neither audio
+//   nor a restore, open or resume.
 // Sections that reset or initialise both sides (open, resume, close, a
-// restored state) take `editorLock` first, then `scriptLock`; nothing takes
-// them in the other order.
+// restored state) take `editorLock` first, then `scriptLock`; a draw takes
+// `drawLock` before both; nothing takes them in another order. The host is
+// never called with `scriptLock` held.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "shell/audioeffectx.h"
@@ -90,6 +94,30 @@ class CPlux : public AudioEffectX {
     int32_t midiRead = 0;
     std::vector<VstMidiEvent> midiRing;
     TPluxCallbacks callbacks{};
+
+    // The bytes of the last effGetChunk: the host may still be copying them
+    // while another thread saves or restores, so only the next effGetChunk
+    // replaces them (guarded by chunkLock).
+    std::map<std::thread::id, std::vector<float>> chunkHandedOut;
+    std::mutex chunkLock;
+
+    // The host's time information, asked for before a binding takes
+    // scriptLock so the host is never called with it held; the script's time
+    // queries read this copy (guarded by scriptLock).
+    VstTimeInfo hostTime{};
+    bool hostTimeKnown = false;
+    // A display update the script asked for under scriptLock, sent to the
+    // host once the lock is released (guarded by scriptLock).
+    bool displayUpdateRequested = false;
+
+    // The script object the graphics section runs on, when the effect makes
+    // one: the draw works on it under drawLock alone, so a slow draw never
+    // holds up the sections that take editorLock. Null: the draw runs on
+    // `script` under editorLock.
+    TVexmold* drawScript = nullptr;
+    // Set by open under editorLock; the next draw resets drawScript.
+    bool drawScriptResetPending = false;
+    std::recursive_mutex drawLock;  // taken before editorLock, only by draws
 
     std::recursive_mutex editorLock;  // taken before scriptLock, never after
     std::recursive_mutex scriptLock;

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <thread>
+#include <utility>
 
 #include "gui/editor/pluxeditor.h"
 #include "runtime/vexmold.h"
@@ -19,6 +21,34 @@ struct BothLocks {
     Guard script;
 };
 
+// Every time value a script section may ask for.
+constexpr VstInt32 kAllTimeInfo = kVstNanosValid | kVstPpqPosValid | kVstTempoValid |
+                                  kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid |
+                                  kVstSmpteValid | kVstClockValid;
+
+// The host's time information, asked for before scriptLock is taken and
+// handed to the script's queries under it.
+struct HostTime {
+    explicit HostTime(CPlux* p) {
+        if (const VstTimeInfo* info = p->getTimeInfo(kAllTimeInfo)) {
+            time = *info;
+            known = true;
+        }
+    }
+    void store(CPlux* p) const {  // scriptLock held
+        p->hostTime = time;
+        p->hostTimeKnown = known;
+    }
+    VstTimeInfo time{};
+    bool known = false;
+};
+
+// A display update the section asked for, sent once scriptLock is released.
+void sendDisplayUpdate(CPlux* p, bool requested) {
+    if (requested)
+        p->updateDisplay();
+}
+
 void bindCreate(CPlux* p) {
     const TVexmold& s = *p->script;
     p->setNumInputs(static_cast<VstInt32>(s.channelCount));
@@ -28,9 +58,18 @@ void bindCreate(CPlux* p) {
     // The editor attaches itself; the wrapper owns it from then on.
     if (!p->getEditor() && s.editorWidth > 0 && s.editorHeight > 0)
         new (std::nothrow) CPluxEditor(p, s.editorWidth, s.editorHeight);
+    try {
+        p->drawScript = s.newDrawingCopy();
+        if (p->drawScript)
+            p->drawScript->plux = p;
+    } catch (...) {
+        p->drawScript = nullptr;  // draws then run on the script itself
+    }
 }
 
 void bindDestroy(CPlux* p) {
+    delete p->drawScript;
+    p->drawScript = nullptr;
     delete p->script;
     p->script = nullptr;
 }
@@ -38,6 +77,7 @@ void bindDestroy(CPlux* p) {
 void bindOpen(CPlux* p) {
     BothLocks g(p);
     p->script->doReset();
+    p->drawScriptResetPending = true;
 }
 
 void bindSuspend(CPlux* p) {
@@ -46,8 +86,15 @@ void bindSuspend(CPlux* p) {
 }
 
 void bindResume(CPlux* p) {
-    BothLocks g(p);
-    p->script->doResume();
+    const HostTime time(p);
+    bool update = false;
+    {
+        BothLocks g(p);
+        time.store(p);
+        p->script->doResume();
+        update = std::exchange(p->displayUpdateRequested, false);
+    }
+    sendDisplayUpdate(p, update);
 }
 
 void bindIdle(CPlux* p) {
@@ -60,15 +107,41 @@ void bindClose(CPlux* p) {
     p->script->doClose();
 }
 
+// UI thread. With a drawing copy, editorLock is held only while the copy
+// takes what the draw shows (the mouse, the audio side's values); the
+// section itself runs under drawLock, which nothing else waits for.
 void bindDraw(CPlux* p, double width, double height) {
-    Guard g(p->editorLock);
-    {
-        Guard audioSide(p->scriptLock);
-        p->script->captureDisplayValues();
+    TVexmold* drawing = p->drawScript;
+    if (drawing == nullptr) {
+        Guard g(p->editorLock);
+        {
+            Guard audioSide(p->scriptLock);
+            p->script->captureDisplayValues(*p->script);
+        }
+        p->script->viewWidth = width;
+        p->script->viewHeight = height;
+        p->script->doGfx();
+        return;
     }
-    p->script->viewWidth = width;
-    p->script->viewHeight = height;
-    p->script->doGfx();
+    Guard draws(p->drawLock);
+    bool reset = false;
+    {
+        Guard g(p->editorLock);
+        reset = std::exchange(p->drawScriptResetPending, false);
+    }
+    if (reset)  // an open since the last draw: the copy starts afresh too
+        drawing->doReset();
+    {
+        Guard g(p->editorLock);
+        drawing->mouseButtons = p->script->mouseButtons;
+        drawing->mouseX = p->script->mouseX;
+        drawing->mouseY = p->script->mouseY;
+        Guard audioSide(p->scriptLock);
+        p->script->captureDisplayValues(*drawing);
+    }
+    drawing->viewWidth = width;
+    drawing->viewHeight = height;
+    drawing->doGfx();
 }
 
 void bindMouseDown(CPlux* p, double x, double y, int32_t buttons) {
@@ -149,18 +222,47 @@ void bindParameterDisplay(CPlux* p, int32_t index, char* text) {
 }
 
 void bindProcess(CPlux* p, float** inputs, float** outputs, int32_t frames) {
-    Guard g(p->scriptLock);
-    p->script->process(inputs, outputs, frames);
+    const HostTime time(p);
+    bool update = false;
+    {
+        Guard g(p->scriptLock);
+        time.store(p);
+        p->script->process(inputs, outputs, frames);
+        update = std::exchange(p->displayUpdateRequested, false);
+    }
+    sendDisplayUpdate(p, update);
 }
 
 void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t frames) {
-    Guard g(p->scriptLock);
-    p->script->processDouble(inputs, outputs, frames);
+    const HostTime time(p);
+    bool update = false;
+    {
+        Guard g(p->scriptLock);
+        time.store(p);
+        p->script->processDouble(inputs, outputs, frames);
+        update = std::exchange(p->displayUpdateRequested, false);
+    }
+    sendDisplayUpdate(p, update);
 }
 
+// The host gets a copy of the chunk of its own thread: other threads' saves
+// and restores leave it alone, and only this thread's next save replaces it.
 int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
-    Guard g(p->scriptLock);
-    return p->script->storeState(data, preset);
+    std::lock_guard<std::mutex> chunks(p->chunkLock);
+    std::vector<float>& copy = p->chunkHandedOut[std::this_thread::get_id()];
+    void* bytes = nullptr;
+    int32_t size = 0;
+    {
+        Guard g(p->scriptLock);
+        size = p->script->storeState(&bytes, preset);
+        if (size > 0) {
+            const float* values = static_cast<const float*>(bytes);
+            copy.assign(values, values + static_cast<size_t>(size) / sizeof(float));
+        }
+    }
+    if (size > 0 && data != nullptr)
+        *data = copy.data();
+    return size;
 }
 
 int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
@@ -168,9 +270,18 @@ int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
     // waits for an allocation.
     std::vector<float> values = TVexmold::decodeStateChunk(data, size);
     (void)preset;
-    // A first restore runs the initialisation section, which sets editor state.
-    BothLocks g(p);
-    return p->script->restoreDecodedState(std::move(values), size);
+    const HostTime time(p);
+    int32_t answer = 0;
+    bool update = false;
+    {
+        // A first restore runs the initialisation section, which sets editor state.
+        BothLocks g(p);
+        time.store(p);
+        answer = p->script->restoreDecodedState(std::move(values), size);
+        update = std::exchange(p->displayUpdateRequested, false);
+    }
+    sendDisplayUpdate(p, update);
+    return answer;
 }
 
 }  // namespace

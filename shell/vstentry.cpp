@@ -1,17 +1,13 @@
 // The exported entry point (also exported as "main" and "MAIN" through the
 // module-definition file). Main thread of the host, once per instance.
-#include <new>
-
 #include "shell/assembly.h"
 #include "shell/vst/aeffectx.h"
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
     // Nothing may escape to the host: running out of memory means no instance.
-    TVexmold* script = nullptr;
     try {
-        script = createEffectScript();
-    } catch (const std::bad_alloc&) {
+        return assemblePlugin(host, createEffectScript());
+    } catch (...) {
         return nullptr;
     }
-    return assemblePlugin(host, script);
 }

@@ -51,14 +51,19 @@ void drawNote(TVexmold& s, double slot, double x, double y) {
 
 }  // namespace
 
-void TVexmoldEffect::captureDisplayValues() {
-    shown.left = readingOf(vars.left);
-    shown.right = readingOf(vars.right);
-    shown.mid = readingOf(vars.mid);
-    shown.side = readingOf(vars.side);
-    shown.versionDate = vars.versionDate;
-    shown.frameWidth = vars.frameWidth;
-    shown.frameHeight = vars.frameHeight;
+TVexmold* TVexmoldEffect::newDrawingCopy() const {
+    return new TVexmoldEffect;
+}
+
+void TVexmoldEffect::captureDisplayValues(TVexmold& drawing) const {
+    DisplayValues& to = static_cast<TVexmoldEffect&>(drawing).shown;
+    to.left = readingOf(vars.left);
+    to.right = readingOf(vars.right);
+    to.mid = readingOf(vars.mid);
+    to.side = readingOf(vars.side);
+    to.versionDate = vars.versionDate;
+    to.frameWidth = vars.frameWidth;
+    to.frameHeight = vars.frameHeight;
 }
 
 void TVexmoldEffect::doGfx() {

@@ -11,10 +11,15 @@ constexpr double kFontSize = 13;
 constexpr double kLogoImage = 0, kWebAddressImage = 1, kTitleImage = 2;
 }  // namespace
 
-void TVexmoldEffect::captureDisplayValues() {
-    shown.versionDate = vars.versionDate;
-    shown.frameWidth = vars.frameWidth;
-    shown.frameHeight = vars.frameHeight;
+void TVexmoldEffect::captureDisplayValues(TVexmold& drawing) const {
+    DisplayValues& to = static_cast<TVexmoldEffect&>(drawing).shown;
+    to.versionDate = vars.versionDate;
+    to.frameWidth = vars.frameWidth;
+    to.frameHeight = vars.frameHeight;
+}
+
+TVexmold* TVexmoldEffect::newDrawingCopy() const {
+    return new TVexmoldEffect;
 }
 
 void TVexmoldEffect::doGfx() {

@@ -44,7 +44,9 @@ class TVexmoldEffect final : public TVexmold {
     void doReset() override;
     void doInit() override;
     void doSerialize() override;
-    void captureDisplayValues() override;
+    // `drawing` is this object or its drawing copy.
+    void captureDisplayValues(TVexmold& drawing) const override;
+    TVexmold* newDrawingCopy() const override;
     void doGfx() override;
 
     TVexmoldCommonVariables common;

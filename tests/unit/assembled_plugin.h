@@ -79,6 +79,9 @@ template <typename Effect> class AssembledPlugin {
     CPluxEditor* editor() const { return static_cast<CPluxEditor*>(plux->getEditor()); }
 
     TestDebugLog log;  // first in, last out: outlives the instance
+    // The effect's copy that the editor's draws run on.
+    Effect* drawn() const { return plux ? static_cast<Effect*>(plux->drawScript) : nullptr; }
+
     Effect* fx;        // owned by the instance
     AEffect* effect;
     CPlux* plux = nullptr;

@@ -44,7 +44,7 @@ TEST(EditorDisplay, NullTestShowsTheMeasuredValuesAndANullSide) {
     AssembledPlugin<nulltest::TVexmoldEffect> p;
     p.start();
     ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
-    const nulltest::DisplayValues& shown = p.fx->shown;
+    const nulltest::DisplayValues& shown = p.drawn()->shown;
 
     // Before the first window closes every line reads 0.00 dB (0 bits), and
     // before the first frame the red frame has no size.
@@ -70,8 +70,8 @@ TEST(EditorDisplay, NullTestShowsTheMeasuredValuesAndANullSide) {
     }
     EXPECT_EQ(shown.frameWidth, 500.0);
     EXPECT_EQ(shown.frameHeight, 250.0);
-    EXPECT_EQ(p.fx->surfaceWidth, 500.0);
-    EXPECT_EQ(p.fx->surfaceHeight, 250.0);
+    EXPECT_EQ(p.drawn()->surfaceWidth, 500.0);
+    EXPECT_EQ(p.drawn()->surfaceHeight, 250.0);
 }
 
 TEST(EditorDisplay, ToneGeneratorFrameFollowsTheFirstAudio) {
@@ -79,13 +79,13 @@ TEST(EditorDisplay, ToneGeneratorFrameFollowsTheFirstAudio) {
     p.start();
     ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
     paint(p);
-    EXPECT_EQ(p.fx->shown.frameWidth, 0.0);
-    EXPECT_EQ(p.fx->shown.versionDate, 20260720.0);
+    EXPECT_EQ(p.drawn()->shown.frameWidth, 0.0);
+    EXPECT_EQ(p.drawn()->shown.versionDate, 20260720.0);
     p.processIdenticalInputs(0.01);
     paint(p);
-    EXPECT_EQ(p.fx->shown.frameWidth, 100.0);
-    EXPECT_EQ(p.fx->shown.frameHeight, 100.0);
-    EXPECT_EQ(p.fx->surfaceWidth, 100.0);
+    EXPECT_EQ(p.drawn()->shown.frameWidth, 100.0);
+    EXPECT_EQ(p.drawn()->shown.frameHeight, 100.0);
+    EXPECT_EQ(p.drawn()->surfaceWidth, 100.0);
 }
 
 // The dimmer over the logo: alpha 0.8 on the first draw, one step of 0.07 of
@@ -94,7 +94,7 @@ template <typename Effect> void expectGlowPulse() {
     AssembledPlugin<Effect> p;
     p.start();
     ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
-    auto& v = p.fx->vars;
+    auto& v = p.drawn()->vars;
     EXPECT_EQ(v.glowPhase, 0.0);
     paint(p);
     EXPECT_DOUBLE_EQ(v.glowAlpha, 0.8);
@@ -150,7 +150,7 @@ TEST(EditorDisplay, MissingPicturesAreLoggedOncePerSlotAndTheRestIsDrawn) {
         p.plux->drawContext = nullptr;
         EXPECT_EQ(p.fx->imageWidth(7), 0.0);
         // The rest of the picture went on: the dimmer and the glow after it.
-        EXPECT_DOUBLE_EQ(p.fx->vars.glowPhase, 3 * 0.07);
+        EXPECT_DOUBLE_EQ(p.drawn()->vars.glowPhase, 3 * 0.07);
     }
     const std::string expected =
         "Unable to load: " + vexmold::resolvePath("KESTRAVON_LogoTealGlow.PNG") + "\n" +
@@ -183,8 +183,8 @@ TEST(EditorMouse, PressDragAndReleaseReachTheScript) {
     EXPECT_EQ(p.fx->redrawRate, 30.0);  // raised from 0
     // The graphics section sees the same state.
     paint(p);
-    EXPECT_EQ(p.fx->vars.sectionMouse.buttons, 9.0);
-    EXPECT_EQ(p.fx->vars.sectionMouse.x, 120.0);
+    EXPECT_EQ(p.drawn()->vars.sectionMouse.buttons, 9.0);
+    EXPECT_EQ(p.drawn()->vars.sectionMouse.x, 120.0);
 
     // Dragged outside the editor: the pressed view still gets the moves.
     CPoint outside(600, -5);

@@ -69,13 +69,13 @@ TYPED_TEST(EditorThreads, DrawsIdlesAndMouseWhileAudioRuns) {
         expectedPhase += 0.07;
         if (expectedPhase >= 6.283185307179586)
             expectedPhase -= 6.283185307179586;
-        whole = whole && wholeValues(*p.fx);
+        whole = whole && wholeValues(*p.drawn());
         if (draws % 100 == 99) {  // and now and then a new editor
             p.dispatch(effEditClose);
             p.dispatch(effEditOpen, 0, 0, nullptr);
         }
     }
-    const double phase = p.fx->vars.glowPhase;
+    const double phase = p.drawn()->vars.glowPhase;
     running.store(false);
     audio.join();
     EXPECT_TRUE(whole);
@@ -84,8 +84,8 @@ TYPED_TEST(EditorThreads, DrawsIdlesAndMouseWhileAudioRuns) {
     // After the audio the last draw shows its final result.
     p.editor()->getView()->draw(context);
     context->forget();
-    EXPECT_TRUE(wholeValues(*p.fx));
-    EXPECT_EQ(p.fx->shown.frameWidth, width);
+    EXPECT_TRUE(wholeValues(*p.drawn()));
+    EXPECT_EQ(p.drawn()->shown.frameWidth, width);
 }
 
 }  // namespace

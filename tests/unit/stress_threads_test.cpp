@@ -3,7 +3,11 @@
 // threads at once; run it under
 // ThreadSanitizer to see that every shared value is protected.
 #include <atomic>
+#include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <limits>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "effects/tonegen/tonegen_effect.h"
 #include "shell/assembly.h"
 #include "shell/plux.h"
+#include "runtime/vexmold.h"
 #include "tests/unit/assembled_plugin.h"
 
 namespace {
@@ -155,6 +160,206 @@ TEST(StressThreads, ToneGeneratorWithStateTraffic) {
     const Outcome outcome = hammer(e, false, 2000);
     EXPECT_TRUE(outcome.chunksWellFormed);
     EXPECT_GT(outcome.blocks, 0);
+}
+
+// ---------------------------------------------------------------------------
+// State handed to the host, and the host called without the script lock.
+
+std::vector<float> chunkValues(AEffect* e, const void** where = nullptr) {
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(e, effGetChunk, 0, 0, &data);
+    if (where)
+        *where = data;
+    if (size <= 0 || data == nullptr)
+        return {};
+    std::vector<float> values(static_cast<size_t>(size) / 4);
+    std::memcpy(values.data(), data, values.size() * 4);
+    return values;
+}
+
+TEST(StressThreads, ChunkStaysValidUntilThisThreadsNextGet) {
+    AEffect* e = assemblePlugin(host, new nulltest::TVexmoldEffect);
+    ASSERT_NE(e, nullptr);
+    dispatch(e, effOpen);
+    e->setParameter(e, 0, 0.5f);
+    const void* mine = nullptr;
+    const std::vector<float> saved = chunkValues(e, &mine);
+    ASSERT_EQ(saved.size(), 65u);
+    ASSERT_NE(mine, nullptr);
+
+    // Another thread saves and restores other states meanwhile.
+    std::thread other([e] {
+        for (int i = 0; i < 500; ++i) {
+            e->setParameter(e, 0, static_cast<float>(i % 100) / 100.0f);
+            std::vector<float> values = chunkValues(e);
+            values[1] = static_cast<float>(i % 7);
+            dispatch(e, effSetChunk, 0, static_cast<VstIntPtr>(values.size() * 4), values.data());
+        }
+    });
+    other.join();
+    EXPECT_EQ(std::memcmp(mine, saved.data(), saved.size() * 4), 0);
+    EXPECT_FLOAT_EQ(saved[1], 5.0f);  // 0.1 + 0.5 * 9.9 seconds, at the step of 0.1
+
+    const void* next = nullptr;
+    EXPECT_EQ(chunkValues(e, &next)[1], static_cast<float>(499 % 7));  // the last restore
+    EXPECT_NE(std::memcmp(next, saved.data(), saved.size() * 4), 0);
+    dispatch(e, effClose);
+}
+
+TEST(StressThreads, NonFiniteChunkValuesRestoreAsZero) {
+    AEffect* e = assemblePlugin(host, new nulltest::TVexmoldEffect);
+    ASSERT_NE(e, nullptr);
+    dispatch(e, effOpen);
+    std::vector<float> values(65, 0.25f);
+    values[0] = TVexmold::kStateMarker;
+    values[1] = std::numeric_limits<float>::quiet_NaN();
+    values[2] = std::numeric_limits<float>::infinity();
+    values[3] = -std::numeric_limits<float>::infinity();
+    EXPECT_EQ(dispatch(e, effSetChunk, 0, 65 * 4, values.data()), 65 * 4);
+    const std::vector<float> restored = chunkValues(e);
+    ASSERT_EQ(restored.size(), 65u);
+    EXPECT_EQ(restored[1], 0.0f);
+    EXPECT_EQ(restored[2], 0.0f);
+    EXPECT_EQ(restored[3], 0.0f);
+    EXPECT_EQ(restored[4], 0.25f);
+    char text[kVstMaxNameLen] = {};
+    dispatch(e, effGetParamDisplay, 0, 0, text);
+    EXPECT_STREQ(text, "0.00");
+    dispatch(e, effClose);
+}
+
+// True when another thread cannot take the lock now.
+bool heldElsewhere(std::recursive_mutex& lock) {
+    bool acquired = false;
+    std::thread probe([&] {
+        acquired = lock.try_lock();
+        if (acquired)
+            lock.unlock();
+    });
+    probe.join();
+    return !acquired;
+}
+
+std::atomic<int> gHostCalls{0};
+std::atomic<int> gHostCallsUnderScriptLock{0};
+
+VstIntPtr probingHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                      float opt) {
+    if (e != nullptr && e->object != nullptr) {
+        ++gHostCalls;
+        if (heldElsewhere(static_cast<CPlux*>(e->object)->scriptLock))
+            ++gHostCallsUnderScriptLock;
+    }
+    return host(e, opcode, index, value, ptr, opt);
+}
+
+TEST(StressThreads, HostIsNeverCalledWithTheScriptLockHeld) {
+    gHostCalls = 0;
+    gHostCallsUnderScriptLock = 0;
+    AEffect* e = assemblePlugin(probingHost, new nulltest::TVexmoldEffect);
+    ASSERT_NE(e, nullptr);
+    dispatch(e, effOpen);
+    dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    dispatch(e, effMainsChanged, 0, 1);
+    std::vector<float> l(64, 0.5f), r(64, 0.25f);
+    std::vector<double> dl(64, 0.5), dr(64, 0.25);
+    for (int block = 0; block < 20; ++block) {
+        float* io[2] = {l.data(), r.data()};
+        e->processReplacing(e, io, io, 64);
+        double* dio[2] = {dl.data(), dr.data()};
+        e->processDoubleReplacing(e, dio, dio, 64);
+    }
+    std::vector<float> state = chunkValues(e);
+    dispatch(e, effSetChunk, 0, static_cast<VstIntPtr>(state.size() * 4), state.data());
+    dispatch(e, effMainsChanged, 0, 0);
+    dispatch(e, effClose);
+    EXPECT_GE(gHostCalls.load(), 40);  // the time of every block at least
+    EXPECT_EQ(gHostCallsUnderScriptLock.load(), 0);
+}
+
+// The time the sections read is what the host answered before the lock.
+TEST(StressThreads, SectionsReadTheHostTimeTakenBeforeTheLock) {
+    AEffect* e = assemblePlugin(host, new nulltest::TVexmoldEffect);
+    ASSERT_NE(e, nullptr);
+    auto* plux = static_cast<CPlux*>(e->object);
+    EXPECT_EQ(plux->script->hostTempo(), 0.0);  // nothing asked yet
+    dispatch(e, effMainsChanged, 0, 1);
+    EXPECT_EQ(plux->script->hostTempo(), 120.0);
+    double tempo = 0, numerator = 0, denominator = 0;
+    EXPECT_TRUE(plux->script->hostTempoAndSignature(&tempo, &numerator, &denominator));
+    EXPECT_EQ(numerator, 4.0);
+    EXPECT_EQ(plux->script->hostIsPlaying(), 1.0);
+    dispatch(e, effClose);
+}
+
+// ---------------------------------------------------------------------------
+// A draw that takes as long as the test wants.
+
+struct DrawGate {
+    std::mutex m;
+    std::condition_variable changed;
+    bool entered = false;
+    bool released = false;
+};
+
+class SlowDrawScript final : public TVexmold {
+  public:
+    explicit SlowDrawScript(DrawGate* g) : gate(g) { channelCount = 2; }
+    void doSerialize() override { transferValue(0.0, slider(1)); }
+    void doGfx() override {
+        ++draws;
+        drawRed = 1.0;
+        std::unique_lock<std::mutex> lock(gate->m);
+        gate->entered = true;
+        gate->changed.notify_all();
+        gate->changed.wait(lock, [this] { return gate->released; });
+    }
+    TVexmold* newDrawingCopy() const override { return new SlowDrawScript(gate); }
+    DrawGate* gate;
+    int draws = 0;
+};
+
+TEST(StressThreads, SlowDrawHoldsUpNeitherStateNorResume) {
+    DrawGate gate;
+    auto* script = new SlowDrawScript(&gate);
+    AEffect* e = assemblePlugin(host, script);
+    ASSERT_NE(e, nullptr);
+    auto* plux = static_cast<CPlux*>(e->object);
+    ASSERT_NE(plux->drawScript, nullptr);
+    dispatch(e, effOpen);
+    dispatch(e, effMainsChanged, 0, 1);
+
+    std::thread ui([plux] { plux->callbacks.draw(plux, 10.0, 10.0); });
+    {
+        std::unique_lock<std::mutex> lock(gate.m);
+        gate.changed.wait(lock, [&] { return gate.entered; });
+    }
+    // The draw is stuck inside its section: both locks are free.
+    const bool editorFree = !heldElsewhere(plux->editorLock);
+    const bool scriptFree = !heldElsewhere(plux->scriptLock);
+    EXPECT_TRUE(editorFree);
+    EXPECT_TRUE(scriptFree);
+    if (editorFree && scriptFree) {
+        std::vector<float> state = {TVexmold::kStateMarker, 3.0f};
+        EXPECT_EQ(dispatch(e, effSetChunk, 0, 8, state.data()), 8);
+        EXPECT_EQ(script->slider(1), 3.0);
+        dispatch(e, effMainsChanged, 0, 0);
+        dispatch(e, effMainsChanged, 0, 1);
+        dispatch(e, effOpen);
+        plux->callbacks.mouseDown(plux, 4.0, 5.0, 2);
+        EXPECT_EQ(script->mouseX, 4.0);
+    }
+    {
+        std::lock_guard<std::mutex> lock(gate.m);
+        gate.released = true;
+    }
+    gate.changed.notify_all();
+    ui.join();
+    // The section ran on the drawing copy, never on the script itself.
+    EXPECT_EQ(static_cast<SlowDrawScript*>(plux->drawScript)->draws, 1);
+    EXPECT_EQ(script->draws, 0);
+    EXPECT_EQ(script->drawRed, 0.0);
+    dispatch(e, effClose);
 }
 
 }  // namespace
