@@ -216,21 +216,20 @@ TEST(AudioFile, BadInputsFailWithTheirReason) {
     writeBytes(dir / "cut_header.wav", Bytes(header.begin(), header.begin() + 20));
     readError(dir / "cut_header.wav");
 
-    // A data chunk claiming 100 frames of which 3 arrived: what is there reads.
+    // A data chunk claiming 100 frames of which 3 arrived: a truncated file.
     Bytes claimed = header;
     claimed[40] = 200;
     for (std::uint32_t v : {0x4000u, 0xC000u, 0x0001u})
         put16(claimed, v);
     writeBytes(dir / "short.wav", claimed);
+    EXPECT_EQ(readError(dir / "short.wav"),
+              (dir / "short.wav").string() +
+                  ": truncated: its header announces more audio than the file holds");
     Reader reader;
     std::string error;
-    ASSERT_TRUE(reader.open(dir / "short.wav", error)) << error;
     double buffer[8];
-    EXPECT_EQ(reader.read(buffer, 8, error), 3);
-    EXPECT_EQ(buffer[1], -0.5);
-    EXPECT_EQ(reader.read(buffer, 8, error), 0);
-    // Nothing but the header: no frames, no crash.
-    writeBytes(dir / "header_only.wav", Bytes(claimed.begin(), claimed.begin() + 44));
+    // Nothing but a header that announces no audio: no frames, no crash.
+    writeBytes(dir / "header_only.wav", header);
     ASSERT_TRUE(reader.open(dir / "header_only.wav", error)) << error;
     EXPECT_EQ(reader.read(buffer, 8, error), 0);
 }

@@ -282,7 +282,21 @@ TEST_F(NullTestCommand, ExitStatusSaysPassFailOrError) {
     std::ofstream(text) << "not audio at all\n";
     const std::string empty = (scratch.path() / "empty.wav").string();
     std::ofstream(empty).close();
-    for (const std::string& bad : {dir, text, empty, dir + "/missing.flac"}) {
+    // Cut off on the way to disk: a WAV whose header announces more, a FLAC
+    // whose stream stops early.
+    const auto cut = [this](const std::string& from, const std::string& name) {
+        std::ifstream in(from, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string path = (scratch.path() / name).string();
+        std::ofstream(path, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+        return path;
+    };
+    Audio flac{kRate, {a}};
+    const std::string whole = (scratch.path() / "whole.flac").string();
+    ASSERT_TRUE(plux::audio::writeFile(whole, flac, plux::audio::Encoding::Pcm24,
+                                       plux::audio::Container::Flac, lastError));
+    const std::string cutWav = cut(pb, "cut.wav"), cutFlac = cut(whole, "cut.flac");
+    for (const std::string& bad : {dir, text, empty, dir + "/missing.flac", cutWav, cutFlac}) {
         CommandRun r = run(pa + " " + bad);
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;

@@ -42,6 +42,26 @@ std::string sndfileReason(SNDFILE* file) {
     return reason;
 }
 
+// Whether the file's header announces more audio than the file holds: a
+// render cut off on its way to disk. libsndfile reads what is there and
+// notes the shortfall in its log ("data : 768000 (should be 42)").
+bool announcesMissingAudio(SNDFILE* file) {
+    char log[8192] = {};
+    sf_command(file, SFC_GET_LOG_INFO, log, sizeof log);
+    const std::string text(log);
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        if ((line.rfind("data", 0) == 0 || line.rfind("ds64", 0) == 0) &&
+            line.find("(should be") != std::string::npos)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 // libsndfile's own name of a container or sample type, for the rare files
 // outside the formats we name ourselves.
 std::string libraryFormatName(int format) {
@@ -268,6 +288,10 @@ bool Reader::open(const fs::path& path, std::string& error) {
         }
         if (sfInfo.samplerate <= 0) {
             error = named(path, "has no sample rate");
+            return false;
+        }
+        if (announcesMissingAudio(impl->file)) {
+            error = named(path, "truncated: its header announces more audio than the file holds");
             return false;
         }
         // Integer samples arrive divided by 2^(bits - 1), libsndfile's default;

@@ -17,10 +17,12 @@ constexpr std::int64_t kExcerptBytes = 32 << 20;
 // One input: a reader and the channels taken from it.
 struct Source {
     plux::audio::Reader reader;
+    std::string path;
     std::vector<int> channels;
     std::vector<double> interleaved;  // one read, all the file's channels
     std::vector<double> selected;     // the same frames, compared channels only
     bool ended = false;
+    std::int64_t position = 0;        // frames read since the last seek
 
     int fileChannels() const { return reader.info().channels; }
 
@@ -30,8 +32,16 @@ struct Source {
         const std::size_t fileWidth = static_cast<std::size_t>(fileChannels());
         interleaved.resize(static_cast<std::size_t>(frames) * fileWidth);
         const std::int64_t n = reader.read(interleaved.data(), frames, error);
+        if (n == 0 && position < reader.info().frames) {
+            // The decoder stopped short of the length the file announced.
+            error = path + ": ends after " + std::to_string(position) + " of the " +
+                    std::to_string(reader.info().frames) +
+                    " frames its header announces (truncated or damaged)";
+            return -1;
+        }
         if (n <= 0)
             return n;
+        position += n;
         const std::size_t width = channels.size();
         selected.resize(static_cast<std::size_t>(n) * width);
         for (std::int64_t i = 0; i < n; ++i)
@@ -47,6 +57,7 @@ bool openSource(const Input& input, Source& source, SourceInfo& info, std::strin
     if (!source.reader.open(input.path, error))
         return false;
     info.path = input.path.string();
+    source.path = info.path;
     info.info = source.reader.info();
     if (input.channels.empty()) {
         for (int c = 0; c < info.info.channels; ++c)
@@ -86,6 +97,7 @@ bool readExcerpt(Source& s, std::int64_t start, std::int64_t frames,
                  std::vector<std::vector<double>>& out, std::string& error) {
     if (!s.reader.seek(std::min(start, s.reader.info().frames), error))
         return false;
+    s.position = std::min(start, s.reader.info().frames);
     out.assign(s.channels.size(), {});
     for (auto& channel : out)
         channel.reserve(static_cast<std::size_t>(frames));
@@ -169,6 +181,7 @@ bool FileComparison::estimate(std::string& error) {
     }
     result_.alignmentApplied =
         impl_->settings.align && result_.alignment.found && result_.alignment.gain > 0.0;
+    a.position = b.position = 0;
     return a.reader.seek(0, error) && b.reader.seek(0, error);
 }
 
