@@ -10,8 +10,10 @@
 namespace {
 
 // The copy the binding took from the host before it locked: sections never
-// call the host for it.
-const VstTimeInfo* timeInfo(CPlux* plux, VstInt32 /*filter*/) {
+// call the host for it. That request must cover the filter of every query.
+template <VstInt32 filter> const VstTimeInfo* timeInfo(CPlux* plux) {
+    static_assert((filter & ~CPlux::kScriptTimeFilter) == 0,
+                  "the wrapper asks the host for every field a time query reads");
     return plux && plux->hostTimeKnown ? &plux->hostTime : nullptr;
 }
 
@@ -41,33 +43,33 @@ void CVexmoldPlux::hostSetLatency(int32_t samples) const {
 }
 
 double CVexmoldPlux::hostTempo() const {
-    const VstTimeInfo* info = timeInfo(plux, kVstTempoValid);
+    const VstTimeInfo* info = timeInfo<kVstTempoValid>(plux);
     return info ? info->tempo : 0.0;
 }
 
 double CVexmoldPlux::hostIsPlaying() const {
-    const VstTimeInfo* info = timeInfo(plux, kVstTransportPlaying);
+    const VstTimeInfo* info = timeInfo<kVstTransportPlaying>(plux);
     return info && (info->flags & kVstTransportPlaying) ? 1.0 : 0.0;
 }
 
 double CVexmoldPlux::hostIsRecording() const {
-    const VstTimeInfo* info = timeInfo(plux, kVstTransportRecording);
+    const VstTimeInfo* info = timeInfo<kVstTransportRecording>(plux);
     return info && (info->flags & kVstTransportRecording) ? 1.0 : 0.0;
 }
 
 double CVexmoldPlux::hostQuarterPosition() const {
-    const VstTimeInfo* info = timeInfo(plux, kVstPpqPosValid);
+    const VstTimeInfo* info = timeInfo<kVstPpqPosValid>(plux);
     return info ? info->ppqPos : 0.0;
 }
 
 double CVexmoldPlux::hostBarStart() const {
-    const VstTimeInfo* info = timeInfo(plux, kVstBarsValid);
+    const VstTimeInfo* info = timeInfo<kVstBarsValid>(plux);
     return info ? info->barStartPos : 0.0;
 }
 
 bool CVexmoldPlux::hostTempoAndSignature(double* tempo, double* numerator,
                                          double* denominator) const {
-    const VstTimeInfo* info = timeInfo(plux, kVstTempoValid | kVstTimeSigValid);
+    const VstTimeInfo* info = timeInfo<kVstTempoValid | kVstTimeSigValid>(plux);
     if (info == nullptr)
         return false;
     if (tempo)

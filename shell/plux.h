@@ -22,9 +22,7 @@
 
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "shell/audioeffectx.h"
@@ -95,15 +93,24 @@ class CPlux : public AudioEffectX {
     std::vector<VstMidiEvent> midiRing;
     TPluxCallbacks callbacks{};
 
-    // The bytes of the last effGetChunk: the host may still be copying them
-    // while another thread saves or restores, so only the next effGetChunk
-    // replaces them (guarded by chunkLock).
-    std::map<std::thread::id, std::vector<float>> chunkHandedOut;
+    // The bytes of the last effGetChunk, owned by the wrapper: the host may
+    // still be copying them while another thread saves or restores, so only
+    // the next effGetChunk replaces them. One buffer whatever the number of
+    // host threads (guarded by chunkLock, which is taken before scriptLock).
+    std::vector<float> chunkHandedOut;
     std::mutex chunkLock;
 
+    // What the script's time queries read, asked of the host in one request:
+    // the union of the filters the queries would ask with on their own, so
+    // each reads what the host answers for its filter, and the host computes
+    // nothing more (SMPTE, MIDI clock) on every block.
+    static constexpr VstInt32 kScriptTimeFilter = kVstTransportPlaying |
+                                                  kVstTransportRecording | kVstPpqPosValid |
+                                                  kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
     // The host's time information, asked for before a binding takes
     // scriptLock so the host is never called with it held; the script's time
-    // queries read this copy (guarded by scriptLock).
+    // queries read this copy (guarded by scriptLock). Processing, resume and
+    // a restored state ask afresh; other sections read the last answer.
     VstTimeInfo hostTime{};
     bool hostTimeKnown = false;
     // A display update the script asked for under scriptLock, sent to the

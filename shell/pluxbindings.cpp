@@ -3,7 +3,6 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <thread>
 #include <utility>
 
 #include "gui/editor/pluxeditor.h"
@@ -21,16 +20,11 @@ struct BothLocks {
     Guard script;
 };
 
-// Every time value a script section may ask for.
-constexpr VstInt32 kAllTimeInfo = kVstNanosValid | kVstPpqPosValid | kVstTempoValid |
-                                  kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid |
-                                  kVstSmpteValid | kVstClockValid;
-
 // The host's time information, asked for before scriptLock is taken and
 // handed to the script's queries under it.
 struct HostTime {
     explicit HostTime(CPlux* p) {
-        if (const VstTimeInfo* info = p->getTimeInfo(kAllTimeInfo)) {
+        if (const VstTimeInfo* info = p->getTimeInfo(CPlux::kScriptTimeFilter)) {
             time = *info;
             known = true;
         }
@@ -245,11 +239,14 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
     sendDisplayUpdate(p, update);
 }
 
-// The host gets a copy of the chunk of its own thread: other threads' saves
-// and restores leave it alone, and only this thread's next save replaces it.
+// The host gets a copy in the wrapper's own buffer, not the script's stream,
+// which a restore swaps out: effSetChunk and everything else leave the copy
+// alone, and only the next effGetChunk, from whichever thread, replaces it.
+// The buffer keeps its capacity, so the copy allocates only when the state
+// grows.
 int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
     std::lock_guard<std::mutex> chunks(p->chunkLock);
-    std::vector<float>& copy = p->chunkHandedOut[std::this_thread::get_id()];
+    std::vector<float>& copy = p->chunkHandedOut;
     void* bytes = nullptr;
     int32_t size = 0;
     {

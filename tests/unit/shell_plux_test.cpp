@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -32,7 +33,10 @@ struct HostCall {
     VstIntPtr value;
     void* ptr;
     float opt;
+    bool scriptLockHeld;  // by the calling thread; only with Host::lockProbe set
 };
+
+bool heldElsewhere(std::recursive_mutex& lock);
 
 struct Host {
     static std::vector<HostCall> calls;
@@ -40,10 +44,17 @@ struct Host {
     // Copy of the first event of the last audioMasterProcessEvents list.
     static int eventsInLastList;
     static unsigned char lastEvent[48];
+    // When set, audioMasterGetTime is answered by it, given the filter.
+    static VstIntPtr (*timeSource)(VstIntPtr filter);
+    // When set, each call records whether this wrapper's scriptLock was held.
+    static CPlux* lockProbe;
 
     static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                               void* ptr, float opt) {
-        calls.push_back(HostCall{effect, opcode, index, value, ptr, opt});
+        const bool locked = lockProbe != nullptr && heldElsewhere(lockProbe->scriptLock);
+        calls.push_back(HostCall{effect, opcode, index, value, ptr, opt, locked});
+        if (opcode == audioMasterGetTime && timeSource != nullptr)
+            return timeSource(value);
         if (opcode == audioMasterProcessEvents && ptr != nullptr) {
             const auto* list = static_cast<const VstEvents*>(ptr);
             eventsInLastList = list->numEvents;
@@ -61,6 +72,8 @@ struct Host {
         answers[audioMasterVersion] = 2400;
         eventsInLastList = -1;
         std::memset(lastEvent, 0, sizeof lastEvent);
+        timeSource = nullptr;
+        lockProbe = nullptr;
     }
     static size_t countOf(VstInt32 opcode) {
         size_t n = 0;
@@ -74,6 +87,8 @@ std::vector<HostCall> Host::calls;
 std::map<VstInt32, VstIntPtr> Host::answers;
 int Host::eventsInLastList = -1;
 unsigned char Host::lastEvent[48];
+VstIntPtr (*Host::timeSource)(VstIntPtr) = nullptr;
+CPlux* Host::lockProbe = nullptr;
 
 // ---------------------------------------------------------------------------
 // A script object that counts its section runs.
@@ -172,6 +187,8 @@ class CountingScript final : public TVexmold {
         initBlockSize = hostBlockSize();
         hostCallsAtInit = Host::calls.size();
         probe("init");
+        if (inInit)
+            inInit();
     }
     void doSlider() override {
         ++sliders;
@@ -181,6 +198,8 @@ class CountingScript final : public TVexmold {
     void doBlock() override {
         ++blocks;
         probe("block");
+        if (inBlock)
+            inBlock();
     }
     void doSample() override {
         ++samples;
@@ -226,6 +245,8 @@ class CountingScript final : public TVexmold {
     double stateA = 1.5;
     double stateB = -2.25;
     bool probeLock = false;
+    // Run inside the initialisation and block sections.
+    std::function<void()> inInit, inBlock;
     std::map<std::string, bool> lockHeld;
     std::map<std::string, bool> editorLockHeld;
 };
@@ -506,8 +527,8 @@ TEST_F(ShellPlux, LifecycleOpcodesRunTheirSections) {
     EXPECT_EQ(dL[1], 0.5);
     EXPECT_EQ(dR[0], -1.0);
     EXPECT_EQ(dR[1], -2.0);
-    for (const auto& call : Host::calls)  // only the time, once a block
-        EXPECT_EQ(call.opcode, audioMasterGetTime);
+    EXPECT_EQ(Host::calls.size(), 3u);  // only the time, once a block
+    EXPECT_EQ(Host::countOf(audioMasterGetTime), 3u);
 }
 
 TEST_F(ShellPlux, ParametersThroughTheRecord) {
@@ -804,11 +825,52 @@ class ShellPluxHostQueries : public ShellPlux {
         time.barStartPos = 32.0;
         time.timeSigNumerator = 7;
         time.timeSigDenominator = 8;
-        time.flags = kVstTransportPlaying | kVstTransportRecording | kVstTempoValid;
-        Host::answers[audioMasterGetTime] = reinterpret_cast<VstIntPtr>(&time);
+        time.smpteOffset = 99;
+        time.samplesToNextClock = 77;
+        time.flags = kVstTransportPlaying | kVstTransportRecording;
+        Host::answers[audioMasterGetTime] = 1;  // answered by filteredTime
+        Host::timeSource = filteredTime;
     }
-    // The filter of the single time request the last query made.
-    VstIntPtr onlyTimeFilter() {
+
+    // A host that fills only the fields the filter asks for, as hosts may:
+    // the others read 0, and only the asked ones are flagged valid. The
+    // transport state is always there.
+    static VstIntPtr filteredTime(VstIntPtr filter) {
+        if (Host::answers.count(audioMasterGetTime) == 0)
+            return 0;
+        answered = VstTimeInfo{};
+        answered.flags = time.flags & (kVstTransportPlaying | kVstTransportRecording);
+        const auto asked = [filter](VstInt32 flag) { return (filter & flag) != 0; };
+        if (asked(kVstTempoValid))
+            answered.tempo = time.tempo;
+        if (asked(kVstPpqPosValid))
+            answered.ppqPos = time.ppqPos;
+        if (asked(kVstBarsValid))
+            answered.barStartPos = time.barStartPos;
+        if (asked(kVstTimeSigValid)) {
+            answered.timeSigNumerator = time.timeSigNumerator;
+            answered.timeSigDenominator = time.timeSigDenominator;
+        }
+        if (asked(kVstSmpteValid))
+            answered.smpteOffset = time.smpteOffset;
+        if (asked(kVstClockValid))
+            answered.samplesToNextClock = time.samplesToNextClock;
+        answered.flags |= static_cast<VstInt32>(filter) & 0xFF00;
+        return reinterpret_cast<VstIntPtr>(&answered);
+    }
+
+    // One processing block of one frame.
+    void block() {
+        float l[1] = {0}, r[1] = {0};
+        float* channels[2] = {l, r};
+        record->processReplacing(record, channels, channels, 1);
+    }
+
+    // Runs a block, checks that it asked the host for the time exactly once,
+    // and answers that request's filter.
+    VstIntPtr blockTimeFilter() {
+        Host::calls.clear();
+        block();
         EXPECT_EQ(Host::calls.size(), 1u);
         if (Host::calls.size() != 1)
             return -1;
@@ -819,37 +881,81 @@ class ShellPluxHostQueries : public ShellPlux {
         return filter;
     }
 
-    VstTimeInfo time{};
+    static VstTimeInfo time;      // what the host knows
+    static VstTimeInfo answered;  // what it hands out for the last filter
 };
 
-TEST_F(ShellPluxHostQueries, TimeInformationWithFilters) {
-    EXPECT_EQ(script->hostTempo(), 128.5);
-    EXPECT_EQ(onlyTimeFilter(), 0x400);
-    EXPECT_EQ(script->hostIsPlaying(), 1.0);
-    EXPECT_EQ(onlyTimeFilter(), 0x2);
-    EXPECT_EQ(script->hostIsRecording(), 1.0);
-    EXPECT_EQ(onlyTimeFilter(), 0x8);
-    EXPECT_EQ(script->hostQuarterPosition(), 33.75);
-    EXPECT_EQ(onlyTimeFilter(), 0x200);
-    EXPECT_EQ(script->hostBarStart(), 32.0);
-    EXPECT_EQ(onlyTimeFilter(), 0x800);
+VstTimeInfo ShellPluxHostQueries::time{};
+VstTimeInfo ShellPluxHostQueries::answered{};
 
-    time.flags = kVstTempoValid;
-    EXPECT_EQ(script->hostIsPlaying(), 0.0);
-    EXPECT_EQ(onlyTimeFilter(), 0x2);
-    EXPECT_EQ(script->hostIsRecording(), 0.0);
-    EXPECT_EQ(onlyTimeFilter(), 0x8);
+// Each query has its filter; the block asks once with their union, before
+// the sections run, and the queries inside read that answer.
+TEST_F(ShellPluxHostQueries, TimeInformationWithFilters) {
+    double tempo = -1, playing = -1, recording = -1, quarter = -1, bar = -1;
+    size_t hostCallsInside = 99;
+    script->inBlock = [&] {
+        tempo = script->hostTempo();
+        playing = script->hostIsPlaying();
+        recording = script->hostIsRecording();
+        quarter = script->hostQuarterPosition();
+        bar = script->hostBarStart();
+        hostCallsInside = Host::calls.size();
+    };
+    // The filters the queries ask with: tempo 0x400, playing 0x2, recording
+    // 0x8, quarter position 0x200, bar start 0x800, signature 0x2000. Not
+    // SMPTE (0x4000), clock (0x8000), nanoseconds or cycle.
+    EXPECT_EQ(blockTimeFilter(), 0x400 | 0x2 | 0x8 | 0x200 | 0x800 | 0x2000);
+    EXPECT_EQ(hostCallsInside, 1u);  // the request before; none from the queries
+    EXPECT_EQ(tempo, 128.5);
+    EXPECT_EQ(playing, 1.0);
+    EXPECT_EQ(recording, 1.0);
+    EXPECT_EQ(quarter, 33.75);
+    EXPECT_EQ(bar, 32.0);
+
+    // Outside a section the queries read what the last block was told, and
+    // the host's later changes arrive with the next block.
+    time.tempo = 90.0;
+    time.flags = 0;
+    EXPECT_EQ(script->hostTempo(), 128.5);
+    EXPECT_EQ(script->hostIsPlaying(), 1.0);
+    EXPECT_TRUE(Host::calls.empty());
+    EXPECT_EQ(blockTimeFilter(), CPlux::kScriptTimeFilter);
+    EXPECT_EQ(tempo, 90.0);
+    EXPECT_EQ(playing, 0.0);
+    EXPECT_EQ(recording, 0.0);
+
     time.flags = kVstTransportRecording;
-    EXPECT_EQ(script->hostIsPlaying(), 0.0);
-    Host::calls.clear();
-    EXPECT_EQ(script->hostIsRecording(), 1.0);
-    Host::calls.clear();
+    blockTimeFilter();
+    EXPECT_EQ(playing, 0.0);
+    EXPECT_EQ(recording, 1.0);
+    time.flags = kVstTransportPlaying;
+    blockTimeFilter();
+    EXPECT_EQ(playing, 1.0);
+    EXPECT_EQ(recording, 0.0);
+}
+
+// A resume asks for the time before the initialisation section as well.
+TEST_F(ShellPluxHostQueries, ResumeAsksForTheTimeBeforeTheInitialisation) {
+    double tempo = -1, quarter = -1;
+    size_t hostCallsInside = 99;
+    script->inInit = [&] {
+        tempo = script->hostTempo();
+        quarter = script->hostQuarterPosition();
+        hostCallsInside = Host::calls.size();
+    };
+    EXPECT_EQ(dispatch(effMainsChanged, 0, 1), 0);
+    EXPECT_EQ(tempo, 128.5);
+    EXPECT_EQ(quarter, 33.75);
+    ASSERT_EQ(Host::calls.size(), 2u);  // wanting MIDI, then the time
+    EXPECT_EQ(hostCallsInside, 2u);
+    EXPECT_EQ(Host::calls[1].opcode, audioMasterGetTime);
+    EXPECT_EQ(Host::calls[1].value, CPlux::kScriptTimeFilter);
 }
 
 TEST_F(ShellPluxHostQueries, TempoAndSignatureWriteOnlyGivenDestinations) {
+    EXPECT_EQ(blockTimeFilter() & 0x2400, 0x2400);
     double tempo = -1, numerator = -1, denominator = -1;
     EXPECT_TRUE(script->hostTempoAndSignature(&tempo, &numerator, &denominator));
-    EXPECT_EQ(onlyTimeFilter(), 0x2400);
     EXPECT_EQ(tempo, 128.5);
     EXPECT_EQ(numerator, 7.0);
     EXPECT_EQ(denominator, 8.0);
@@ -863,21 +969,53 @@ TEST_F(ShellPluxHostQueries, TempoAndSignatureWriteOnlyGivenDestinations) {
     EXPECT_EQ(tempo, 128.5);
     EXPECT_EQ(denominator, 8.0);
     EXPECT_TRUE(script->hostTempoAndSignature(nullptr, nullptr, nullptr));
+    EXPECT_TRUE(Host::calls.empty());  // all from the block's one request
+
+    // Inside the next section, with the signature the host has by then.
+    time.timeSigNumerator = 3;
+    time.timeSigDenominator = 4;
+    tempo = numerator = denominator = -1;
+    bool known = false;
+    script->inBlock = [&] { known = script->hostTempoAndSignature(nullptr, &numerator, nullptr); };
+    blockTimeFilter();
+    EXPECT_TRUE(known);
+    EXPECT_EQ(numerator, 3.0);
+    EXPECT_EQ(tempo, -1.0);
+    EXPECT_EQ(denominator, -1.0);
 }
 
 TEST_F(ShellPluxHostQueries, WithoutTimeInformationEverythingIsZero) {
+    const auto expectAllZero = [this] {
+        EXPECT_EQ(script->hostTempo(), 0.0);
+        EXPECT_EQ(script->hostIsPlaying(), 0.0);
+        EXPECT_EQ(script->hostIsRecording(), 0.0);
+        EXPECT_EQ(script->hostQuarterPosition(), 0.0);
+        EXPECT_EQ(script->hostBarStart(), 0.0);
+        double tempo = -1, numerator = -1, denominator = -1;
+        EXPECT_FALSE(script->hostTempoAndSignature(&tempo, &numerator, &denominator));
+        EXPECT_EQ(tempo, -1.0);
+        EXPECT_EQ(numerator, -1.0);
+        EXPECT_EQ(denominator, -1.0);
+    };
+    {
+        SCOPED_TRACE("before the first block nothing was asked");
+        expectAllZero();
+        EXPECT_TRUE(Host::calls.empty());
+    }
+    // A host that answered once and then has no time: the old answer is gone.
+    blockTimeFilter();
+    ASSERT_EQ(script->hostTempo(), 128.5);
     Host::answers.erase(audioMasterGetTime);
-    EXPECT_EQ(script->hostTempo(), 0.0);
-    EXPECT_EQ(script->hostIsPlaying(), 0.0);
-    EXPECT_EQ(script->hostIsRecording(), 0.0);
-    EXPECT_EQ(script->hostQuarterPosition(), 0.0);
-    EXPECT_EQ(script->hostBarStart(), 0.0);
-    double tempo = -1, numerator = -1, denominator = -1;
-    EXPECT_FALSE(script->hostTempoAndSignature(&tempo, &numerator, &denominator));
-    EXPECT_EQ(tempo, -1.0);
-    EXPECT_EQ(numerator, -1.0);
-    EXPECT_EQ(denominator, -1.0);
-    EXPECT_EQ(Host::countOf(audioMasterGetTime), 6u);
+    script->inBlock = expectAllZero;
+    {
+        SCOPED_TRACE("inside the block");
+        EXPECT_EQ(blockTimeFilter(), CPlux::kScriptTimeFilter);  // asked once, not per query
+    }
+    {
+        SCOPED_TRACE("after the block");
+        expectAllZero();
+        EXPECT_TRUE(Host::calls.empty());
+    }
 }
 
 TEST_F(ShellPluxHostQueries, ValuesKeptByTheWrapper) {
@@ -904,18 +1042,59 @@ TEST_F(ShellPluxHostQueries, DeclaringASynthChangesTheCategory) {
     EXPECT_TRUE(Host::calls.empty());
 }
 
+// A display update asked for inside a section reaches the host once the
+// section is over and scriptLock is released: one update however often the
+// section asked, whatever the host answers.
 TEST_F(ShellPluxHostQueries, UpdateDisplayAndAutomation) {
-    EXPECT_FALSE(script->hostUpdateDisplay());
+    Host::lockProbe = plux;
+    int asked = 0;
+    bool answers = true;
+    size_t updatesInside = 99;
+    script->inBlock = [&] {
+        for (int i = 0; i < asked; ++i)
+            answers = script->hostUpdateDisplay() && answers;
+        updatesInside = Host::countOf(audioMasterUpdateDisplay);
+    };
+    const auto updatesAfterBlock = [&](int requests) {
+        asked = requests;
+        answers = true;
+        Host::calls.clear();
+        block();
+        EXPECT_TRUE(answers);
+        EXPECT_EQ(updatesInside, 0u);  // not from inside the section
+        const size_t updates = Host::countOf(audioMasterUpdateDisplay);
+        if (updates > 0) {
+            const HostCall& last = Host::calls.back();
+            EXPECT_EQ(last.opcode, audioMasterUpdateDisplay);  // after the block
+            EXPECT_EQ(last.effect, record);
+            EXPECT_FALSE(last.scriptLockHeld);
+        }
+        for (const HostCall& call : Host::calls)
+            EXPECT_FALSE(call.scriptLockHeld) << "opcode " << call.opcode;
+        return updates;
+    };
+    EXPECT_EQ(updatesAfterBlock(1), 1u);  // the host answers 0: sent all the same
     Host::answers[audioMasterUpdateDisplay] = 1;
-    EXPECT_TRUE(script->hostUpdateDisplay());
-    ASSERT_EQ(Host::calls.size(), 2u);
-    EXPECT_EQ(Host::calls[1].opcode, audioMasterUpdateDisplay);
-    EXPECT_EQ(Host::calls[1].effect, record);
+    EXPECT_EQ(updatesAfterBlock(1), 1u);
+    EXPECT_EQ(updatesAfterBlock(3), 1u);
+    EXPECT_EQ(updatesAfterBlock(0), 0u);  // the request does not linger
+
+    // Asked during a resume: sent once the initialisation is over.
+    script->inInit = [&] { answers = script->hostUpdateDisplay(); };
+    answers = false;
+    Host::calls.clear();
+    EXPECT_EQ(dispatch(effMainsChanged, 0, 1), 0);
+    EXPECT_TRUE(answers);
+    ASSERT_FALSE(Host::calls.empty());
+    EXPECT_EQ(Host::calls.back().opcode, audioMasterUpdateDisplay);
+    EXPECT_FALSE(Host::calls.back().scriptLockHeld);
+    EXPECT_EQ(Host::countOf(audioMasterUpdateDisplay), 1u);
+    Host::lockProbe = nullptr;
     Host::calls.clear();
 
     EXPECT_TRUE(script->hostSetAutomated(0, 0.75));
     EXPECT_EQ(script->sliderValues[1], 0.75);
-    EXPECT_EQ(script->sliders, 1);
+    EXPECT_EQ(script->sliders, 2);  // one from the resume
     ASSERT_EQ(Host::calls.size(), 1u);
     EXPECT_EQ(Host::calls[0].opcode, audioMasterAutomate);
     EXPECT_EQ(Host::calls[0].index, 0);

@@ -177,7 +177,10 @@ std::vector<float> chunkValues(AEffect* e, const void** where = nullptr) {
     return values;
 }
 
-TEST(StressThreads, ChunkStaysValidUntilThisThreadsNextGet) {
+// The chunk handed out is the wrapper's one buffer: restores, parameter and
+// state changes on another thread leave its bytes alone; the next
+// effGetChunk, from any thread, replaces them in the same place.
+TEST(StressThreads, ChunkStaysValidUntilTheNextGet) {
     AEffect* e = assemblePlugin(host, new nulltest::TVexmoldEffect);
     ASSERT_NE(e, nullptr);
     dispatch(e, effOpen);
@@ -186,23 +189,50 @@ TEST(StressThreads, ChunkStaysValidUntilThisThreadsNextGet) {
     const std::vector<float> saved = chunkValues(e, &mine);
     ASSERT_EQ(saved.size(), 65u);
     ASSERT_NE(mine, nullptr);
+    EXPECT_FLOAT_EQ(saved[1], 5.0f);  // 0.1 + 0.5 * 9.9 seconds, at the step of 0.1
 
-    // Another thread saves and restores other states meanwhile.
+    // Another thread restores other states, turns the parameters, resumes
+    // and processes meanwhile, but saves nothing.
     std::thread other([e] {
+        std::vector<float> values(65, 0.0f);
+        values[0] = TVexmold::kStateMarker;
+        std::vector<float> l(32, 0.25f), r(32, -0.25f);
         for (int i = 0; i < 500; ++i) {
             e->setParameter(e, 0, static_cast<float>(i % 100) / 100.0f);
-            std::vector<float> values = chunkValues(e);
             values[1] = static_cast<float>(i % 7);
+            values[2] = static_cast<float>(i % 3) / 4.0f;
             dispatch(e, effSetChunk, 0, static_cast<VstIntPtr>(values.size() * 4), values.data());
+            char name[] = "other";
+            dispatch(e, effSetProgramName, 0, 0, name);
+            if (i % 50 == 0) {
+                dispatch(e, effMainsChanged, 0, 0);
+                dispatch(e, effMainsChanged, 0, 1);
+            }
+            float* io[2] = {l.data(), r.data()};
+            e->processReplacing(e, io, io, 32);
         }
     });
     other.join();
     EXPECT_EQ(std::memcmp(mine, saved.data(), saved.size() * 4), 0);
-    EXPECT_FLOAT_EQ(saved[1], 5.0f);  // 0.1 + 0.5 * 9.9 seconds, at the step of 0.1
 
-    const void* next = nullptr;
-    EXPECT_EQ(chunkValues(e, &next)[1], static_cast<float>(499 % 7));  // the last restore
-    EXPECT_NE(std::memcmp(next, saved.data(), saved.size() * 4), 0);
+    // The next save, on yet another thread, lands in the same buffer.
+    const void* theirs = nullptr;
+    std::vector<float> next;
+    std::thread saver([&] { next = chunkValues(e, &theirs); });
+    saver.join();
+    ASSERT_EQ(next.size(), 65u);
+    EXPECT_EQ(next[1], static_cast<float>(499 % 7));  // the last restore
+    EXPECT_EQ(next[2], static_cast<float>(499 % 3) / 4.0f);
+    EXPECT_EQ(theirs, mine);
+    EXPECT_EQ(std::memcmp(mine, next.data(), next.size() * 4), 0);
+    EXPECT_NE(std::memcmp(mine, saved.data(), saved.size() * 4), 0);
+
+    // Saves from many threads share that buffer instead of each keeping one.
+    for (int t = 0; t < 8; ++t) {
+        const void* where = nullptr;
+        std::thread([&] { chunkValues(e, &where); }).join();
+        EXPECT_EQ(where, mine) << "thread " << t;
+    }
     dispatch(e, effClose);
 }
 
