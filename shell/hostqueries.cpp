@@ -1,8 +1,10 @@
 // What script sections can ask of the host, through the script object's link
 // to its wrapper. Sections run under the wrapper's lock, so these read the
 // wrapper's fields without further protection; the time and the display
-// update go through copies, so the host is not called with the lock held.
+// update go through copies, so the host is not called with the lock held,
+// and those two may be used by the graphics section as well.
 #include <cstring>
+#include <mutex>
 
 #include "runtime/pluxlink.h"
 #include "shell/plux.h"
@@ -11,10 +13,18 @@ namespace {
 
 // The copy the binding took from the host before it locked: sections never
 // call the host for it. That request must cover the filter of every query.
-template <VstInt32 filter> const VstTimeInfo* timeInfo(CPlux* plux) {
+// Copied under scriptLock, which the audio side's sections hold already, so a
+// graphics section (which runs without it) reads a whole answer too.
+template <VstInt32 filter> bool timeInfo(CPlux* plux, VstTimeInfo& info) {
     static_assert((filter & ~CPlux::kScriptTimeFilter) == 0,
                   "the wrapper asks the host for every field a time query reads");
-    return plux && plux->hostTimeKnown ? &plux->hostTime : nullptr;
+    if (!plux)
+        return false;
+    std::lock_guard<std::recursive_mutex> guard(plux->scriptLock);
+    if (!plux->hostTimeKnown)
+        return false;
+    info = plux->hostTime;
+    return true;
 }
 
 // Host bytes are signed, as MIDI data reads them.
@@ -43,41 +53,45 @@ void CVexmoldPlux::hostSetLatency(int32_t samples) const {
 }
 
 double CVexmoldPlux::hostTempo() const {
-    const VstTimeInfo* info = timeInfo<kVstTempoValid>(plux);
-    return info ? info->tempo : 0.0;
+    VstTimeInfo info;
+    return timeInfo<kVstTempoValid>(plux, info) ? info.tempo : 0.0;
 }
 
 double CVexmoldPlux::hostIsPlaying() const {
-    const VstTimeInfo* info = timeInfo<kVstTransportPlaying>(plux);
-    return info && (info->flags & kVstTransportPlaying) ? 1.0 : 0.0;
+    VstTimeInfo info;
+    const bool on =
+        timeInfo<kVstTransportPlaying>(plux, info) && (info.flags & kVstTransportPlaying) != 0;
+    return on ? 1.0 : 0.0;
 }
 
 double CVexmoldPlux::hostIsRecording() const {
-    const VstTimeInfo* info = timeInfo<kVstTransportRecording>(plux);
-    return info && (info->flags & kVstTransportRecording) ? 1.0 : 0.0;
+    VstTimeInfo info;
+    const bool on =
+        timeInfo<kVstTransportRecording>(plux, info) && (info.flags & kVstTransportRecording) != 0;
+    return on ? 1.0 : 0.0;
 }
 
 double CVexmoldPlux::hostQuarterPosition() const {
-    const VstTimeInfo* info = timeInfo<kVstPpqPosValid>(plux);
-    return info ? info->ppqPos : 0.0;
+    VstTimeInfo info;
+    return timeInfo<kVstPpqPosValid>(plux, info) ? info.ppqPos : 0.0;
 }
 
 double CVexmoldPlux::hostBarStart() const {
-    const VstTimeInfo* info = timeInfo<kVstBarsValid>(plux);
-    return info ? info->barStartPos : 0.0;
+    VstTimeInfo info;
+    return timeInfo<kVstBarsValid>(plux, info) ? info.barStartPos : 0.0;
 }
 
 bool CVexmoldPlux::hostTempoAndSignature(double* tempo, double* numerator,
                                          double* denominator) const {
-    const VstTimeInfo* info = timeInfo<kVstTempoValid | kVstTimeSigValid>(plux);
-    if (info == nullptr)
+    VstTimeInfo info;
+    if (!timeInfo<kVstTempoValid | kVstTimeSigValid>(plux, info))
         return false;
     if (tempo)
-        *tempo = info->tempo;
+        *tempo = info.tempo;
     if (numerator)
-        *numerator = info->timeSigNumerator;
+        *numerator = info.timeSigNumerator;
     if (denominator)
-        *denominator = info->timeSigDenominator;
+        *denominator = info.timeSigDenominator;
     return true;
 }
 

@@ -104,18 +104,19 @@ class CPlux : public AudioEffectX {
     // the union of the filters the queries would ask with on their own, so
     // each reads what the host answers for its filter, and the host computes
     // nothing more (SMPTE, MIDI clock) on every block.
-    static constexpr VstInt32 kScriptTimeFilter = kVstTransportPlaying |
-                                                  kVstTransportRecording | kVstPpqPosValid |
-                                                  kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
+    static constexpr VstInt32 kScriptTimeFilter = kVstTransportPlaying | kVstTransportRecording |
+                                                  kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
+                                                  kVstTimeSigValid;
     // The host's time information, asked for before a binding takes
     // scriptLock so the host is never called with it held; the script's time
     // queries read this copy (guarded by scriptLock). Processing, resume and
     // a restored state ask afresh; other sections read the last answer.
     VstTimeInfo hostTime{};
     bool hostTimeKnown = false;
-    // A display update the script asked for under scriptLock, sent to the
-    // host once the lock is released (guarded by scriptLock).
-    bool displayUpdateRequested = false;
+    // A display update a section asked for, sent to the host by the binding
+    // once scriptLock is released. Atomic: a graphics section asks without
+    // scriptLock.
+    std::atomic<bool> displayUpdateRequested{false};
 
     // The script object the graphics section runs on, when the effect makes
     // one: the draw works on it under drawLock alone, so a slow draw never

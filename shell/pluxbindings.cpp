@@ -86,7 +86,7 @@ void bindResume(CPlux* p) {
         BothLocks g(p);
         time.store(p);
         p->script->doResume();
-        update = std::exchange(p->displayUpdateRequested, false);
+        update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
 }
@@ -115,6 +115,7 @@ void bindDraw(CPlux* p, double width, double height) {
         p->script->viewWidth = width;
         p->script->viewHeight = height;
         p->script->doGfx();
+        sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
         return;
     }
     Guard draws(p->drawLock);
@@ -136,6 +137,7 @@ void bindDraw(CPlux* p, double width, double height) {
     drawing->viewWidth = width;
     drawing->viewHeight = height;
     drawing->doGfx();
+    sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
 }
 
 void bindMouseDown(CPlux* p, double x, double y, int32_t buttons) {
@@ -222,7 +224,7 @@ void bindProcess(CPlux* p, float** inputs, float** outputs, int32_t frames) {
         Guard g(p->scriptLock);
         time.store(p);
         p->script->process(inputs, outputs, frames);
-        update = std::exchange(p->displayUpdateRequested, false);
+        update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
 }
@@ -234,7 +236,7 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
         Guard g(p->scriptLock);
         time.store(p);
         p->script->processDouble(inputs, outputs, frames);
-        update = std::exchange(p->displayUpdateRequested, false);
+        update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
 }
@@ -275,7 +277,7 @@ int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
         BothLocks g(p);
         time.store(p);
         answer = p->script->restoreDecodedState(std::move(values), size);
-        update = std::exchange(p->displayUpdateRequested, false);
+        update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
     return answer;

@@ -222,6 +222,8 @@ class CountingScript final : public TVexmold {
     void doGfx() override {
         ++gfx;
         probe("gfx");
+        if (inGfx)
+            inGfx();
     }
     void doSuspend() override {
         ++suspends;
@@ -245,8 +247,8 @@ class CountingScript final : public TVexmold {
     double stateA = 1.5;
     double stateB = -2.25;
     bool probeLock = false;
-    // Run inside the initialisation and block sections.
-    std::function<void()> inInit, inBlock;
+    // Run inside the initialisation, block and graphics sections.
+    std::function<void()> inInit, inBlock, inGfx;
     std::map<std::string, bool> lockHeld;
     std::map<std::string, bool> editorLockHeld;
 };
@@ -1099,6 +1101,44 @@ TEST_F(ShellPluxHostQueries, UpdateDisplayAndAutomation) {
     EXPECT_EQ(Host::calls[0].opcode, audioMasterAutomate);
     EXPECT_EQ(Host::calls[0].index, 0);
     EXPECT_EQ(Host::calls[0].opt, 0.75f);
+}
+
+// The graphics section runs without scriptLock: it reads the time the last
+// block was told, and its display update goes to the host after the draw.
+TEST_F(ShellPluxHostQueries, GraphicsSectionReadsTheTimeAndAsksForUpdates) {
+    double tempo = -1, numerator = -1;
+    bool known = false, requested = false;
+    size_t hostCallsInside = 99;
+    script->inGfx = [&] {
+        tempo = script->hostTempo();
+        known = script->hostTempoAndSignature(nullptr, &numerator, nullptr);
+        requested = script->hostUpdateDisplay();
+        hostCallsInside = Host::calls.size();
+    };
+    plux->callbacks.draw(plux, 10.0, 10.0);
+    EXPECT_EQ(tempo, 0.0);  // no block yet
+    EXPECT_FALSE(known);
+    EXPECT_EQ(numerator, -1.0);
+    EXPECT_TRUE(requested);
+    EXPECT_EQ(hostCallsInside, 0u);
+    ASSERT_EQ(Host::calls.size(), 1u);
+    EXPECT_EQ(Host::calls[0].opcode, audioMasterUpdateDisplay);
+    EXPECT_EQ(Host::calls[0].effect, record);
+
+    blockTimeFilter();  // no update left over for the block to send
+    time.tempo = 60.0;  // not asked for by a draw
+    Host::calls.clear();
+    script->inGfx = [&] {
+        tempo = script->hostTempo();
+        known = script->hostTempoAndSignature(nullptr, &numerator, nullptr);
+        hostCallsInside = Host::calls.size();
+    };
+    plux->callbacks.draw(plux, 10.0, 10.0);
+    EXPECT_EQ(tempo, 128.5);
+    EXPECT_TRUE(known);
+    EXPECT_EQ(numerator, 7.0);
+    EXPECT_EQ(hostCallsInside, 0u);
+    EXPECT_TRUE(Host::calls.empty());
 }
 
 TEST_F(ShellPluxHostQueries, MidiOutputGoesToTheHostAsOneEvent) {

@@ -322,6 +322,60 @@ TEST(StressThreads, SectionsReadTheHostTimeTakenBeforeTheLock) {
     dispatch(e, effClose);
 }
 
+// A graphics section that reads the time and asks for display updates while
+// blocks on the audio thread store new times and ask for updates too.
+std::atomic<int> gDisplayUpdates{0};
+
+VstIntPtr updateCountingHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                             void* ptr, float opt) {
+    if (opcode == audioMasterUpdateDisplay)
+        ++gDisplayUpdates;
+    return host(e, opcode, index, value, ptr, opt);
+}
+
+class TimeDrawScript final : public TVexmold {
+  public:
+    TimeDrawScript() { channelCount = 2; }
+    void doBlock() override { hostUpdateDisplay(); }
+    void doGfx() override {
+        ++draws;
+        double numerator = 0;
+        const bool known = hostTempoAndSignature(nullptr, &numerator, nullptr);
+        if (known ? hostTempo() != 120.0 || numerator != 4.0 : hostTempo() != 0.0)
+            wrongTime = true;
+        hostUpdateDisplay();
+    }
+    TVexmold* newDrawingCopy() const override { return new TimeDrawScript; }
+    bool wrongTime = false;
+    int draws = 0;
+};
+
+TEST(StressThreads, GraphicsSectionTimeAndUpdatesWhileAudioRuns) {
+    gDisplayUpdates = 0;
+    AEffect* e = assemblePlugin(updateCountingHost, new TimeDrawScript);
+    ASSERT_NE(e, nullptr);
+    auto* plux = static_cast<CPlux*>(e->object);
+    dispatch(e, effOpen);
+    std::thread audio([e] {
+        std::vector<float> l(64, 0.0f), r(64, 0.0f);
+        for (int block = 0; block < 300; ++block) {
+            float* io[2] = {l.data(), r.data()};
+            e->processReplacing(e, io, io, 64);
+        }
+    });
+    for (int i = 0; i < 300; ++i)
+        plux->callbacks.draw(plux, 10.0, 10.0);
+    audio.join();
+    const auto* drawing = static_cast<const TimeDrawScript*>(plux->drawScript);
+    EXPECT_EQ(drawing->draws, 300);
+    EXPECT_FALSE(drawing->wrongTime);
+    // Every draw asked, and so did every block; requests made while one was
+    // pending merge with it.
+    EXPECT_GE(gDisplayUpdates.load(), 300);
+    EXPECT_LE(gDisplayUpdates.load(), 600);
+    dispatch(e, effClose);
+}
+
 // ---------------------------------------------------------------------------
 // A draw that takes as long as the test wants.
 
