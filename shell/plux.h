@@ -17,7 +17,8 @@
 // Sections that reset or initialise both sides (open, resume, close, a
 // restored state) take `editorLock` first, then `scriptLock`; a draw takes
 // `drawLock` before both; nothing takes them in another order. The host is
-// never called with `scriptLock` held.
+// not asked for the time nor sent a display update with `scriptLock` held;
+// automation and MIDI output from a section still go out inside it.
 #pragma once
 
 #include <atomic>
