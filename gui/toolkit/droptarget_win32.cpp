@@ -5,6 +5,8 @@
 #include "gui/toolkit/frame.h"
 #include "gui/toolkit/windragcontainer_win32.h"
 
+#include <new>
+
 namespace VSTGUI {
 
 namespace {
@@ -18,6 +20,18 @@ void dropCurrentDragContainer() {
         currentDragContainer = nullptr;
     }
 }
+
+// Gives its reference away at the end of the scope, also when a view throws.
+class Forgetting {
+  public:
+    explicit Forgetting(CBaseObject* held) : object(held) {}
+    Forgetting(const Forgetting&) = delete;
+    Forgetting& operator=(const Forgetting&) = delete;
+    ~Forgetting() { object->forget(); }
+
+  private:
+    CBaseObject* object;
+};
 
 CPoint currentLocation(CFrame* frame) {
     CPoint where;
@@ -34,7 +48,7 @@ DWORD reduceDropEffect(DWORD allowed) {
         return DROPEFFECT_MOVE;
     if (allowed & DROPEFFECT_LINK)
         return DROPEFFECT_LINK;
-    return allowed;
+    return DROPEFFECT_NONE;
 }
 
 CDragContainer* CDropTarget::getCurrentDragContainer() {
@@ -42,6 +56,13 @@ CDragContainer* CDropTarget::getCurrentDragContainer() {
 }
 
 CDropTarget::CDropTarget(CFrame* owner) : frame(owner) {}
+
+// The frame goes: a drag it started may never see its leave or drop, so its
+// container (and the data object it holds) goes now.
+void CDropTarget::detachFrame() {
+    frame = nullptr;
+    endDrag();
+}
 
 STDMETHODIMP CDropTarget::QueryInterface(REFIID iid, void** object) {
     if (!object)
@@ -67,51 +88,101 @@ STDMETHODIMP_(ULONG) CDropTarget::Release() {
     return static_cast<ULONG>(--referenceCount);
 }
 
+bool CDropTarget::isDragging() const {
+    return drag && drag == currentDragContainer;
+}
+
+void CDropTarget::endDrag() {
+    if (isDragging())
+        dropCurrentDragContainer();
+    drag = nullptr;
+}
+
+// Nothing a view throws may reach OLE: the drag ends, the source is told that
+// nothing was accepted, and the next drag starts afresh.
+HRESULT CDropTarget::failed(DWORD* effect, HRESULT result) {
+    endDrag();
+    if (effect)
+        *effect = DROPEFFECT_NONE;
+    return result;
+}
+
 // UI thread
 STDMETHODIMP CDropTarget::DragEnter(IDataObject* dataObject, DWORD, POINTL, DWORD* effect) {
-    if (!dataObject || !frame) {
+    try {
+        // A drag that never saw its leave or drop (the source went away) ends here.
+        endDrag();
+        dropCurrentDragContainer();
+        if (!dataObject || !frame) {
+            if (effect)
+                *effect = DROPEFFECT_NONE;
+            return S_OK;
+        }
+        currentDragContainer = new WinDragContainer(dataObject);
+        drag = currentDragContainer;
+        const CPoint where = currentLocation(frame);
+        const Forgetting context(new CDrawContext(frame, nullptr, frame->getSystemWindow()));
+        frame->onDragEnter(currentDragContainer, where);
         if (effect)
-            *effect = DROPEFFECT_NONE;
+            *effect = reduceDropEffect(*effect);
         return S_OK;
+    } catch (const std::bad_alloc&) {
+        return failed(effect, E_OUTOFMEMORY);
+    } catch (...) {
+        return failed(effect, E_UNEXPECTED);
     }
-    // A drag that never saw its leave or drop (the source went away) ends here.
-    dropCurrentDragContainer();
-    currentDragContainer = new WinDragContainer(dataObject);
-    const CPoint where = currentLocation(frame);
-    CDrawContext* context = new CDrawContext(frame, nullptr, frame->getSystemWindow());
-    frame->onDragEnter(currentDragContainer, where);
-    context->forget();
-    if (effect)
-        *effect = reduceDropEffect(*effect);
-    return S_OK;
 }
 
 // UI thread
 STDMETHODIMP CDropTarget::DragOver(DWORD, POINTL, DWORD* effect) {
-    if (!currentDragContainer || !frame)
+    try {
+        if (!isDragging() || !frame) {
+            if (effect)
+                *effect = DROPEFFECT_NONE;
+            return S_OK;
+        }
+        frame->onDragMove(currentDragContainer, currentLocation(frame));
+        if (effect)
+            *effect = reduceDropEffect(*effect);
         return S_OK;
-    frame->onDragMove(currentDragContainer, currentLocation(frame));
-    if (effect)
-        *effect = reduceDropEffect(*effect);
-    return S_OK;
+    } catch (const std::bad_alloc&) {
+        return failed(effect, E_OUTOFMEMORY);
+    } catch (...) {
+        return failed(effect, E_UNEXPECTED);
+    }
 }
 
 // UI thread
 STDMETHODIMP CDropTarget::DragLeave() {
-    if (!currentDragContainer || !frame)
+    try {
+        if (isDragging() && frame)
+            frame->onDragLeave(currentDragContainer, currentLocation(frame));
+        endDrag();
         return S_OK;
-    frame->onDragLeave(currentDragContainer, currentLocation(frame));
-    dropCurrentDragContainer();
-    return S_OK;
+    } catch (const std::bad_alloc&) {
+        return failed(nullptr, E_OUTOFMEMORY);
+    } catch (...) {
+        return failed(nullptr, E_UNEXPECTED);
+    }
 }
 
-// UI thread
-STDMETHODIMP CDropTarget::Drop(IDataObject*, DWORD, POINTL, DWORD*) {
-    if (!currentDragContainer || !frame)
+// UI thread. The effect tells the source what happened to its data: one
+// effect when a view took the drop, none otherwise (a source that deletes
+// after a move must not lose what nobody took).
+STDMETHODIMP CDropTarget::Drop(IDataObject*, DWORD, POINTL, DWORD* effect) {
+    try {
+        bool accepted = false;
+        if (isDragging() && frame)
+            accepted = frame->onDrop(currentDragContainer, currentLocation(frame));
+        endDrag();
+        if (effect)
+            *effect = accepted ? reduceDropEffect(*effect) : DROPEFFECT_NONE;
         return S_OK;
-    frame->onDrop(currentDragContainer, currentLocation(frame));
-    dropCurrentDragContainer();
-    return S_OK;
+    } catch (const std::bad_alloc&) {
+        return failed(effect, E_OUTOFMEMORY);
+    } catch (...) {
+        return failed(effect, E_UNEXPECTED);
+    }
 }
 
 }  // namespace VSTGUI

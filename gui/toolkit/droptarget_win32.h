@@ -13,8 +13,7 @@ namespace VSTGUI {
 class CDragContainer;
 class CFrame;
 
-// The one effect a drag gets: copy if allowed, else move, else link, else the
-// value as it came.
+// The one effect a drag gets: copy if allowed, else move, else link, else none.
 DWORD reduceDropEffect(DWORD allowed);
 
 // COM interfaces have no virtual destructor: the object deletes itself in
@@ -39,8 +38,9 @@ class CDropTarget : public IDropTarget {
     STDMETHODIMP Drop(IDataObject* dataObject, DWORD keyState, POINTL point,
                       DWORD* effect) override;
 
-    // The frame is going away: later notifications do nothing.
-    void detachFrame() { frame = nullptr; }
+    // The frame is going away: its drag's container is released and later
+    // notifications do nothing.
+    void detachFrame();
     int32_t getReferenceCount() const { return referenceCount; }
 
     // The drag in progress in this process; null outside a drag.
@@ -50,8 +50,14 @@ class CDropTarget : public IDropTarget {
     virtual ~CDropTarget() = default;
 
   private:
+    bool isDragging() const;
+    // Releases the container of this target's drag, if it has one.
+    void endDrag();
+    HRESULT failed(DWORD* effect, HRESULT result);
+
     int32_t referenceCount = 0;  // not interlocked: OLE calls on one thread
     CFrame* frame = nullptr;
+    CDragContainer* drag = nullptr;  // this target's drag, while it is the current one
 };
 #pragma GCC diagnostic pop
 

@@ -86,6 +86,13 @@ class CFrame : public CViewContainer {
     CView* newCopy() const override { return nullptr; }
     VSTGUIEditorInterface* getEditor() const override { return editor; }
 
+    // Gives away one reference so that a last release happens on the thread
+    // that made the frame: only that thread can destroy its window and undo
+    // its OLE initialisation. Called on another thread, it waits while the
+    // window's thread does the release; when that thread has no window left,
+    // the frame goes here without the steps bound to that thread.
+    void forgetOnOwnThread();
+
     void* getParentWindow() const { return parentWindow; }
     // The frame's own child window (HWND); null without one.
     void* getSystemWindow() const { return window; }
@@ -135,6 +142,12 @@ class CFrame : public CViewContainer {
     friend struct FramePlatform;  // the window procedure and its helpers
     bool oleStarted = false;
     bool windowCounted = false;  // holds a share of the window class
+    unsigned long ownerThread = 0;  // the system's id of the thread that made the frame
+    // A press that took the mouse capture and has not seen its release, and
+    // the last point of the mouse in the window: losing the capture ends the
+    // press there.
+    bool pressCaptured = false;
+    CPoint lastMouse;
 };
 
 }  // namespace VSTGUI

@@ -8,6 +8,10 @@
 namespace VSTGUI {
 
 void CFrame::startPlatform() {}
+// Without a window nothing is bound to a thread.
+void CFrame::forgetOnOwnThread() {
+    forget();
+}
 void CFrame::stopPlatform() {}
 void CFrame::openSystemWindow() {}
 void CFrame::closeSystemWindow() {}

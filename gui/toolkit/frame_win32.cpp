@@ -13,6 +13,7 @@
 #include <ole2.h>
 
 #include <algorithm>
+#include <new>
 #include <cmath>
 #include <cstdlib>
 #include <cwchar>
@@ -34,6 +35,10 @@ constexpr DWORD kWindowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIP
 constexpr LONG kMaxDecoration = 80;
 constexpr LONG kMaxOuterDifference = 60;
 constexpr int kWheelNotch = 120;
+// Sent by another thread to have the window's thread release the frame named
+// in lParam; the answer says it was done.
+constexpr UINT kReleaseFrameMessage = WM_USER + 0x504;
+constexpr LRESULT kFrameReleased = 0x504C5558;
 
 HWND asWindow(void* handle) {
     return static_cast<HWND>(handle);
@@ -101,6 +106,36 @@ void resizeWithoutMoving(HWND window, LONG width, LONG height) {
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Gives its reference away at the end of the scope, also when a view throws.
+class Forgetting {
+  public:
+    explicit Forgetting(CBaseObject* held) : object(held) {}
+    Forgetting(const Forgetting&) = delete;
+    Forgetting& operator=(const Forgetting&) = delete;
+    ~Forgetting() { object->forget(); }
+
+  private:
+    CBaseObject* object;
+};
+
+// BeginPaint and its EndPaint, which must come whatever the drawing does.
+class PaintScope {
+  public:
+    explicit PaintScope(HWND painted) : window(painted) { dc = BeginPaint(window, &ps); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { EndPaint(window, &ps); }
+    HDC deviceContext() const { return dc; }
+    CRect area() const {
+        return CRect(ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
+    }
+
+  private:
+    HWND window;
+    PAINTSTRUCT ps{};
+    HDC dc = nullptr;
+};
+
 bool isMdiClient(HWND window) {
     wchar_t name[1024] = {};
     return GetClassNameW(window, name, 1024) > 0 && std::wcscmp(name, L"MDIClient") == 0;
@@ -115,6 +150,7 @@ struct FramePlatform {
     static LRESULT paint(CFrame& frame, HWND window);
     static void buttonDown(CFrame& frame, HWND window, WPARAM wParam, LPARAM lParam, int32_t extra);
     static void buttonUp(CFrame& frame, WPARAM wParam, LPARAM lParam);
+    static void endLostPress(CFrame& frame);
     static void windowDestroyed(CFrame& frame, HWND window);
     static bool useBackBuffer() { return systemVersion.dwMajorVersion <= 5; }
 };
@@ -122,6 +158,7 @@ struct FramePlatform {
 // ---- construction and destruction ----
 
 void CFrame::startPlatform() {
+    ownerThread = GetCurrentThreadId();
     const HRESULT result = OleInitialize(nullptr);
     oleStarted = SUCCEEDED(result);  // S_FALSE too: every success needs its uninitialize
     systemVersion = OSVERSIONINFOEXW{};
@@ -137,8 +174,10 @@ void overrideSystemMajorVersion(unsigned major) {
     overriddenMajorVersion = major;
 }
 
+// Another thread's uninitialise would undo its own OLE, not this frame's: the
+// frame's share then stays with its thread.
 void CFrame::stopPlatform() {
-    if (oleStarted)
+    if (oleStarted && GetCurrentThreadId() == ownerThread)
         OleUninitialize();
     oleStarted = false;
 }
@@ -177,7 +216,13 @@ void CFrame::closeSystemWindow() {
         HWND own = asWindow(window);
         window = nullptr;
         SetWindowLongPtrW(own, GWLP_USERDATA, 0);
-        DestroyWindow(own);
+        // Only its own thread can destroy a window; one left behind by
+        // another thread gets a procedure outside this module, which may be
+        // unloaded before that window goes.
+        if (GetCurrentThreadId() == ownerThread)
+            DestroyWindow(own);
+        else if (IsWindow(own))
+            SetWindowLongPtrW(own, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
     }
     if (windowCounted) {
         windowCounted = false;
@@ -196,6 +241,16 @@ void FramePlatform::windowDestroyed(CFrame& frame, HWND window) {
     frame.window = nullptr;
 }
 
+void CFrame::forgetOnOwnThread() {
+    HWND own = asWindow(window);
+    if (own && GetCurrentThreadId() != ownerThread &&
+        GetWindowThreadProcessId(own, nullptr) == ownerThread &&
+        SendMessageW(own, kReleaseFrameMessage, 0, reinterpret_cast<LPARAM>(this)) ==
+            kFrameReleased)
+        return;
+    forget();
+}
+
 bool CFrame::switchDropTarget(bool state) {
     HWND own = asWindow(window);
     if (dropTarget) {
@@ -206,7 +261,9 @@ bool CFrame::switchDropTarget(bool state) {
     }
     if (!state)
         return true;
-    auto* target = new CDropTarget(this);
+    auto* target = new (std::nothrow) CDropTarget(this);
+    if (!target)
+        return false;
     target->AddRef();
     if (FAILED(RegisterDragDrop(own, target))) {
         target->Release();
@@ -228,28 +285,31 @@ void CFrame::invalidateSystemWindow(const CRect& rect) {
 
 LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    if (region && GetUpdateRgn(window, region, FALSE) != NULLREGION) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        const CRect update(ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
-        if (useBackBuffer() && !frame.backBuffer)
-            frame.backBuffer = new COffscreenContext(&frame, frame.size.width(),
-                                                     frame.size.height(), kBlackCColor);
-        if (frame.backBuffer) {
-            frame.drawRect(frame.backBuffer, update);
-            auto* screen = new CDrawContext(&frame, dc, window);
-            frame.backBuffer->copyFrom(screen, update, update.topLeft());
-            screen->forget();
-        } else {
-            CDrawContext* context =
-                frame.frameContext ? frame.acquireContext() : new CDrawContext(&frame, dc, window);
-            frame.drawRect(context, update);
-            context->forget();
-        }
-        EndPaint(window, &ps);
-    }
+    // Without a region (no GDI objects left) the update rectangle answers;
+    // the paint must still come, as only BeginPaint validates the window.
+    const bool empty = region ? GetUpdateRgn(window, region, FALSE) == NULLREGION
+                              : !GetUpdateRect(window, nullptr, FALSE);
     if (region)
         DeleteObject(region);
+    if (empty)
+        return 0;
+    const PaintScope painting(window);
+    const CRect update = painting.area();
+    if (useBackBuffer() && !frame.backBuffer)
+        frame.backBuffer = new COffscreenContext(&frame, frame.size.width(), frame.size.height(),
+                                                 kBlackCColor);
+    if (frame.backBuffer) {
+        frame.drawRect(frame.backBuffer, update);
+        auto* screen = new CDrawContext(&frame, painting.deviceContext(), window);
+        const Forgetting release(screen);
+        frame.backBuffer->copyFrom(screen, update, update.topLeft());
+    } else {
+        CDrawContext* context = frame.frameContext
+                                    ? frame.acquireContext()
+                                    : new CDrawContext(&frame, painting.deviceContext(), window);
+        const Forgetting release(context);
+        frame.drawRect(context, update);
+    }
     return 0;
 }
 
@@ -258,15 +318,31 @@ LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
 void FramePlatform::buttonDown(CFrame& frame, HWND window, WPARAM wParam, LPARAM lParam,
                                int32_t extra) {
     CPoint where = clientPoint(lParam);
+    frame.lastMouse = where;
     const int32_t buttons = buttonsFromKeyState(wParam) | extra;
     if (frame.onMouseDown(where, buttons) == kMouseEventHandled &&
-        frame.getSystemWindow() == window)
+        frame.getSystemWindow() == window) {
+        frame.pressCaptured = true;
         SetCapture(window);
+    }
 }
 
 void FramePlatform::buttonUp(CFrame& frame, WPARAM wParam, LPARAM lParam) {
     CPoint where = clientPoint(lParam);
+    frame.lastMouse = where;
+    frame.pressCaptured = false;
     frame.onMouseUp(where, buttonsFromKeyState(wParam));
+}
+
+// Another window took the mouse (a host dialog, Alt-Tab) before the release
+// came: the press ends where the mouse was last seen, so the view that took
+// it does not wait for a release that goes elsewhere.
+void FramePlatform::endLostPress(CFrame& frame) {
+    if (!frame.pressCaptured)
+        return;
+    frame.pressCaptured = false;
+    CPoint where = frame.lastMouse;
+    frame.onMouseUp(where, 0);
 }
 
 LRESULT CALLBACK FramePlatform::windowProc(HWND window, UINT message, WPARAM wParam,
@@ -278,7 +354,14 @@ LRESULT CALLBACK FramePlatform::windowProc(HWND window, UINT message, WPARAM wPa
     // stays alive until the message is done (its last release then destroys
     // the window, which Win32 allows from inside the window procedure).
     frame->remember();
-    const LRESULT result = dispatch(frame, window, message, wParam, lParam);
+    LRESULT result = 0;
+    // Nothing a view throws may unwind into the host's message loop: the
+    // message gets its default answer and the frame stays usable.
+    try {
+        result = dispatch(frame, window, message, wParam, lParam);
+    } catch (...) {
+        result = DefWindowProcW(window, message, wParam, lParam);
+    }
     frame->forget();
     return result;
 }
@@ -295,6 +378,7 @@ LRESULT FramePlatform::dispatch(CFrame* frame, HWND window, UINT message, WPARAM
         return 1;
     case WM_MOUSEMOVE: {
         CPoint where = clientPoint(lParam);
+        frame->lastMouse = where;
         frame->onMouseMoved(where, buttonsFromKeyState(wParam));
         return 0;
     }
@@ -328,6 +412,20 @@ LRESULT FramePlatform::dispatch(CFrame* frame, HWND window, UINT message, WPARAM
         frame->onWheel(where, distance, modifiersFromKeyboard());
         return DefWindowProcW(window, message, wParam, lParam);
     }
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window)
+            endLostPress(*frame);
+        return 0;
+    case WM_CANCELMODE:
+        endLostPress(*frame);
+        return DefWindowProcW(window, message, wParam, lParam);
+    case kReleaseFrameMessage:
+        // The reference handed over by another thread; the procedure's own
+        // reference keeps the frame until the message is done.
+        if (lParam != reinterpret_cast<LPARAM>(frame))
+            return 0;
+        frame->forget();
+        return kFrameReleased;
     case WM_MOUSELEAVE: {
         CPoint where;
         frame->getCurrentMouseLocation(where);

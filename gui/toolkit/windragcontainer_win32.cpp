@@ -101,7 +101,6 @@ void resolveShortcut(wchar_t* path, size_t capacity) {
 WinDragContainer::WinDragContainer(IDataObject* data) : dataObject(data) {
     if (!dataObject)
         return;
-    dataObject->AddRef();
     hasText = Medium(dataObject, textFormat()).memory() != nullptr;
     if (hasText) {
         itemCount = 1;
@@ -109,6 +108,8 @@ WinDragContainer::WinDragContainer(IDataObject* data) : dataObject(data) {
         const UINT files = fileCount(dataObject);
         itemCount = files > INT32_MAX ? INT32_MAX : static_cast<int32_t>(files);
     }
+    // Last: a construction that throws before it has no destructor to release.
+    dataObject->AddRef();
 }
 
 WinDragContainer::~WinDragContainer() {

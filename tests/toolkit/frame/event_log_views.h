@@ -91,7 +91,7 @@ class EventView : public CView {
         record("drop", where, 0, kMouseEventHandled);
         if (onDropped)
             onDropped(drag);
-        return true;
+        return acceptsDrop;
     }
 
     CMouseEventResult downResult = kMouseEventHandled;
@@ -102,6 +102,7 @@ class EventView : public CView {
     CDrawContext* drawContext = nullptr;
     CDragContainer* lastDrag = nullptr;
     void (*onDropped)(CDragContainer*) = nullptr;
+    bool acceptsDrop = true;
     bool fill = false;
     CColor fillColor{};
     int* destroyed = nullptr;

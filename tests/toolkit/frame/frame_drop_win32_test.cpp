@@ -39,13 +39,14 @@ std::vector<std::pair<int32_t, std::string>> items(CDragContainer& drag) {
 
 using Items = std::vector<std::pair<int32_t, std::string>>;
 
-TEST(DropEffect, ReducedToCopyThenMoveThenLink) {
+TEST(DropEffect, ReducedToCopyThenMoveThenLinkElseNone) {
     EXPECT_EQ(DWORD{DROPEFFECT_COPY},
               reduceDropEffect(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
     EXPECT_EQ(DWORD{DROPEFFECT_MOVE}, reduceDropEffect(DROPEFFECT_MOVE | DROPEFFECT_LINK));
     EXPECT_EQ(DWORD{DROPEFFECT_LINK}, reduceDropEffect(DROPEFFECT_LINK));
     EXPECT_EQ(DWORD{DROPEFFECT_NONE}, reduceDropEffect(DROPEFFECT_NONE));
-    EXPECT_EQ(DWORD{DROPEFFECT_SCROLL}, reduceDropEffect(DROPEFFECT_SCROLL));
+    EXPECT_EQ(DWORD{DROPEFFECT_NONE}, reduceDropEffect(DROPEFFECT_SCROLL));
+    EXPECT_EQ(DWORD{DROPEFFECT_MOVE}, reduceDropEffect(DROPEFFECT_SCROLL | DROPEFFECT_MOVE));
 }
 
 TEST(DropTarget, CountsReferencesAndAnswersItsInterfacesOnly) {
@@ -101,7 +102,8 @@ class FrameDrop : public ::testing::Test {
         ASSERT_NE(nullptr, target);
     }
     void TearDown() override {
-        frame->forget();
+        if (frame)
+            frame->forget();
         DestroyWindow(host);
     }
 
@@ -174,12 +176,14 @@ TEST_F(FrameDrop, NullDataGivesNoEffectAndNoDrag) {
     DWORD effect = DROPEFFECT_COPY;
     EXPECT_EQ(S_OK, target->DragEnter(nullptr, 0, point, &effect));
     EXPECT_EQ(DWORD{DROPEFFECT_NONE}, effect);
-    // Without a drag the other notifications do nothing.
+    // Without a drag the other notifications reach no view and accept nothing.
     effect = DROPEFFECT_LINK | DROPEFFECT_COPY;
     EXPECT_EQ(S_OK, target->DragOver(0, point, &effect));
-    EXPECT_EQ(DWORD{DROPEFFECT_LINK | DROPEFFECT_COPY}, effect);
+    EXPECT_EQ(DWORD{DROPEFFECT_NONE}, effect);
     EXPECT_EQ(S_OK, target->DragLeave());
+    effect = DROPEFFECT_MOVE;
     EXPECT_EQ(S_OK, target->Drop(nullptr, 0, point, &effect));
+    EXPECT_EQ(DWORD{DROPEFFECT_NONE}, effect);
     EXPECT_TRUE(log.empty());
 }
 
@@ -199,9 +203,9 @@ TEST_F(FrameDrop, DroppedFilesReachTheViewUnderTheMouse) {
     EXPECT_EQ(CDragContainer::kFile, drag->getType(2));
     EXPECT_EQ(CDragContainer::kUnknown, drag->getType(3));
     EXPECT_EQ(CDragContainer::kUnknown, drag->getType(-1));
-    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    effect = DROPEFFECT_MOVE | DROPEFFECT_LINK;
     EXPECT_EQ(S_OK, target->Drop(data, 0, point, &effect));
-    EXPECT_EQ(DWORD{DROPEFFECT_COPY | DROPEFFECT_MOVE}, effect);  // not changed by the drop
+    EXPECT_EQ(DWORD{DROPEFFECT_MOVE}, effect);  // the one effect, not the source's set
     EXPECT_EQ(nullptr, CDropTarget::getCurrentDragContainer());
     EXPECT_EQ((Items{{CDragContainer::kFile, "C:\\music\\one.wav"},
                      {CDragContainer::kFile, utf8(L"C:\\music\\Gr\u00fc\u00dfe.txt")},
@@ -210,6 +214,56 @@ TEST_F(FrameDrop, DroppedFilesReachTheViewUnderTheMouse) {
               dropped);
     EXPECT_EQ((EventLog{"a dragenter 50,40 b0", "a drop 50,40 b0", "a dragleave 50,40 b0"}), log);
     EXPECT_EQ(0, data->outstandingMedia());
+    EXPECT_EQ(1u, data->references());
+    data->Release();
+}
+
+TEST_F(FrameDrop, DropNoViewTakesTellsTheSourceNothingHappened) {
+    TestDataObject* data = TestDataObject::withText(L"keep me");
+    a->acceptsDrop = false;
+    DWORD effect = DROPEFFECT_MOVE;
+    target->DragEnter(data, 0, point, &effect);
+    EXPECT_EQ(DWORD{DROPEFFECT_MOVE}, effect);
+    effect = DROPEFFECT_MOVE;
+    EXPECT_EQ(S_OK, target->Drop(data, 0, point, &effect));
+    EXPECT_EQ(DWORD{DROPEFFECT_NONE}, effect);  // a moving source must not delete it
+    EXPECT_EQ(1u, data->references());
+    data->Release();
+}
+
+TEST_F(FrameDrop, EditorClosedDuringADragReleasesItsContainerAndData) {
+    TestDataObject* data = TestDataObject::withFiles({L"C:\a.wav"});
+    target->AddRef();  // as OLE holds it while the drag is over the window
+    DWORD effect = DROPEFFECT_COPY;
+    target->DragEnter(data, 0, point, &effect);
+    ASSERT_NE(nullptr, CDropTarget::getCurrentDragContainer());
+    frame->forget();
+    frame = nullptr;
+    EXPECT_EQ(nullptr, CDropTarget::getCurrentDragContainer());
+    EXPECT_EQ(1u, data->references());
+    effect = DROPEFFECT_COPY;
+    EXPECT_EQ(S_OK, target->Drop(data, 0, point, &effect));
+    EXPECT_EQ(DWORD{DROPEFFECT_NONE}, effect);
+    target->Release();
+    data->Release();
+}
+
+TEST_F(FrameDrop, FailedAllocationEndsTheDragAndTheNextOneWorks) {
+    TestDataObject* data = TestDataObject::withText(L"t");
+    // The container, then the source's medium while the container reads it.
+    for (int failing : {1, 2}) {
+        DWORD effect = DROPEFFECT_COPY;
+        failAllocation(failing);
+        EXPECT_EQ(E_OUTOFMEMORY, target->DragEnter(data, 0, point, &effect));
+        failAllocation(0);
+        EXPECT_EQ(DWORD{DROPEFFECT_NONE}, effect);
+        EXPECT_EQ(nullptr, CDropTarget::getCurrentDragContainer());
+        EXPECT_EQ(1u, data->references()) << "allocation " << failing;
+    }
+    DWORD effect = DROPEFFECT_COPY;
+    EXPECT_EQ(S_OK, target->DragEnter(data, 0, point, &effect));
+    EXPECT_EQ(DWORD{DROPEFFECT_COPY}, effect);
+    EXPECT_EQ(S_OK, target->DragLeave());
     EXPECT_EQ(1u, data->references());
     data->Release();
 }

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ole2.h>
 #include <windowsx.h>
+
+#include <new>
+#include <vector>
 
 namespace frametest {
 namespace {
@@ -245,6 +249,79 @@ TEST_F(FrameWindow, PaintWithEmptyUpdateRegionDrawsNothing) {
     EXPECT_TRUE(frame->isFirstDraw());
 }
 
+TEST_F(FrameWindow, LostCaptureEndsThePressWhereTheMouseWasLast) {
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(20, 30));
+    send(WM_MOUSEMOVE, MK_LBUTTON, at(60, 45));
+    SetCapture(host);  // a host dialog takes the mouse
+    EXPECT_EQ((EventLog{"a down 20,30 b2", "a moved 60,45 b2", "a up 60,45 b0"}), log);
+    EXPECT_EQ(nullptr, frame->getMouseDownView());
+    ReleaseCapture();
+    // The release that went elsewhere reaches no view when it comes after all.
+    send(WM_LBUTTONUP, 0, at(70, 50));
+    EXPECT_EQ(3u, log.size());
+
+    // Cancel mode (Alt-Tab, a menu) ends the press and frees the mouse too.
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(21, 31));
+    ASSERT_EQ(window, GetCapture());
+    send(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(nullptr, GetCapture());
+    EXPECT_EQ("a up 21,31 b0", log.back());
+    // The frame's own release of the capture after a button-up ends nothing twice.
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(22, 32));
+    send(WM_LBUTTONUP, 0, at(23, 33));
+    send(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ((EventLog{"a down 22,32 b2", "a up 23,33 b0"}),
+              EventLog(log.end() - 2, log.end()));
+}
+
+TEST_F(FrameWindow, PaintWithoutARegionStillValidatesTheWindow) {
+    // Use up the GDI objects so that the paint cannot make its region.
+    std::vector<HRGN> hoard;
+    for (HRGN region; hoard.size() < 200000 && (region = CreateRectRgn(0, 0, 1, 1));)
+        hoard.push_back(region);
+    const bool exhausted = hoard.size() < 200000;
+    InvalidateRect(window, nullptr, FALSE);
+    const LRESULT answer = send(WM_PAINT, 0, 0);
+    const BOOL pending = GetUpdateRect(window, nullptr, FALSE);
+    for (HRGN region : hoard)
+        DeleteObject(region);
+    ASSERT_TRUE(exhausted) << "no limit to GDI objects here";
+    EXPECT_EQ(0, answer);
+    EXPECT_FALSE(pending);  // else WM_PAINT would come again and again
+}
+
+// Throws from its mouse handler, as a view may on a failed allocation.
+class ThrowingView : public EventView {
+  public:
+    using EventView::EventView;
+    CMouseEventResult onMouseDown(CPoint&, const int32_t&) override { throw std::bad_alloc(); }
+};
+
+TEST_F(FrameWindow, NothingThrownReachesTheHostAndTheFrameStaysUsable) {
+    a->fill = true;
+    a->fillColor = CColor{0, 200, 80, 255};
+    InvalidateRect(window, nullptr, FALSE);
+    failAllocation(1);
+    EXPECT_EQ(0, send(WM_PAINT, 0, 0));
+    failAllocation(0);
+    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+    EXPECT_TRUE(log.empty());
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    EXPECT_EQ(RGB(0, 200, 80), pixelAt(window, 50, 30));
+
+    auto* throwing = new ThrowingView(CRect(150, 70, 200, 100), log, "throwing");
+    frame->addView(throwing);
+    throwing->forget();
+    EXPECT_EQ(0, send(WM_LBUTTONDOWN, MK_LBUTTON, at(160, 80)));
+    EXPECT_EQ(nullptr, GetCapture());
+    log.clear();
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(20, 30));
+    EXPECT_EQ(window, GetCapture());
+    send(WM_LBUTTONUP, 0, at(20, 30));
+    EXPECT_EQ((EventLog{"a down 20,30 b2", "a up 20,30 b0"}), log);
+}
+
 TEST_F(FrameWindow, CursorShapesAndRestoreOfTheFirstCursor) {
     HCURSOR arrow = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     SetCursor(arrow);
@@ -402,6 +479,84 @@ TEST(FrameWithoutParent, HasNoWindowButRoutesEvents) {
     CCoord y = -1;
     EXPECT_FALSE(frame->getPosition(x, y));
     frame->forget();
+}
+
+// Waits for handle while handling what other threads send to this one (the
+// owner thread's host window is a child of this thread's test desktop).
+void waitHandlingSentMessages(HANDLE handle) {
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    }
+}
+
+// A frame made on a thread of its own, which runs its messages until told to stop.
+struct OwnerThread {
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = nullptr;
+    DWORD id = 0;
+    bool pump = true;
+    HWND host = nullptr;
+    CFrame* frame = nullptr;
+    HWND window = nullptr;
+    HRESULT oleAfterwards = E_FAIL;
+
+    static DWORD WINAPI run(void* self) {
+        auto& owner = *static_cast<OwnerThread*>(self);
+        owner.host = createHostWindow(nullptr, 0, 0, 100, 100);
+        owner.frame = new CFrame(CRect(0, 0, 50, 50), owner.host, nullptr);
+        owner.window = static_cast<HWND>(owner.frame->getSystemWindow());
+        SetEvent(owner.ready);
+        MSG message;
+        while (owner.pump && GetMessageW(&message, nullptr, 0, 0) > 0)
+            DispatchMessageW(&message);
+        // A fresh initialisation shows whether the frame's was undone here.
+        owner.oleAfterwards = OleInitialize(nullptr);
+        if (SUCCEEDED(owner.oleAfterwards))
+            OleUninitialize();
+        if (owner.pump)
+            DestroyWindow(owner.host);
+        return 0;
+    }
+    void start() {
+        thread = CreateThread(nullptr, 0, run, this, 0, &id);
+        waitHandlingSentMessages(ready);
+    }
+    void finish() {
+        PostThreadMessageW(id, WM_QUIT, 0, 0);
+        waitHandlingSentMessages(thread);
+        CloseHandle(thread);
+        CloseHandle(ready);
+    }
+};
+
+TEST(FrameThreads, ReleasedOnAnotherThreadTheFrameGoesOnItsOwn) {
+    const HRESULT mine = OleInitialize(nullptr);
+    ASSERT_TRUE(SUCCEEDED(mine));
+    OwnerThread owner;
+    owner.start();
+    ASSERT_NE(nullptr, owner.window);
+    owner.frame->forgetOnOwnThread();
+    // Gone before the call returned: only the owner thread can destroy it.
+    EXPECT_FALSE(IsWindow(owner.window));
+    EXPECT_FALSE(frameClassRegistered());
+    owner.finish();
+    EXPECT_EQ(S_OK, owner.oleAfterwards);
+    // This thread's OLE is untouched.
+    EXPECT_EQ(S_FALSE, OleInitialize(nullptr));
+    OleUninitialize();
+    OleUninitialize();
+}
+
+TEST(FrameThreads, FrameOutlivingItsThreadIsReleasedWithoutIt) {
+    OwnerThread owner;
+    owner.pump = false;
+    owner.start();
+    waitHandlingSentMessages(owner.thread);
+    EXPECT_FALSE(IsWindow(owner.window));  // the system took the thread's windows
+    owner.frame->forgetOnOwnThread();
+    EXPECT_FALSE(frameClassRegistered());
+    owner.finish();
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "test_windows_win32.h"
 
+#include <atomic>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 
 namespace frametest {
 
@@ -97,3 +100,40 @@ RECT rectInParent(HWND window) {
 }
 
 }  // namespace frametest
+
+namespace {
+std::atomic<int> allocationsUntilFailure{0};
+}
+
+namespace frametest {
+void failAllocation(int count) {
+    allocationsUntilFailure.store(count);
+}
+}  // namespace frametest
+
+// The program's allocation, replaced so that tests can make one fail.
+void* operator new(std::size_t size) {
+    int left = allocationsUntilFailure.load();
+    while (left > 0 && !allocationsUntilFailure.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 1)
+        throw std::bad_alloc();
+    if (void* block = std::malloc(size ? size : 1))
+        return block;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return ::operator new(size);
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}

@@ -31,4 +31,8 @@ bool frameClassRegistered();
 // A window rectangle in its parent's client coordinates.
 RECT rectInParent(HWND window);
 
+// The count-th allocation of the program from now on (1: the next) throws
+// std::bad_alloc, whichever thread makes it; 0 lets every allocation succeed.
+void failAllocation(int count);
+
 }  // namespace frametest
