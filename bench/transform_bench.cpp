@@ -235,7 +235,7 @@ void reportFirstInstance() {
     const double second = createAndCloseMilliseconds();
     std::printf("first instance (builds the FFT tables): %.3f ms, second: %.3f ms, "
                 "tables: %zu bytes\n",
-                first, second, tableBytes(vexmold::fftTables()));
+                first, second, tableBytes(*vexmold::fftTables()));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 namespace vexmold {
 
 namespace {
-std::mutex gPathMutex;  // the log may be written from the editor and audio threads
+platform::Lock gPathMutex;  // the log may be written from the editor and audio threads
 std::string gPath;
 // The root of the current drive; the file-system root elsewhere.
 #ifdef _WIN32
@@ -19,12 +19,12 @@ const char* const kDefaultPath = "/geep.log.txt";
 }  // namespace
 
 void setDebugLogPath(const std::string& path) {
-    std::lock_guard<std::mutex> lock(gPathMutex);
+    std::lock_guard<platform::Lock> lock(gPathMutex);
     gPath = path;
 }
 
 std::string debugLogPath() {
-    std::lock_guard<std::mutex> lock(gPathMutex);
+    std::lock_guard<platform::Lock> lock(gPathMutex);
     return gPath.empty() ? std::string(kDefaultPath) : gPath;
 }
 

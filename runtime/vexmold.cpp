@@ -2,15 +2,18 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "runtime/frameloop.h"
 #include "runtime/math/fft_tables.h"
 #include "runtime/platform/platform.h"
 
 // The process-wide FFT tables exist before the first instance can run a
-// transform; later constructions only check that they do.
+// transform; later constructions only check that they do. Without them there
+// is no instance, as for any other allocation that fails.
 TVexmold::TVexmold() {
-    vexmold::ensureFftTables();
+    if (!vexmold::ensureFftTables())
+        throw std::bad_alloc();
     TVexmold::doReset();
 }
 

@@ -20,7 +20,7 @@ template <VstInt32 filter> bool timeInfo(CPlux* plux, VstTimeInfo& info) {
                   "the wrapper asks the host for every field a time query reads");
     if (!plux)
         return false;
-    std::lock_guard<std::recursive_mutex> guard(plux->scriptLock);
+    std::lock_guard<vexmold::platform::RecursiveLock> guard(plux->scriptLock);
     if (!plux->hostTimeKnown)
         return false;
     info = plux->hostTime;

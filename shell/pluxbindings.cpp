@@ -11,7 +11,7 @@
 
 namespace {
 
-using Guard = std::lock_guard<std::recursive_mutex>;
+using Guard = std::lock_guard<vexmold::platform::RecursiveLock>;
 
 // For sections that reset or initialise the editor's state as well.
 struct BothLocks {
@@ -247,7 +247,7 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
 // The buffer keeps its capacity, so the copy allocates only when the state
 // grows.
 int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
-    std::lock_guard<std::mutex> chunks(p->chunkLock);
+    std::lock_guard<vexmold::platform::Lock> chunks(p->chunkLock);
     std::vector<float>& copy = p->chunkHandedOut;
     void* bytes = nullptr;
     int32_t size = 0;

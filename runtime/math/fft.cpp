@@ -244,20 +244,23 @@ void toTransformOrder(double* a, int log2n, const TFftTables& tables) {
 void fftDispatch(int32_t log2n, double* buffer, uint32_t mode) {
     if (log2n < kFftMinLog2 || log2n > kFftMaxLog2 || buffer == nullptr)
         return;
+    const TFftTables* tables = fftTables();
+    if (tables == nullptr)
+        return;  // out of memory: the buffer stays as it was
     switch (mode) {
     case kFftForward:
-        transform<false>(buffer, log2n, fftTables());
+        transform<false>(buffer, log2n, *tables);
         break;
     case kFftInverse:
-        transform<true>(buffer, log2n, fftTables());
+        transform<true>(buffer, log2n, *tables);
         break;
     case kFftToNaturalOrder:
         if (log2n >= 2)
-            toNaturalOrder(buffer, log2n, fftTables());
+            toNaturalOrder(buffer, log2n, *tables);
         break;
     case kFftToTransformOrder:
         if (log2n >= 2)
-            toTransformOrder(buffer, log2n, fftTables());
+            toTransformOrder(buffer, log2n, *tables);
         break;
     default:
         break;

@@ -1,13 +1,21 @@
 #include "runtime/math/fft_tables.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <mutex>
+#include <new>
+
+#include "runtime/platform/platform.h"
 
 namespace vexmold {
 
 namespace {
 
 constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
+
+std::atomic<const TFftTables*> gTables{nullptr};
+vexmold::platform::Lock gTablesLock;  // held while the tables are built or freed
 
 void buildTwiddles(TFftTables& t) {
     std::size_t total = 0;
@@ -107,9 +115,24 @@ TFftTables buildFftTables() {
     return t;
 }
 
-const TFftTables& fftTables() {
-    static const TFftTables tables = buildFftTables();
-    return tables;
+const TFftTables* fftTables() {
+    if (const TFftTables* ready = gTables.load(std::memory_order_acquire))
+        return ready;
+    std::lock_guard<vexmold::platform::Lock> lock(gTablesLock);
+    if (const TFftTables* ready = gTables.load(std::memory_order_relaxed))
+        return ready;
+    try {
+        const TFftTables* built = new TFftTables(buildFftTables());
+        gTables.store(built, std::memory_order_release);
+        return built;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void releaseFftTables() {
+    std::lock_guard<vexmold::platform::Lock> lock(gTablesLock);
+    delete gTables.exchange(nullptr, std::memory_order_acq_rel);
 }
 
 }  // namespace vexmold

@@ -1,13 +1,16 @@
 // Process-wide tables of the complex FFT: twiddle factors per size, the
 // permutation between transform order and natural order, and the leaders of
-// that permutation's cycles. Built once, on first use, and never freed.
+// that permutation's cycles. Built once, on first use, and kept until
+// releaseFftTables().
 //
 // Contracts:
 // - fftTables() is safe to call from any thread; the first call builds the
-//   tables (under the language's one-time initialisation of a local static),
-//   later calls only read a published reference and take no lock.
+//   tables under a process-wide lock, later calls are one atomic load.
 // - The script object's constructor calls ensureFftTables(), so transforms of
 //   a running instance never build anything.
+// - releaseFftTables() frees them when nothing can use them any more: the
+//   plug-in module calls it as it is unloaded, so a host that loads and
+//   unloads the plug-in again and again gets its memory back each time.
 #pragma once
 
 #include <cstdint>
@@ -53,16 +56,20 @@ struct TFftTables {
     const int32_t* reorderFor(int log2n) const { return reorder.data() + ((1 << log2n) - 2); }
 };
 
-// The tables, built on the first call in the process.
-const TFftTables& fftTables();
+// The tables, built on the first call in the process (or the first after a
+// release); null when memory ran out (a later call tries again).
+const TFftTables* fftTables();
+
+// Frees the tables. No transform may run or start meanwhile.
+void releaseFftTables();
 
 // A fresh set of tables (what the first call of fftTables() builds); for
 // measuring the cost of the build.
 TFftTables buildFftTables();
 
-// Builds the tables if they do not exist yet.
-inline void ensureFftTables() {
-    static_cast<void>(fftTables());
+// Builds the tables if they do not exist yet; false when memory ran out.
+inline bool ensureFftTables() {
+    return fftTables() != nullptr;
 }
 
 }  // namespace vexmold

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "runtime/math/complex_ops.h"
+#include "runtime/platform/platform.h"
 
 namespace vexmold {
 
@@ -282,7 +283,7 @@ bool usable(const TMdctLookup& l) {
 }
 
 std::atomic<TMdctLookup*> gLookups[13];
-std::mutex gLookupCreation;  // held only while a size has no lookup yet
+platform::Lock gLookupCreation;  // held only while a size has no lookup yet, or to free them
 
 }  // namespace
 
@@ -323,7 +324,7 @@ const TMdctLookup* mdctLookupFor(int32_t n) {
     std::atomic<TMdctLookup*>& slot = gLookups[log2Of(n)];
     if (TMdctLookup* ready = slot.load(std::memory_order_acquire))
         return ready;
-    std::lock_guard<std::mutex> lock(gLookupCreation);
+    std::lock_guard<platform::Lock> lock(gLookupCreation);
     if (TMdctLookup* ready = slot.load(std::memory_order_relaxed))
         return ready;
     TMdctLookup* created = new (std::nothrow) TMdctLookup;
@@ -335,6 +336,12 @@ const TMdctLookup* mdctLookupFor(int32_t n) {
     }
     slot.store(created, std::memory_order_release);
     return created;
+}
+
+void releaseMdctLookups() {
+    std::lock_guard<platform::Lock> lock(gLookupCreation);
+    for (std::atomic<TMdctLookup*>& slot : gLookups)
+        delete slot.exchange(nullptr, std::memory_order_acq_rel);
 }
 
 void mdctForward(const TMdctLookup& l, const double* in, double* out) {

@@ -52,10 +52,15 @@ struct TMdctLookup {
 // and the transforms use the direct formulas.
 bool buildMdctLookup(TMdctLookup& lookup, int32_t n);
 
-// The process-wide lookup of size n, created on first use and never freed;
-// null when n is not a power of two in 32 ... 4096 or memory ran out (a later
-// call tries again).
+// The process-wide lookup of size n, created on first use and kept until
+// releaseMdctLookups(); null when n is not a power of two in 32 ... 4096 or
+// memory ran out (a later call tries again).
 const TMdctLookup* mdctLookupFor(int32_t n);
+
+// Frees every lookup (the plug-in module does as it is unloaded). No
+// transform may run or start meanwhile, and earlier answers of
+// mdctLookupFor() are dangling afterwards.
+void releaseMdctLookups();
 
 // in: n doubles, out: n/2 doubles; in and out must not overlap.
 void mdctForward(const TMdctLookup& lookup, const double* in, double* out);

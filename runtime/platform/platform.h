@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <mutex>
+#endif
 
 namespace vexmold::platform {
 
@@ -39,6 +42,50 @@ constexpr char kPathSeparator = '/';
 
 enum class FileKind { missing, regular, directory, other };
 FileKind fileKind(const std::string& path);
+
+// Locks of the operating system, for std::lock_guard and friends. On Windows
+// a slim reader/writer lock and a critical section: unlike the threading
+// runtime behind std::mutex there, they leave no handle and no memory behind
+// when the plug-in is unloaded, and they need no one-time set-up.
+//
+// Lock is not recursive and can be constant-initialised, so a process-wide
+// one is ready before any constructor runs and registers no destructor.
+class Lock {
+  public:
+    constexpr Lock() noexcept = default;
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    void lock() noexcept;
+    bool try_lock() noexcept;
+    void unlock() noexcept;
+
+  private:
+#ifdef _WIN32
+    void* state = nullptr;  // an SRWLOCK
+#else
+    std::mutex state;
+#endif
+};
+
+// RecursiveLock may be taken again by the thread that holds it; each lock()
+// or successful try_lock() needs its unlock().
+class RecursiveLock {
+  public:
+    RecursiveLock() noexcept;
+    ~RecursiveLock();
+    RecursiveLock(const RecursiveLock&) = delete;
+    RecursiveLock& operator=(const RecursiveLock&) = delete;
+    void lock() noexcept;
+    bool try_lock() noexcept;
+    void unlock() noexcept;
+
+  private:
+#ifdef _WIN32
+    alignas(8) unsigned char state[40];  // a CRITICAL_SECTION
+#else
+    std::recursive_mutex state;
+#endif
+};
 
 // Test seam: replaces the process clock (null restores the real one).
 using ClockFunction = int32_t (*)();

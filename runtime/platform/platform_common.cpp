@@ -12,13 +12,10 @@ namespace {
 std::atomic<void*> gModule{nullptr};
 std::atomic<ClockFunction> gClockOverride{nullptr};
 
-std::chrono::steady_clock::time_point processStart() {
-    static const auto start = std::chrono::steady_clock::now();
-    return start;
-}
-
-// Starts the clock while the library loads.
-const auto gStartAtLoad = processStart();
+// Read while the library loads. A namespace-scope value rather than a local
+// static: the guard of a local static goes through the threading runtime,
+// which leaves handles behind in a DLL that is unloaded.
+const std::chrono::steady_clock::time_point gProcessStart = std::chrono::steady_clock::now();
 
 }  // namespace
 
@@ -32,7 +29,7 @@ void* pluginModule() {
 int32_t processClockMilliseconds() {
     if (ClockFunction fn = gClockOverride.load(std::memory_order_acquire))
         return fn();
-    const auto elapsed = std::chrono::steady_clock::now() - processStart();
+    const auto elapsed = std::chrono::steady_clock::now() - gProcessStart;
     return static_cast<int32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }

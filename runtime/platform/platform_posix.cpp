@@ -1,5 +1,6 @@
 // POSIX side of the platform seam, used by the native build (unit tests,
-// benchmarks, command-line tools). There is no loadable module and no beeper.
+// benchmarks, command-line tools). There is no loadable module and no beeper;
+// the locks are the standard library's.
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -48,6 +49,33 @@ FileKind fileKind(const std::string& path) {
     if (S_ISREG(st.st_mode))
         return FileKind::regular;
     return FileKind::other;
+}
+
+void Lock::lock() noexcept {
+    state.lock();
+}
+
+bool Lock::try_lock() noexcept {
+    return state.try_lock();
+}
+
+void Lock::unlock() noexcept {
+    state.unlock();
+}
+
+RecursiveLock::RecursiveLock() noexcept = default;
+RecursiveLock::~RecursiveLock() = default;
+
+void RecursiveLock::lock() noexcept {
+    state.lock();
+}
+
+bool RecursiveLock::try_lock() noexcept {
+    return state.try_lock();
+}
+
+void RecursiveLock::unlock() noexcept {
+    state.unlock();
 }
 
 }  // namespace vexmold::platform

@@ -53,4 +53,55 @@ FileKind fileKind(const std::string& path) {
     return FileKind::regular;
 }
 
+namespace {
+
+static_assert(sizeof(SRWLOCK) == sizeof(void*) && alignof(SRWLOCK) <= alignof(void*));
+
+PSRWLOCK srwLock(void*& state) {
+    return reinterpret_cast<PSRWLOCK>(&state);
+}
+
+LPCRITICAL_SECTION criticalSection(unsigned char* state) {
+    return reinterpret_cast<LPCRITICAL_SECTION>(state);
+}
+
+}  // namespace
+
+// SRWLOCK_INIT is all zeros, which the constexpr constructor stores.
+void Lock::lock() noexcept {
+    AcquireSRWLockExclusive(srwLock(state));
+}
+
+bool Lock::try_lock() noexcept {
+    return TryAcquireSRWLockExclusive(srwLock(state)) != 0;
+}
+
+void Lock::unlock() noexcept {
+    ReleaseSRWLockExclusive(srwLock(state));
+}
+
+RecursiveLock::RecursiveLock() noexcept {
+    static_assert(sizeof(CRITICAL_SECTION) <= sizeof state &&
+                  alignof(CRITICAL_SECTION) <= alignof(RecursiveLock));
+    // Without debug information the section allocates nothing that its
+    // deletion could miss.
+    InitializeCriticalSectionEx(criticalSection(state), 0, CRITICAL_SECTION_NO_DEBUG_INFO);
+}
+
+RecursiveLock::~RecursiveLock() {
+    DeleteCriticalSection(criticalSection(state));
+}
+
+void RecursiveLock::lock() noexcept {
+    EnterCriticalSection(criticalSection(state));
+}
+
+bool RecursiveLock::try_lock() noexcept {
+    return TryEnterCriticalSection(criticalSection(state)) != 0;
+}
+
+void RecursiveLock::unlock() noexcept {
+    LeaveCriticalSection(criticalSection(state));
+}
+
 }  // namespace vexmold::platform

@@ -144,7 +144,7 @@ TEST(Fft, OrderOfFourAndSixteenPoints) {
     std::vector<double> a16 = x16;
     dispatch(4, a16, vexmold::kFftForward);
     const DirectDft dft16(16);
-    const int32_t* table = vexmold::fftTables().reorderFor(4);
+    const int32_t* table = vexmold::fftTables()->reorderFor(4);
     for (int32_t p = 0; p < 16; ++p) {
         EXPECT_EQ(orderIndex(p, 16), f16[p]);
         EXPECT_EQ(table[p], t16[p]);
@@ -197,7 +197,7 @@ TEST(Fft, InverseOfForwardIsNTimesInputAlsoThroughBothReorderings) {
 // --- Tables and reordering -----------------------------------------------------
 
 TEST(Fft, ReorderTablesAndCycleLeadersFollowTheTransformOrder) {
-    const vexmold::TFftTables& tables = vexmold::fftTables();
+    const vexmold::TFftTables& tables = *vexmold::fftTables();
     for (int b = 1; b <= 15; ++b) {
         const int32_t n = 1 << b;
         const int32_t* t = tables.reorderFor(b);
@@ -239,7 +239,7 @@ TEST(Fft, ReorderMovesWholeValuesAndIsUndoneByTheOtherMode) {
         const std::vector<double> original = a;
         dispatch(b, a, vexmold::kFftToNaturalOrder);
         for (int32_t k = 0; k < n; k += (n > 4096 ? 7 : 1)) {
-            const int32_t from = vexmold::fftTables().reorderFor(b)[k];
+            const int32_t from = vexmold::fftTables()->reorderFor(b)[k];
             ASSERT_EQ(a[static_cast<size_t>(2 * k)], from) << n << " " << k;
             ASSERT_EQ(a[static_cast<size_t>(2 * k + 1)], -from - 0.5) << n << " " << k;
         }
@@ -302,7 +302,7 @@ Cplx twiddle(int32_t n, int32_t k) {
     if (n == 16)
         return k == 1 ? Cplx{c, s} : k == 2 ? Cplx{h, h} : Cplx{s, c};
     const int b = static_cast<int>(std::log2(n));
-    const double* d = vexmold::fftTables().twiddlesFor(b);
+    const double* d = vexmold::fftTables()->twiddlesFor(b);
     auto entry = [d](int32_t i) { return Cplx{d[2 * i - 2], d[2 * i - 1]}; };
     if (n <= 512 || k < n / 8)
         return entry(k);
@@ -384,8 +384,30 @@ TEST(Fft, BitIdenticalToPlainScalarRecursion) {
     }
 }
 
+// What a plug-in module does as it is unloaded and loaded again.
+TEST(Fft, ReleasedTablesAreBuiltAgainOnTheNextUseWithTheSameValues) {
+    const std::vector<double> x = randomSignal(2 * 1024, 3);
+    std::vector<double> before = x;
+    dispatch(10, before, vexmold::kFftForward);
+    vexmold::releaseFftTables();
+    vexmold::releaseFftTables();  // nothing left to free
+    std::vector<double> after = x;
+    dispatch(10, after, vexmold::kFftForward);
+    EXPECT_EQ(after, before);
+
+    const vexmold::TFftTables fresh = vexmold::buildFftTables();
+    const vexmold::TFftTables* rebuilt = vexmold::fftTables();
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_EQ(vexmold::fftTables(), rebuilt);
+    EXPECT_EQ(rebuilt->twiddles, fresh.twiddles);
+    EXPECT_EQ(rebuilt->reorder, fresh.reorder);
+    EXPECT_EQ(rebuilt->leaders, fresh.leaders);
+    EXPECT_EQ(rebuilt->cycleWalks, fresh.cycleWalks);
+    EXPECT_EQ(rebuilt->cycleLengths, fresh.cycleLengths);
+}
+
 TEST(Fft, TwiddleTablesHoldCosineAndSineOfTheirSize) {
-    const vexmold::TFftTables& tables = vexmold::fftTables();
+    const vexmold::TFftTables& tables = *vexmold::fftTables();
     for (int b = 5; b <= 15; ++b) {
         const int32_t n = 1 << b;
         const int32_t stored = (b < 10 ? n / 4 : n / 8) - 1;

@@ -185,6 +185,18 @@ TEST(Mdct, MalformedLookupsAndSizesDoNothing) {
     EXPECT_EQ(built.trig, lookup(256).trig);
 }
 
+TEST(Mdct, ReleasedLookupsAreBuiltAgainWithTheSameTables) {
+    const vexmold::TMdctLookup before = lookup(512);
+    vexmold::releaseMdctLookups();
+    vexmold::releaseMdctLookups();  // nothing left to free
+    const vexmold::TMdctLookup* again = vexmold::mdctLookupFor(512);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(vexmold::mdctLookupFor(512), again);
+    EXPECT_EQ(again->trig, before.trig);
+    EXPECT_EQ(again->bitrev, before.bitrev);
+    EXPECT_EQ(again->window, before.window);
+}
+
 // --- Memory entry ----------------------------------------------------------------
 
 std::vector<double> windowed(const std::vector<double>& x, int32_t n) {

@@ -36,7 +36,7 @@ struct HostCall {
     bool scriptLockHeld;  // by the calling thread; only with Host::lockProbe set
 };
 
-bool heldElsewhere(std::recursive_mutex& lock);
+template <typename Lock> bool heldElsewhere(Lock& lock);
 
 struct Host {
     static std::vector<HostCall> calls;
@@ -115,7 +115,7 @@ int Lifetime::destroyed = 0;
 int Lifetime::closed = 0;
 
 // True when another thread cannot take the lock at this moment.
-bool heldElsewhere(std::recursive_mutex& lock) {
+template <typename Lock> bool heldElsewhere(Lock& lock) {
     bool acquired = false;
     std::thread probe([&] {
         acquired = lock.try_lock();
@@ -124,6 +124,26 @@ bool heldElsewhere(std::recursive_mutex& lock) {
     });
     probe.join();
     return !acquired;
+}
+
+TEST(PlatformLocks, ARecursiveLockStaysHeldForOthersUntilItsLastUnlock) {
+    vexmold::platform::RecursiveLock lock;
+    EXPECT_FALSE(heldElsewhere(lock));
+    lock.lock();
+    ASSERT_TRUE(lock.try_lock());  // the holder takes it again
+    lock.unlock();
+    EXPECT_TRUE(heldElsewhere(lock));
+    lock.unlock();
+    EXPECT_FALSE(heldElsewhere(lock));
+}
+
+TEST(PlatformLocks, ALockIsRefusedToOthersWhileHeld) {
+    vexmold::platform::Lock lock;
+    EXPECT_FALSE(heldElsewhere(lock));
+    lock.lock();
+    EXPECT_TRUE(heldElsewhere(lock));
+    lock.unlock();
+    EXPECT_FALSE(heldElsewhere(lock));
 }
 
 bool lockHeldHere(CPlux* plux) {

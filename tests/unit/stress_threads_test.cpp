@@ -259,7 +259,7 @@ TEST(StressThreads, NonFiniteChunkValuesRestoreAsZero) {
 }
 
 // True when another thread cannot take the lock now.
-bool heldElsewhere(std::recursive_mutex& lock) {
+bool heldElsewhere(vexmold::platform::RecursiveLock& lock) {
     bool acquired = false;
     std::thread probe([&] {
         acquired = lock.try_lock();
