@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <new>
+#include <thread>
 
 #include "gui/editor/editorplatform.h"
 #include "gui/toolkit/drawcontext.h"
@@ -18,6 +19,11 @@ std::atomic<int32_t> gKnobMode{0};
 constexpr uint32_t kIdleInterval = 100;
 constexpr uint32_t kIdleWait = 4;
 constexpr uint32_t kIdleSlack = 50;
+
+// Milliseconds from now to tick, negative once it has passed.
+int32_t ticksUntil(uint32_t tick, uint32_t now) {
+    return static_cast<int32_t>(tick - now);
+}
 }  // namespace
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffEditor(owner) {
@@ -25,15 +31,22 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffEditor(owner) {
         owner->setEditor(this);
     nextIdleTick = plux::editorplatform::tickCount();
     oleInitialised = plux::editorplatform::initialiseOle();
+    oleThread = std::this_thread::get_id();
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
     // A host that destroys the plug-in with the editor still open.
     if (frame)
-        frame->forget();
+        frame->forgetOnOwnThread();
     frame = nullptr;
-    if (oleInitialised)
+    // Uninitialising on another thread would undo that thread's OLE; the
+    // share taken here then stays with the thread that made the plug-in.
+    if (oleInitialised && std::this_thread::get_id() == oleThread)
         plux::editorplatform::uninitialiseOle();
+}
+
+uint32_t AEffGUIEditor::currentTick() const {
+    return plux::editorplatform::tickCount();
 }
 
 bool AEffGUIEditor::getRect(ERect** out) {
@@ -100,7 +113,8 @@ void AEffGUIEditor::draw(ERect* area) {
             VSTGUI::CRect(std::min(area->left, area->right), std::min(area->top, area->bottom),
                           std::max(area->left, area->right), std::max(area->top, area->bottom));
     } else {
-        frame->getSize(update);
+        // The frame's own area; getSize answers its host window's.
+        update = frame->getViewSize();
     }
     auto* context =
         new (std::nothrow) VSTGUI::CDrawContext(frame, nullptr, frame->getSystemWindow());
@@ -110,12 +124,14 @@ void AEffGUIEditor::draw(ERect* area) {
     context->forget();
 }
 
+// The tick count wraps every 49.7 days: ticks are compared by their
+// difference, so a pass due just before the wrap still comes after it.
 void AEffGUIEditor::doIdleStuff() {
-    uint32_t now = plux::editorplatform::tickCount();
-    if (now < nextIdleTick) {
+    uint32_t now = currentTick();
+    if (ticksUntil(nextIdleTick, now) > 0) {
         plux::editorplatform::sleepMilliseconds(kIdleWait);
         now += kIdleWait;
-        if (now < nextIdleTick - kIdleSlack)
+        if (ticksUntil(nextIdleTick, now) > static_cast<int32_t>(kIdleSlack))
             return;
     }
     idle();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <thread>
 
 #include "gui/toolkit/editorinterface.h"
 #include "shell/aeffeditor.h"
@@ -49,6 +50,10 @@ class AEffGUIEditor : public AEffEditor, public VSTGUI::VSTGUIEditorInterface {
     uint32_t nextIdleTick = 0;
     bool inIdle = false;
 
+    // The system tick count in milliseconds; it wraps to 0 after 2^32.
+    virtual uint32_t currentTick() const;
+
   private:
     bool oleInitialised = false;
+    std::thread::id oleThread;  // the thread that initialised OLE
 };

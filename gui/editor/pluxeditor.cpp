@@ -43,7 +43,8 @@ void CPluxEditor::close() {
     VSTGUI::CFrame* closing = frame;
     frame = nullptr;
     view = nullptr;
-    closing->forget();
+    // A host may close from another thread than the one that opened.
+    closing->forgetOnOwnThread();
 }
 
 void CPluxEditor::idle() {

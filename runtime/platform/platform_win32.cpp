@@ -5,17 +5,41 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
+#include <string>
+
 #include "runtime/platform/platform.h"
 
 namespace vexmold::platform {
 
+// The wide call with a buffer that grows until the name fits: a plug-in
+// folder may be deeper than MAX_PATH, and an empty answer would send file
+// and image access to the host's working folder. The name is handed on in
+// the code page of the narrow file calls that use it.
 std::string moduleFileName(void* moduleHandle) {
     HMODULE module = static_cast<HMODULE>(moduleHandle ? moduleHandle : pluginModule());
-    char buffer[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(module, buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    std::wstring wide(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD capacity = static_cast<DWORD>(wide.size());
+        const DWORD length = ::GetModuleFileNameW(module, &wide[0], capacity);
+        if (length == 0)
+            return {};
+        if (length < capacity) {
+            wide.resize(length);
+            break;
+        }
+        // Truncated: the longest name a module can have is 32767 characters.
+        if (capacity >= 32768)
+            return {};
+        wide.resize(capacity * 2);
+    }
+    const int wideLength = static_cast<int>(wide.size());
+    const int bytes =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
         return {};
-    return std::string(buffer, length);
+    std::string name(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &name[0], bytes, nullptr, nullptr);
+    return name;
 }
 
 double wallClockSeconds() {

@@ -296,3 +296,71 @@ TEST_F(EditorPacing, RateZeroStopsRedrawsUntilTheMouseRestartsThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// The editor adapter alone, on a tick count the test sets.
+class TickedEditor : public AEffGUIEditor {
+  public:
+    explicit TickedEditor(uint32_t firstPass) : AEffGUIEditor(nullptr) { nextIdleTick = firstPass; }
+    void idle() override { ++passes; }
+    uint32_t currentTick() const override { return tick; }
+
+    uint32_t tick = 0;
+    int passes = 0;
+};
+
+// Each pass is due 100 ms after the last; one due within 50 ms of the
+// caller's (short) wait runs now. The tick count wraps after 49.7 days.
+TEST(EditorIdlePass, PacesByTickDifferencesAcrossTheWrap) {
+    TickedEditor editor(0xFFFFFF00u);
+    editor.tick = 0xFFFFFF00u;
+    editor.doIdleStuff();
+    EXPECT_EQ(editor.passes, 1);  // due now; the next at ...64
+    editor.tick = 0xFFFFFF10u;
+    editor.doIdleStuff();
+    EXPECT_EQ(editor.passes, 1);  // 80 ms early after the wait: too early
+    editor.tick = 0xFFFFFF2Du;
+    editor.doIdleStuff();
+    EXPECT_EQ(editor.passes, 1);  // still 51 ms early after the 4 ms wait
+    editor.tick = 0xFFFFFF2Eu;
+    editor.doIdleStuff();
+    EXPECT_EQ(editor.passes, 2);  // 50 ms: near enough; the next at ...96
+    editor.tick = 0x10u;          // past the wrap and past the due tick
+    editor.doIdleStuff();
+    EXPECT_EQ(editor.passes, 3);
+
+    // Due after the wrap, asked just before it: not yet.
+    TickedEditor early(0x54u);
+    early.tick = 0xFFFFFFF0u;
+    early.doIdleStuff();
+    EXPECT_EQ(early.passes, 0);
+}
+
+// Counts the draws that reach the script.
+int gScriptDraws = 0;
+void (*gScriptDraw)(CPlux*, double, double) = nullptr;
+void countScriptDraw(CPlux* plux, double width, double height) {
+    ++gScriptDraws;
+    gScriptDraw(plux, width, height);
+}
+
+TEST(EditorDraw, WithoutARectangleTheWholeFrameIsDrawn) {
+    AssembledPlugin<tonegen::TVexmoldEffect> p;
+    p.start();
+    ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
+    gScriptDraw = p.plux->callbacks.draw;
+    p.plux->callbacks.draw = countScriptDraw;
+    gScriptDraws = 0;
+    p.editor()->draw(nullptr);
+    EXPECT_EQ(gScriptDraws, 1);
+    ERect outside{300, 300, 400, 400};  // top, left, bottom, right: off the 100 x 100 frame
+    p.editor()->draw(&outside);
+    EXPECT_EQ(gScriptDraws, 1);
+    ERect reversed{90, 90, 10, 10};
+    p.editor()->draw(&reversed);
+    EXPECT_EQ(gScriptDraws, 2);
+    p.plux->callbacks.draw = gScriptDraw;
+}
+
+}  // namespace

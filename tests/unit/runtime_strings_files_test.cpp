@@ -305,6 +305,36 @@ TEST(RuntimePaths, PluginFolderIsTheExecutableFolderWithItsSeparator) {
     EXPECT_EQ(vexmold::moduleFileName(nullptr), testExecutablePath());
 }
 
+#ifdef _WIN32
+// A plug-in deeper than MAX_PATH: this program copied into a folder whose
+// path is over 300 characters long and loaded from there.
+TEST(RuntimePaths, ModuleNameLongerThanMaxPathIsFound) {
+    const std::wstring root =
+        L"\\\\?\\" + fs::temp_directory_path().wstring() + L"plux_long_module";
+    std::wstring folder = root;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    while (folder.size() < 310) {
+        folder += L"\\folder_of_a_deep_plugin_tree";
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    const std::wstring copy = folder + L"\\deep.dll";
+    wchar_t self[4096] = {};
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, 4096), 0u);
+    ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));
+    HMODULE module = LoadLibraryExW(copy.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(module, nullptr);
+    const std::string name = vexmold::moduleFileName(module);
+    FreeLibrary(module);
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+    EXPECT_GT(name.size(), 300u);
+    const std::string tail = "folder_of_a_deep_plugin_tree\\deep.dll";
+    ASSERT_GE(name.size(), tail.size());
+    EXPECT_EQ(name.substr(name.size() - tail.size()), tail);
+}
+#endif
+
 TEST(RuntimePaths, ResolveDropsOneLeadingSeparator) {
     const std::string plain = vexmold::resolvePath("logo.png");
     EXPECT_EQ(plain, executableFolder() + "logo.png");
