@@ -70,6 +70,69 @@ TEST_P(EditorLifetime, RequestsOutOfOrderAndTheInstanceClosedUnderAnOpenEditor) 
     EXPECT_FALSE(frameClassRegistered(GetParam()));
 }
 
+// Waits while handling what other threads send to this one (the host window
+// is this thread's; the editor thread's windows live inside it).
+void waitHandlingSentMessages(HANDLE handle) {
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    }
+}
+
+// A host whose editor thread is not the thread that closes: the editor is
+// opened on a thread of its own, which runs its messages until told to stop.
+struct EditorThread {
+    PluginInstance* plugin = nullptr;
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = nullptr;
+    DWORD id = 0;
+    HWND editor = nullptr;
+
+    static DWORD WINAPI run(void* self) {
+        auto& owner = *static_cast<EditorThread*>(self);
+        owner.plugin->dispatch(effEditOpen, 0, 0, hostwindow::hostWindow());
+        owner.editor = GetWindow(hostwindow::hostWindow(), GW_CHILD);
+        SetEvent(owner.opened);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0)
+            DispatchMessageW(&message);
+        return 0;
+    }
+    explicit EditorThread(PluginInstance& p) : plugin(&p) {
+        thread = CreateThread(nullptr, 0, run, this, 0, &id);
+        waitHandlingSentMessages(opened);
+    }
+    ~EditorThread() {
+        PostThreadMessageW(id, WM_QUIT, 0, 0);
+        waitHandlingSentMessages(thread);
+        CloseHandle(thread);
+        CloseHandle(opened);
+    }
+};
+
+TEST_P(EditorLifetime, ClosedFromAnotherThreadTheEditorGoesOnItsOwn) {
+    HWND host = hostwindow::hostWindow();
+    PluginInstance p(GetParam());
+    p.start();
+    {
+        EditorThread owner(p);
+        ASSERT_NE(owner.editor, nullptr);
+        EXPECT_NE(GetWindowThreadProcessId(owner.editor, nullptr), GetCurrentThreadId());
+        EXPECT_EQ(p.dispatch(effEditClose), 0);
+        EXPECT_FALSE(IsWindow(owner.editor));  // only its own thread can destroy it
+        EXPECT_FALSE(frameClassRegistered(GetParam()));
+    }
+    {
+        EditorThread owner(p);
+        ASSERT_NE(owner.editor, nullptr);
+        EXPECT_EQ(closeInstance(p.effect), 1);
+        p.effect = nullptr;
+        EXPECT_FALSE(IsWindow(owner.editor));
+    }
+    EXPECT_EQ(hostwindow::countChildren(host), 0);
+    EXPECT_FALSE(frameClassRegistered(GetParam()));
+}
+
 struct Usage {
     DWORD gdiObjects = 0;
     DWORD userObjects = 0;
