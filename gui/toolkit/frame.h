@@ -141,7 +141,7 @@ class CFrame : public CViewContainer {
 
     friend struct FramePlatform;  // the window procedure and its helpers
     bool oleStarted = false;
-    bool windowCounted = false;  // holds a share of the window class
+    bool windowCounted = false;     // holds a share of the window class
     unsigned long ownerThread = 0;  // the system's id of the thread that made the frame
     // A press that took the mouse capture and has not seen its release, and
     // the last point of the mouse in the window: losing the capture ends the

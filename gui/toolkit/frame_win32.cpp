@@ -296,8 +296,8 @@ LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
     const PaintScope painting(window);
     const CRect update = painting.area();
     if (useBackBuffer() && !frame.backBuffer)
-        frame.backBuffer = new COffscreenContext(&frame, frame.size.width(), frame.size.height(),
-                                                 kBlackCColor);
+        frame.backBuffer =
+            new COffscreenContext(&frame, frame.size.width(), frame.size.height(), kBlackCColor);
     if (frame.backBuffer) {
         frame.drawRect(frame.backBuffer, update);
         auto* screen = new CDrawContext(&frame, painting.deviceContext(), window);

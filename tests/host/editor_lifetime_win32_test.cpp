@@ -73,7 +73,8 @@ TEST_P(EditorLifetime, RequestsOutOfOrderAndTheInstanceClosedUnderAnOpenEditor) 
 // Waits while handling what other threads send to this one (the host window
 // is this thread's; the editor thread's windows live inside it).
 void waitHandlingSentMessages(HANDLE handle) {
-    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) !=
+           WAIT_OBJECT_0) {
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
     }

@@ -270,8 +270,7 @@ TEST_F(FrameWindow, LostCaptureEndsThePressWhereTheMouseWasLast) {
     send(WM_LBUTTONDOWN, MK_LBUTTON, at(22, 32));
     send(WM_LBUTTONUP, 0, at(23, 33));
     send(WM_CANCELMODE, 0, 0);
-    EXPECT_EQ((EventLog{"a down 22,32 b2", "a up 23,33 b0"}),
-              EventLog(log.end() - 2, log.end()));
+    EXPECT_EQ((EventLog{"a down 22,32 b2", "a up 23,33 b0"}), EventLog(log.end() - 2, log.end()));
 }
 
 TEST_F(FrameWindow, PaintWithoutARegionStillValidatesTheWindow) {
@@ -484,7 +483,8 @@ TEST(FrameWithoutParent, HasNoWindowButRoutesEvents) {
 // Waits for handle while handling what other threads send to this one (the
 // owner thread's host window is a child of this thread's test desktop).
 void waitHandlingSentMessages(HANDLE handle) {
-    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) !=
+           WAIT_OBJECT_0) {
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
     }
