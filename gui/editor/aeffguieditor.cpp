@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <new>
-#include <thread>
 
 #include "gui/editor/editorplatform.h"
 #include "gui/toolkit/drawcontext.h"
@@ -31,7 +30,7 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffEditor(owner) {
         owner->setEditor(this);
     nextIdleTick = plux::editorplatform::tickCount();
     oleInitialised = plux::editorplatform::initialiseOle();
-    oleThread = std::this_thread::get_id();
+    oleThread = plux::editorplatform::currentThreadId();
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
@@ -41,7 +40,7 @@ AEffGUIEditor::~AEffGUIEditor() {
     frame = nullptr;
     // Uninitialising on another thread would undo that thread's OLE; the
     // share taken here then stays with the thread that made the plug-in.
-    if (oleInitialised && std::this_thread::get_id() == oleThread)
+    if (oleInitialised && plux::editorplatform::currentThreadId() == oleThread)
         plux::editorplatform::uninitialiseOle();
 }
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <thread>
 
 #include "gui/toolkit/editorinterface.h"
 #include "shell/aeffeditor.h"
@@ -55,5 +54,5 @@ class AEffGUIEditor : public AEffEditor, public VSTGUI::VSTGUIEditorInterface {
 
   private:
     bool oleInitialised = false;
-    std::thread::id oleThread;  // the thread that initialised OLE
+    uint64_t oleThread = 0;  // the thread that initialised OLE
 };

@@ -12,6 +12,10 @@ namespace plux::editorplatform {
 bool initialiseOle();
 void uninitialiseOle();
 uint32_t tickCount();
+// The system's id of the calling thread. Not std::this_thread: with the
+// statically linked threads runtime that makes a thread record (a handle and
+// memory) for every thread it has not started, kept past the DLL's unload.
+uint64_t currentThreadId();
 void sleepMilliseconds(uint32_t milliseconds);
 // Removes at most one paint message of the calling thread and dispatches it.
 void dispatchOnePendingPaint();

@@ -19,6 +19,10 @@ uint32_t tickCount() {
     return GetTickCount();
 }
 
+uint64_t currentThreadId() {
+    return GetCurrentThreadId();
+}
+
 void sleepMilliseconds(uint32_t milliseconds) {
     Sleep(milliseconds);
 }
