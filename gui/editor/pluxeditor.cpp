@@ -33,6 +33,7 @@ bool CPluxEditor::open(void* parentWindow) {
         close();
     frame = newFrame;
     view = newView;
+    frame->setRetainedDrawing(true);
     frame->addView(view);  // the frame takes the view's only reference
     return true;
 }
@@ -50,10 +51,11 @@ void CPluxEditor::close() {
 void CPluxEditor::idle() {
     if (view && frame && plugin && plugin->callbacks.idle)
         plugin->callbacks.idle(plugin);
+    if (redrawRequested.exchange(false) && view)
+        view->redraw();
     AEffGUIEditor::idle();
 }
 
 void CPluxEditor::requestRedraw() {
-    if (view)
-        view->invalid();
+    redrawRequested = true;
 }

@@ -3,6 +3,7 @@
 // script. UI thread only.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "gui/editor/aeffguieditor.h"
@@ -19,9 +20,11 @@ class CPluxEditor : public AEffGUIEditor {
     bool open(void* parentWindow) override;
     // Releases the frame, which destroys its window and the view.
     void close() override;
-    // Runs the script's redraw pacing, then the frame's idle.
+    // Runs the script's redraw pacing and the redraw it asked for, then the
+    // frame's idle.
     void idle() override;
-    // Invalidates the whole script view.
+    // Notes a redraw; the next idle pass makes it (the request may come while
+    // the script is locked, and the redraw runs the graphics section).
     void requestRedraw() override;
 
     CPluxView* getView() const { return view; }
@@ -33,4 +36,5 @@ class CPluxEditor : public AEffGUIEditor {
     CPluxView* view = nullptr;  // owned by the frame
     int32_t width = 0;
     int32_t height = 0;
+    std::atomic<bool> redrawRequested{false};
 };

@@ -1,22 +1,126 @@
 #include "gui/editor/pluxview.h"
 
+#include "gui/toolkit/drawcontext.h"
+#include "gui/toolkit/fontdesc.h"
+#include "gui/toolkit/frame.h"
 #include "shell/plux.h"
 
+using VSTGUI::CDrawContext;
 using VSTGUI::CMouseEventResult;
+using VSTGUI::CRect;
+using VSTGUI::DisplayList;
 using VSTGUI::kMouseEventHandled;
 
 CPluxView::CPluxView(const VSTGUI::CRect& area, CPlux* plux)
     : CView(area), plugin(plux), left(area.left), top(area.top), right(area.right),
       bottom(area.bottom) {}
 
+namespace {
+
+// What a new context holds once a paint has filled and outlined the frame's
+// background: every recording of the section starts from it, so that a
+// recording made between paints matches one made by a paint.
+void startSectionState(CDrawContext* context, VSTGUI::CColor background) {
+    context->setFillColor(background);
+    context->setFrameColor(background);
+    context->setFontColor(VSTGUI::kWhiteCColor);
+    context->setLineWidth(1);
+    context->setLineStyle(VSTGUI::kLineSolid);
+    context->setDrawMode(VSTGUI::kCopyMode);
+    context->setFont(VSTGUI::kSystemFont);
+}
+
+}  // namespace
+
 // The context is the script's only while its graphics section runs.
-void CPluxView::draw(VSTGUI::CDrawContext* context) {
-    setDirty(false);
-    if (!plugin || !plugin->callbacks.draw)
-        return;
+void CPluxView::runSection(CDrawContext* context) {
     plugin->drawContext = context;
     plugin->callbacks.draw(plugin, right - left, bottom - top);
     plugin->drawContext = nullptr;
+}
+
+bool CPluxView::bufferShowsRecording() const {
+    const VSTGUI::CFrame* owner = getFrame();
+    return owner && owner->getBackBuffer() && shownGeneration != 0 &&
+           shownGeneration == owner->getBackBufferGeneration();
+}
+
+void CPluxView::draw(CDrawContext* context) {
+    setDirty(false);
+    if (!plugin || !plugin->callbacks.draw || !context)
+        return;
+    const VSTGUI::CFrame* owner = getFrame();
+    const bool intoBuffer = owner && owner->hasRetainedDrawing() &&
+                            context == static_cast<CDrawContext*>(owner->getBackBuffer());
+    if (!intoBuffer) {
+        runSection(context);
+        return;
+    }
+    CRect area;
+    context->getClipRect(area);
+    area.offset(context->getOffset().x, context->getOffset().y);
+    if (bufferShowsRecording()) {
+        if (hasPending) {
+            shown = std::move(pending);
+            pending.clear();
+            hasPending = false;
+        }
+        context->replay(shown, area);
+        return;
+    }
+    DisplayList fresh;
+    startSectionState(context, owner->getBackgroundColor());
+    context->setRecording(&fresh);
+    runSection(context);
+    context->setRecording(nullptr);
+    context->replay(fresh, area);
+    shown = std::move(fresh);
+    shownGeneration = owner->getBackBufferGeneration();
+    pending.clear();
+    hasPending = false;
+}
+
+
+void CPluxView::recordSection(CDrawContext* buffer, DisplayList& into) {
+    const VSTGUI::CFrame* owner = getFrame();
+    const VSTGUI::CPoint savedOffset = buffer->getOffset();
+    CRect savedClip;
+    buffer->getClipRect(savedClip);
+    buffer->setOffset(owner->getViewSize().topLeft());
+    buffer->setClipRect(getViewSize());
+    startSectionState(buffer, owner->getBackgroundColor());
+    buffer->setRecording(&into);
+    runSection(buffer);
+    buffer->setRecording(nullptr);
+    buffer->setOffset(savedOffset);
+    buffer->setClipRect(savedClip);
+}
+
+void CPluxView::redraw() {
+    lastDamage.clear();
+    lastRedrawPartial = false;
+    VSTGUI::CFrame* owner = getFrame();
+    if (!plugin || !plugin->callbacks.draw || !owner || !owner->getSystemWindow() ||
+        !bufferShowsRecording()) {
+        invalid();
+        return;
+    }
+    DisplayList fresh;
+    recordSection(owner->getBackBuffer(), fresh);
+    // Against what the buffer holds: the areas of an earlier redraw not yet
+    // painted are invalid already, and the paint draws this recording there.
+    // A frame that fills its area with one opaque colour before the view draws.
+    VSTGUI::SurfaceBackground underneath;
+    const VSTGUI::CColor colour = owner->getBackgroundColor();
+    underneath.uniform = !owner->getBackground() && !owner->getTransparency() && colour.alpha == 255;
+    underneath.rgb = colour.argb() & 0x00FFFFFFu;
+    lastDamage = VSTGUI::changedAreas(shown, fresh, underneath);
+    lastDamage.clipTo(owner->getViewSize());
+    lastRedrawPartial = true;
+    pending = std::move(fresh);
+    hasPending = true;
+    for (const CRect& area : lastDamage.getRects())
+        owner->invalidRect(area);
 }
 
 CMouseEventResult CPluxView::onMouseDown(VSTGUI::CPoint& where, const int32_t& buttons) {

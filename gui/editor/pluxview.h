@@ -1,9 +1,21 @@
 // The script view: the only view of a plug-in's frame. Its draw runs the
-// script's graphics section on the paint's context, and its mouse and key
-// events go to the script through the wrapper's callback table.
+// script's graphics section, and its mouse and key events go to the script
+// through the wrapper's callback table.
+//
+// With the frame's retained drawing, what the section draws is recorded and
+// kept: a redraw asked for by the pacing runs the section into a new
+// recording, compares it with the one the frame's buffer shows and
+// invalidates only the areas that changed; the paint then replays the
+// recording into those areas. Everything else (the first paint of a buffer,
+// a host's own draw, a frame without a buffer) runs the section and draws
+// at once. UI thread only.
 #pragma once
 
+#include "gui/toolkit/damageregion.h"
+#include "gui/toolkit/displaylist.h"
 #include "gui/toolkit/view.h"
+
+#include <cstdint>
 
 class CPlux;
 
@@ -12,6 +24,15 @@ class CPluxView : public VSTGUI::CView {
     CPluxView(const VSTGUI::CRect& area, CPlux* plux);
 
     void draw(VSTGUI::CDrawContext* context) override;
+    // A redraw the pacing asks for: the section runs now when the frame's
+    // buffer holds this view's last recording, else the whole view is
+    // invalidated and the section runs on the paint.
+    void redraw();
+    // The areas the last redraw invalidated, in frame coordinates.
+    const VSTGUI::DamageRegion& getLastDamage() const { return lastDamage; }
+    // True when the last redraw could compare recordings.
+    bool lastRedrawWasPartial() const { return lastRedrawPartial; }
+
     VSTGUI::CMouseEventResult onMouseDown(VSTGUI::CPoint& where, const int32_t& buttons) override;
     VSTGUI::CMouseEventResult onMouseUp(VSTGUI::CPoint& where, const int32_t& buttons) override;
     VSTGUI::CMouseEventResult onMouseMoved(VSTGUI::CPoint& where, const int32_t& buttons) override;
@@ -19,7 +40,19 @@ class CPluxView : public VSTGUI::CView {
     int32_t onKeyUp(VstKeyCode& keyCode) override;
 
   private:
+    void runSection(VSTGUI::CDrawContext* context);
+    // Runs the section into a recording on the frame's buffer, in the state
+    // a paint starts it in, without drawing.
+    void recordSection(VSTGUI::CDrawContext* buffer, VSTGUI::DisplayList& into);
+    bool bufferShowsRecording() const;
+
     CPlux* plugin = nullptr;
     // The script's surface: width and height are taken from here.
     double left = 0, top = 0, right = 0, bottom = 0;
+    VSTGUI::DisplayList shown;    // what the frame's buffer holds of this view
+    VSTGUI::DisplayList pending;  // recorded by a redraw, painted next
+    bool hasPending = false;
+    uint32_t shownGeneration = 0;  // the buffer shown was drawn into; 0 none
+    VSTGUI::DamageRegion lastDamage;
+    bool lastRedrawPartial = false;
 };

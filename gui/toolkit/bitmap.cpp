@@ -2,10 +2,13 @@
 // drawingbackend.h decodes, creates and draws the images.
 #include "gui/toolkit/bitmap.h"
 
+#include "gui/toolkit/displaylist.h"
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/drawingbackend.h"
 #include "gui/toolkit/gdiplusglobals.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 namespace VSTGUI {
@@ -116,8 +119,22 @@ void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& dest, const CPo
         backend::addSaturated(truncateToInt(contextOffset.x), truncateToInt(dest.left));
     const int32_t y =
         backend::addSaturated(truncateToInt(contextOffset.y), truncateToInt(dest.top));
-    backend::drawImage(graphics, source, x, y, drawWidth, drawHeight, truncateToInt(offset.x),
-                       truncateToInt(offset.y), alpha);
+    const int32_t sourceX = truncateToInt(offset.x);
+    const int32_t sourceY = truncateToInt(offset.y);
+    if (DisplayList* recording = context->getRecording()) {
+        DisplayItem item;
+        item.kind = DisplayItem::Kind::image;
+        item.state = context->currentDrawingState();
+        const int32_t geometry[6] = {x, y, drawWidth, drawHeight, sourceX, sourceY};
+        std::copy(std::begin(geometry), std::end(geometry), item.geometry);
+        item.alpha = alpha;
+        item.bitmap = HeldRef<CBitmap>(this);
+        item.bounds = CRect(x, y, static_cast<double>(x) + drawWidth,
+                            static_cast<double>(y) + drawHeight);
+        recording->add(std::move(item));
+        return;
+    }
+    backend::drawImage(graphics, source, x, y, drawWidth, drawHeight, sourceX, sourceY, alpha);
 }
 
 CBitmapForOC::CBitmapForOC(PlatformImage* ownedImage) {

@@ -2,6 +2,8 @@
 // decisions of every drawing operation; drawingbackend.h does the drawing.
 #include "gui/toolkit/drawcontext.h"
 
+#include "gui/toolkit/bitmap.h"
+#include "gui/toolkit/displaylist.h"
 #include "gui/toolkit/drawingbackend.h"
 #include "gui/toolkit/fontdesc.h"
 
@@ -40,6 +42,25 @@ NormalisedRect normalise(const CRect& rect, const CPoint& offset) {
             static_cast<float>(std::min(rect.top, rect.bottom) + offset.y),
             static_cast<float>(std::fabs(rect.right - rect.left)),
             static_cast<float>(std::fabs(rect.bottom - rect.top))};
+}
+
+// What an antialiased outline can reach beyond its geometry.
+double strokeReach(CCoord lineWidth) {
+    return std::fabs(lineWidth) * 0.5 + 2.0;
+}
+
+CRect boxAround(double x1, double y1, double x2, double y2, double margin) {
+    return CRect(std::min(x1, x2) - margin, std::min(y1, y2) - margin,
+                 std::max(x1, x2) + margin, std::max(y1, y2) + margin);
+}
+
+DisplayItem itemOf(DisplayItem::Kind kind, const DrawingState& state,
+                   std::initializer_list<double> geometry) {
+    DisplayItem item;
+    item.kind = kind;
+    item.state = state;
+    std::copy(geometry.begin(), geometry.end(), item.geometry);
+    return item;
 }
 
 }  // namespace
@@ -83,12 +104,33 @@ void CDrawContext::attachGraphics(PlatformGraphics* newGraphics) {
     // A new pen and new brushes are black, width 1, solid; graphics start
     // aliased. Bring them to the cached state.
     stateUpdateCount += 5;
+    applyCachedState();
+}
+
+void CDrawContext::applyCachedState() {
     backend::setPenColor(graphics, frameColor.argb());
     backend::setFillColor(graphics, fillColor.argb());
     backend::setFontColor(graphics, fontColor.argb());
     backend::setPenWidth(graphics, static_cast<float>(lineWidth));
     backend::setPenDotted(graphics, lineStyle == kLineOnOffDash);
     backend::setAntialias(graphics, drawMode == kAntialias);
+    const DrawingState state = currentDrawingState();
+    backend::setClip(graphics, state.clipX, state.clipY, state.clipWidth, state.clipHeight);
+}
+
+DrawingState CDrawContext::currentDrawingState() const {
+    DrawingState state;
+    state.penColor = frameColor.argb();
+    state.fillColor = fillColor.argb();
+    state.fontColor = fontColor.argb();
+    state.penWidth = static_cast<float>(lineWidth);
+    state.dotted = lineStyle == kLineOnOffDash;
+    state.antialias = drawMode == kAntialias;
+    state.clipX = truncateToInt(clipRect.left);
+    state.clipY = truncateToInt(clipRect.top);
+    state.clipWidth = std::max(0, truncateToInt(clipRect.width()));
+    state.clipHeight = std::max(0, truncateToInt(clipRect.height()));
+    return state;
 }
 
 void CDrawContext::setFrameColor(CColor color) {
@@ -149,9 +191,8 @@ void CDrawContext::setAbsoluteClip(const CRect& clip) {
     clipRect = clip;
     ++stateUpdateCount;
     // A reversed rectangle clips everything rather than a mirrored area.
-    backend::setClip(graphics, truncateToInt(clip.left), truncateToInt(clip.top),
-                     std::max(0, truncateToInt(clip.width())),
-                     std::max(0, truncateToInt(clip.height())));
+    const DrawingState state = currentDrawingState();
+    backend::setClip(graphics, state.clipX, state.clipY, state.clipWidth, state.clipHeight);
 }
 
 CRect& CDrawContext::getClipRect(CRect& clip) const {
@@ -172,9 +213,17 @@ void CDrawContext::moveTo(const CPoint& point) {
 void CDrawContext::lineTo(const CPoint& point) {
     CPoint end = point;
     end.offset(drawOffset.x, drawOffset.y);
-    backend::drawLine(graphics, truncateToInt(penPosition.x), truncateToInt(penPosition.y),
-                      truncateToInt(end.x), truncateToInt(end.y));
+    const int32_t x1 = truncateToInt(penPosition.x), y1 = truncateToInt(penPosition.y);
+    const int32_t x2 = truncateToInt(end.x), y2 = truncateToInt(end.y);
     penPosition = end;
+    if (recording) {
+        DisplayItem item =
+            itemOf(DisplayItem::Kind::line, currentDrawingState(), {static_cast<double>(x1), static_cast<double>(y1), static_cast<double>(x2), static_cast<double>(y2)});
+        item.bounds = boxAround(x1, y1, x2, y2, strokeReach(lineWidth));
+        recording->add(std::move(item));
+        return;
+    }
+    backend::drawLine(graphics, x1, y1, x2, y2);
 }
 
 void CDrawContext::drawLines(const CPoint* points, int32_t pairCount) {
@@ -202,16 +251,52 @@ void CDrawContext::drawPolygon(const CPoint* points, int32_t count, CDrawStyle s
     for (int32_t i = 0; i < count; ++i)
         converted[i] = {static_cast<float>(points[i].x + drawOffset.x),
                         static_cast<float>(points[i].y + drawOffset.y)};
+    if (recording) {
+        DisplayItem item = itemOf(DisplayItem::Kind::polygon, currentDrawingState(), {});
+        item.fill = fills(style);
+        item.stroke = strokes(style);
+        item.closed = closed;
+        item.points.assign(converted, converted + count);
+        item.bounds = boxAround(converted[0].x, converted[0].y, converted[0].x, converted[0].y, 0);
+        for (const backend::FloatPoint& p : item.points) {
+            item.bounds.left = std::min(item.bounds.left, static_cast<double>(p.x));
+            item.bounds.top = std::min(item.bounds.top, static_cast<double>(p.y));
+            item.bounds.right = std::max(item.bounds.right, static_cast<double>(p.x));
+            item.bounds.bottom = std::max(item.bounds.bottom, static_cast<double>(p.y));
+        }
+        const double reach = strokeReach(lineWidth);
+        item.bounds = boxAround(item.bounds.left, item.bounds.top, item.bounds.right,
+                                item.bounds.bottom, reach);
+        recording->add(std::move(item));
+        return;
+    }
     backend::drawPolygon(graphics, converted, count, fills(style), strokes(style), closed);
 }
 
 void CDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
     const NormalisedRect r = normalise(rect, drawOffset);
-    if (fills(style))
-        backend::fillRectangle(graphics, r.x, r.y, r.width, r.height);
     // Stroked one pixel inside the right and bottom edges; a rectangle too
     // thin for that has no outline.
-    if (strokes(style) && r.width >= 1 && r.height >= 1)
+    const bool outline = strokes(style) && r.width >= 1 && r.height >= 1;
+    if (recording) {
+        const DrawingState state = currentDrawingState();
+        if (fills(style)) {
+            DisplayItem item =
+                itemOf(DisplayItem::Kind::fillRectangle, state, {r.x, r.y, r.width, r.height});
+            item.bounds = boxAround(r.x, r.y, r.x + r.width, r.y + r.height, 1);
+            recording->add(std::move(item));
+        }
+        if (outline) {
+            DisplayItem item = itemOf(DisplayItem::Kind::strokeRectangle, state,
+                                      {r.x, r.y, r.width - 1, r.height - 1});
+            item.bounds = boxAround(r.x, r.y, r.x + r.width, r.y + r.height, strokeReach(lineWidth));
+            recording->add(std::move(item));
+        }
+        return;
+    }
+    if (fills(style))
+        backend::fillRectangle(graphics, r.x, r.y, r.width, r.height);
+    if (outline)
         backend::strokeRectangle(graphics, r.x, r.y, r.width - 1, r.height - 1);
 }
 
@@ -227,6 +312,20 @@ void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle style) {
     const int32_t height = truncateToInt(r.height) - 1;
     if (width < 0 || height < 0)
         return;
+    if (recording) {
+        const DrawingState state = currentDrawingState();
+        const CRect box = boxAround(x, y, static_cast<double>(x) + width, static_cast<double>(y) + height, strokeReach(lineWidth));
+        for (const bool filled : {true, false}) {
+            if (filled ? !fills(style) : !strokes(style))
+                continue;
+            DisplayItem item =
+                itemOf(filled ? DisplayItem::Kind::fillEllipse : DisplayItem::Kind::strokeEllipse,
+                       state, {static_cast<double>(x), static_cast<double>(y), static_cast<double>(width), static_cast<double>(height)});
+            item.bounds = box;
+            recording->add(std::move(item));
+        }
+        return;
+    }
     if (fills(style))
         backend::fillEllipse(graphics, x, y, width, height);
     if (strokes(style))
@@ -241,9 +340,20 @@ void CDrawContext::drawArc(const CRect& rect, float startAngle, float endAngle, 
     if (startAngle > endAngle)
         endAngle += 360.f;
     const float sweep = std::fabs(endAngle - startAngle);
-    backend::drawArc(graphics, static_cast<float>(rect.left + drawOffset.x),
-                     static_cast<float>(rect.top + drawOffset.y), static_cast<float>(rect.width()),
-                     static_cast<float>(rect.height()), startAngle, sweep, fills(style),
+    const float x = static_cast<float>(rect.left + drawOffset.x);
+    const float y = static_cast<float>(rect.top + drawOffset.y);
+    const float width = static_cast<float>(rect.width());
+    const float height = static_cast<float>(rect.height());
+    if (recording) {
+        DisplayItem item = itemOf(DisplayItem::Kind::arc, currentDrawingState(),
+                                  {x, y, width, height, startAngle, sweep});
+        item.fill = fills(style);
+        item.stroke = strokes(style);
+        item.bounds = boxAround(x, y, static_cast<double>(x) + width, static_cast<double>(y) + height, strokeReach(lineWidth));
+        recording->add(std::move(item));
+        return;
+    }
+    backend::drawArc(graphics, x, y, width, height, startAngle, sweep, fills(style),
                      strokes(style));
 }
 
@@ -289,20 +399,34 @@ CCoord CDrawContext::getStringWidth(const char* utf8Text) {
 }
 
 void CDrawContext::drawString(const char* utf8Text, const CPoint& point, bool antialias) {
-    if (!utf8Text || !font || !graphics)
+    if (!utf8Text || !font || (!graphics && !recording))
         return;
     PlatformFont* platformFont = font->getPlatformFont();
     const double height = backend::fontHeight(graphics, platformFont);
     // The point is the bottom of the line: the layout starts one line height
     // (less one pixel) above it.
-    backend::drawString(graphics, platformFont, utf8Text,
-                        static_cast<float>(point.x + drawOffset.x),
-                        static_cast<float>(point.y + drawOffset.y + 1 - height), antialias);
+    const float x = static_cast<float>(point.x + drawOffset.x);
+    const float top = static_cast<float>(point.y + drawOffset.y + 1 - height);
+    if (recording) {
+        DisplayItem item = itemOf(DisplayItem::Kind::text, currentDrawingState(), {x, top});
+        item.text = utf8Text;
+        item.font = HeldRef<CFontDesc>(font);
+        item.antialiasText = antialias;
+        // Glyphs may reach past the measured advance (overhangs, the layout's
+        // padding): a line height of margin. Without a measure, the clip.
+        const double width = backend::measureStringWidth(graphics, platformFont, utf8Text);
+        item.bounds = width >= 0 && height > 0
+                          ? CRect(x - height, top - height * 0.5, x + width + height, top + height * 2)
+                          : item.state.clip();
+        recording->add(std::move(item));
+        return;
+    }
+    backend::drawString(graphics, platformFont, utf8Text, x, top, antialias);
 }
 
 void CDrawContext::drawString(const char* utf8Text, const CRect& rect, CHoriTxtAlign align,
                               bool antialias) {
-    if (!utf8Text || !font || !graphics)
+    if (!utf8Text || !font || (!graphics && !recording))
         return;
     CCoord x = rect.left;
     if (align == kRightText)
@@ -318,6 +442,75 @@ void CDrawContext::drawString(const char* utf8Text, const CRect& rect, CHoriTxtA
     setClipRect(textClip);
     drawString(utf8Text, CPoint(x, y), antialias);
     setClipRect(savedClip);
+}
+
+void CDrawContext::replay(const DisplayList& list, const CRect& area) {
+    if (!graphics)
+        return;
+    DrawingState applied;
+    bool first = true;
+    for (const DisplayItem& item : list.items()) {
+        CRect clip = item.state.clip();
+        clip.bound(area);
+        if (clip.isEmpty() || !item.bounds.rectOverlap(clip))
+            continue;
+        const DrawingState& s = item.state;
+        if (first || s.penColor != applied.penColor)
+            backend::setPenColor(graphics, s.penColor);
+        if (first || s.fillColor != applied.fillColor)
+            backend::setFillColor(graphics, s.fillColor);
+        if (first || s.fontColor != applied.fontColor)
+            backend::setFontColor(graphics, s.fontColor);
+        if (first || s.penWidth != applied.penWidth)
+            backend::setPenWidth(graphics, s.penWidth);
+        if (first || s.dotted != applied.dotted)
+            backend::setPenDotted(graphics, s.dotted);
+        if (first || s.antialias != applied.antialias)
+            backend::setAntialias(graphics, s.antialias);
+        applied = s;
+        first = false;
+        backend::setClip(graphics, truncateToInt(clip.left), truncateToInt(clip.top),
+                         truncateToInt(clip.width()), truncateToInt(clip.height()));
+        const double* g = item.geometry;
+        const auto f = [g](int i) { return static_cast<float>(g[i]); };
+        const auto n = [g](int i) { return truncateToInt(g[i]); };
+        switch (item.kind) {
+        case DisplayItem::Kind::line:
+            backend::drawLine(graphics, n(0), n(1), n(2), n(3));
+            break;
+        case DisplayItem::Kind::fillRectangle:
+            backend::fillRectangle(graphics, f(0), f(1), f(2), f(3));
+            break;
+        case DisplayItem::Kind::strokeRectangle:
+            backend::strokeRectangle(graphics, f(0), f(1), f(2), f(3));
+            break;
+        case DisplayItem::Kind::fillEllipse:
+            backend::fillEllipse(graphics, n(0), n(1), n(2), n(3));
+            break;
+        case DisplayItem::Kind::strokeEllipse:
+            backend::strokeEllipse(graphics, n(0), n(1), n(2), n(3));
+            break;
+        case DisplayItem::Kind::arc:
+            backend::drawArc(graphics, f(0), f(1), f(2), f(3), f(4), f(5), item.fill, item.stroke);
+            break;
+        case DisplayItem::Kind::polygon:
+            backend::drawPolygon(graphics, item.points.data(),
+                                 static_cast<int32_t>(item.points.size()), item.fill, item.stroke,
+                                 item.closed);
+            break;
+        case DisplayItem::Kind::text:
+            if (CFontDesc* itemFont = item.font.get())
+                backend::drawString(graphics, itemFont->getPlatformFont(), item.text.c_str(), f(0),
+                                    f(1), item.antialiasText);
+            break;
+        case DisplayItem::Kind::image:
+            if (CBitmap* itemBitmap = item.bitmap.get())
+                backend::drawImage(graphics, itemBitmap->getPlatformImage(), n(0), n(1), n(2),
+                                   n(3), n(4), n(5), item.alpha);
+            break;
+        }
+    }
+    applyCachedState();
 }
 
 void CDrawContext::getMouseLocation(CPoint& point) {

@@ -14,6 +14,8 @@ namespace VSTGUI {
 class CBitmap;
 class CFontDesc;
 class CFrame;
+class DisplayList;
+struct DrawingState;
 struct PlatformGraphics;  // the graphics library's objects of one context
 
 enum CLineStyle : int32_t { kLineSolid = 0, kLineOnOffDash = 1 };
@@ -92,6 +94,18 @@ class CDrawContext : public CBaseObject {
     CFrame* getFrame() const { return frame; }
     // The graphics library's objects; null when the context cannot draw.
     PlatformGraphics* getPlatformGraphics() const { return graphics; }
+    // While a recording is set, drawing operations (bitmaps included) are
+    // appended to it instead of drawn; state changes and measuring still
+    // reach the graphics library. The list is the caller's.
+    void setRecording(DisplayList* list) { recording = list; }
+    DisplayList* getRecording() const { return recording; }
+    // The state an operation drawn now would be drawn in.
+    DrawingState currentDrawingState() const;
+    // Draws the items of a recording that meet area (absolute coordinates),
+    // each in its own state and clipped to area, then brings the graphics
+    // library back to this context's state.
+    void replay(const DisplayList& list, const CRect& area);
+
     // How many pen, brush, mode and clip changes the context has sent towards
     // the graphics library (setters that find the value unchanged send none).
     int64_t getStateUpdateCount() const { return stateUpdateCount; }
@@ -120,7 +134,10 @@ class CDrawContext : public CBaseObject {
 
   private:
     void setAbsoluteClip(const CRect& clip);
+    // Sends the cached pen, brushes, mode and clip to the graphics library.
+    void applyCachedState();
     int64_t stateUpdateCount = 0;
+    DisplayList* recording = nullptr;
 };
 
 // A drawing context whose surface is a bitmap.

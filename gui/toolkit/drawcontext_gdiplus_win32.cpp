@@ -287,6 +287,19 @@ double measureStringWidth(PlatformGraphics* graphics, PlatformFont* font, const 
     GpFont* nativeFont = nativeOf(font);
     if (!nativeFont)
         return 0;
+    REAL dpi = 0;
+    if (!graphics->graphics->check(GdipGetDpiY(native, &dpi)))
+        return 0;
+    if (font->widthsDpi != dpi) {
+        font->widths.clear();
+        font->widthsDpi = dpi;
+    }
+    const auto kept = font->widths.find(utf8Text);
+    if (kept != font->widths.end())
+        return kept->second;
+    // Measured as the texts are drawn (anti-aliased), whatever the last
+    // drawing left set, so that a width does not depend on what came before.
+    graphics->graphics->check(GdipSetTextRenderingHint(native, TextRenderingHintClearTypeGridFit));
     const std::wstring text = utf8ToWide(utf8Text);
     const RectF layout(0, 0, 0, 0);
     RectF bounds(0, 0, 0, 0);
@@ -294,6 +307,9 @@ double measureStringWidth(PlatformGraphics* graphics, PlatformFont* font, const 
                                                      static_cast<INT>(text.size()), nativeFont,
                                                      &layout, nullptr, &bounds, nullptr, nullptr)))
         return 0;
+    if (font->widths.size() >= PlatformFont::kMaxKeptWidths)
+        font->widths.clear();
+    font->widths.emplace(utf8Text, bounds.Width);
     return bounds.Width;
 }
 
@@ -303,10 +319,15 @@ double fontHeight(PlatformGraphics* graphics, PlatformFont* font) {
     if (!native || !nativeFont)
         return 0;
     REAL dpi = 0;
-    REAL height = 0;
-    if (!graphics->graphics->check(GdipGetDpiY(native, &dpi)) ||
-        !font->check(GdipGetFontHeightGivenDPI(nativeFont, dpi, &height)))
+    if (!graphics->graphics->check(GdipGetDpiY(native, &dpi)))
         return 0;
+    if (font->heightDpi == dpi && font->height > 0)
+        return font->height;
+    REAL height = 0;
+    if (!font->check(GdipGetFontHeightGivenDPI(nativeFont, dpi, &height)))
+        return 0;
+    font->height = height;
+    font->heightDpi = dpi;
     return height;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace VSTGUI {
 
@@ -69,10 +70,7 @@ CFrame::~CFrame() {
     mouseOverView = nullptr;
     removeAll(true);
     stopPlatform();
-    if (backBuffer) {
-        backBuffer->forget();
-        backBuffer = nullptr;
-    }
+    dropBackBuffer();
     closeSystemWindow();
     GDIPlusGlobals::exit();
 }
@@ -83,6 +81,29 @@ CDrawContext* CFrame::acquireContext() {
         return frameContext;
     }
     return new CDrawContext(this, nullptr, window);
+}
+
+COffscreenContext* CFrame::makeBackBuffer() {
+    if (backBuffer)
+        return backBuffer;
+    backBuffer = new (std::nothrow) COffscreenContext(this, size.width(), size.height(), kBlackCColor);
+    if (backBuffer && !backBuffer->getPlatformGraphics()) {
+        backBuffer->forget();
+        backBuffer = nullptr;
+    }
+    if (backBuffer) {
+        ++backBufferGeneration;
+        backBufferComplete = false;
+    }
+    return backBuffer;
+}
+
+void CFrame::dropBackBuffer() {
+    if (!backBuffer)
+        return;
+    backBuffer->forget();
+    backBuffer = nullptr;
+    backBufferComplete = false;
 }
 
 void CFrame::idle() {
@@ -116,10 +137,7 @@ bool CFrame::setSize(CCoord width, CCoord height) {
         return false;
     if (width == size.width() && height == size.height())
         return true;
-    if (backBuffer) {
-        backBuffer->forget();
-        backBuffer = nullptr;
-    }
+    dropBackBuffer();
     resizeSystemWindows(width, height);
     setViewSize(CRect(size.left, size.top, size.left + width, size.top + height));
     return true;

@@ -93,6 +93,17 @@ class CFrame : public CViewContainer {
     // the frame goes here without the steps bound to that thread.
     void forgetOnOwnThread();
 
+    // Paints go through a back buffer that is kept between paints, so that a
+    // view may draw only what changed into it (off by default: current
+    // systems compose the window themselves). The buffer is made by the
+    // first paint and drawn whole then; a new size makes a new one.
+    void setRetainedDrawing(bool state) { retainedDrawing = state; }
+    bool hasRetainedDrawing() const { return retainedDrawing; }
+    COffscreenContext* getBackBuffer() const { return backBuffer; }
+    // Changes whenever a new back buffer is made, so that a view can tell
+    // whether the buffer still holds what it drew.
+    uint32_t getBackBufferGeneration() const { return backBufferGeneration; }
+
     void* getParentWindow() const { return parentWindow; }
     // The frame's own child window (HWND); null without one.
     void* getSystemWindow() const { return window; }
@@ -111,6 +122,9 @@ class CFrame : public CViewContainer {
     void* window = nullptr;
     CDropTarget* dropTarget = nullptr;
     COffscreenContext* backBuffer = nullptr;
+    uint32_t backBufferGeneration = 0;
+    bool backBufferComplete = false;  // the buffer has been drawn whole once
+    bool retainedDrawing = false;
     bool mouseTracking = false;
     CDrawContext* frameContext = nullptr;
     void* savedCursor = nullptr;
@@ -118,6 +132,9 @@ class CFrame : public CViewContainer {
     // The frame context (retained) when set, else a new context on the window;
     // the caller releases it.
     CDrawContext* acquireContext();
+    // The back buffer, made when missing; null when it cannot be made.
+    COffscreenContext* makeBackBuffer();
+    void dropBackBuffer();
 
     // The platform side, one definition per platform (frame_win32.cpp,
     // frame_headless.cpp).

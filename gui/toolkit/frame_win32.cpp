@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cwchar>
+#include <vector>
 
 namespace VSTGUI {
 
@@ -283,27 +284,65 @@ void CFrame::invalidateSystemWindow(const CRect& rect) {
     InvalidateRect(asWindow(window), &area, TRUE);
 }
 
+namespace {
+
+// The rectangles of an update region; its bounds when there are many (each
+// rectangle is a separate pass over the views) or the rectangles cannot be read.
+std::vector<CRect> regionRectangles(HRGN region, const CRect& bounds) {
+    constexpr DWORD kMaxRectangles = 8;
+    std::vector<CRect> areas;
+    const DWORD bytes = region ? GetRegionData(region, 0, nullptr) : 0;
+    std::vector<char> data(bytes);
+    if (bytes != 0 && GetRegionData(region, bytes, reinterpret_cast<RGNDATA*>(data.data())) != 0) {
+        const auto* header = reinterpret_cast<const RGNDATA*>(data.data());
+        if (header->rdh.nCount <= kMaxRectangles) {
+            const auto* rects = reinterpret_cast<const RECT*>(header->Buffer);
+            for (DWORD i = 0; i < header->rdh.nCount; ++i)
+                areas.emplace_back(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
+        }
+    }
+    if (areas.empty())
+        areas.push_back(bounds);
+    return areas;
+}
+
+}  // namespace
+
 LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     // Without a region (no GDI objects left) the update rectangle answers;
     // the paint must still come, as only BeginPaint validates the window.
     const bool empty = region ? GetUpdateRgn(window, region, FALSE) == NULLREGION
                               : !GetUpdateRect(window, nullptr, FALSE);
+    RECT bounds{};
+    if (region)
+        GetRgnBox(region, &bounds);
+    std::vector<CRect> areas;
+    if (!empty)
+        areas = regionRectangles(
+            region, CRect(bounds.left, bounds.top, bounds.right, bounds.bottom));
     if (region)
         DeleteObject(region);
     if (empty)
         return 0;
     const PaintScope painting(window);
-    const CRect update = painting.area();
-    if (useBackBuffer() && !frame.backBuffer)
-        frame.backBuffer =
-            new COffscreenContext(&frame, frame.size.width(), frame.size.height(), kBlackCColor);
-    if (frame.backBuffer) {
-        frame.drawRect(frame.backBuffer, update);
+    if (!region)
+        areas.assign(1, painting.area());
+    COffscreenContext* buffer =
+        frame.retainedDrawing || useBackBuffer() ? frame.makeBackBuffer() : nullptr;
+    if (buffer) {
+        // A new buffer is drawn whole before any part of it is shown.
+        if (!frame.backBufferComplete)
+            areas.assign(1, CRect(0, 0, frame.size.width(), frame.size.height()));
         auto* screen = new CDrawContext(&frame, painting.deviceContext(), window);
         const Forgetting release(screen);
-        frame.backBuffer->copyFrom(screen, update, update.topLeft());
+        for (const CRect& area : areas) {
+            frame.drawRect(buffer, area);
+            buffer->copyFrom(screen, area, area.topLeft());
+        }
+        frame.backBufferComplete = true;
     } else {
+        const CRect update = painting.area();
         CDrawContext* context = frame.frameContext
                                     ? frame.acquireContext()
                                     : new CDrawContext(&frame, painting.deviceContext(), window);

@@ -6,6 +6,9 @@
 // after the shutdown that killed it. Private to the drawing layer. UI thread.
 #pragma once
 
+#include <string>
+#include <unordered_map>
+
 #include "gui/toolkit/drawingobjects.h"
 #include "gui/toolkit/gdiplusglobals.h"
 
@@ -63,7 +66,16 @@ template <class Native> struct GdipObject {
 };
 
 struct PlatformImage : GdipObject<Gdiplus::GpBitmap> {};
-struct PlatformFont : GdipObject<Gdiplus::GpFont> {};
+// GDI+ measures text slowly, and an editor measures the same texts on every
+// draw: a font keeps its text widths and line height, each for the
+// resolution they were measured at.
+struct PlatformFont : GdipObject<Gdiplus::GpFont> {
+    static constexpr size_t kMaxKeptWidths = 512;
+    std::unordered_map<std::string, float> widths;
+    float widthsDpi = 0;
+    float height = 0;
+    float heightDpi = 0;
+};
 
 // A new wrapper without a native object; null while GDI+ is not started.
 template <class Wrapper> Wrapper* gdipCreate() {
