@@ -60,11 +60,6 @@ void CPluxView::draw(CDrawContext* context) {
     context->getClipRect(area);
     area.offset(context->getOffset().x, context->getOffset().y);
     if (bufferShowsRecording()) {
-        if (hasPending) {
-            shown = std::move(pending);
-            pending.clear();
-            hasPending = false;
-        }
         context->replay(shown, area);
         return;
     }
@@ -76,8 +71,6 @@ void CPluxView::draw(CDrawContext* context) {
     context->replay(fresh, area);
     shown = std::move(fresh);
     shownGeneration = owner->getBackBufferGeneration();
-    pending.clear();
-    hasPending = false;
 }
 
 
@@ -107,8 +100,7 @@ void CPluxView::redraw() {
     }
     DisplayList fresh;
     recordSection(owner->getBackBuffer(), fresh);
-    // Against what the buffer holds: the areas of an earlier redraw not yet
-    // painted are invalid already, and the paint draws this recording there.
+    // Against what the buffer holds.
     // A frame that fills its area with one opaque colour before the view draws.
     VSTGUI::SurfaceBackground underneath;
     const VSTGUI::CColor colour = owner->getBackgroundColor();
@@ -117,10 +109,11 @@ void CPluxView::redraw() {
     lastDamage = VSTGUI::changedAreas(shown, fresh, underneath);
     lastDamage.clipTo(owner->getViewSize());
     lastRedrawPartial = true;
-    pending = std::move(fresh);
-    hasPending = true;
+    shown = std::move(fresh);
+    // Each changed area is drawn from the new recording and shown at once;
+    // the window's own paints replay the same recording.
     for (const CRect& area : lastDamage.getRects())
-        owner->invalidRect(area);
+        owner->redrawAreaNow(area);
 }
 
 CMouseEventResult CPluxView::onMouseDown(VSTGUI::CPoint& where, const int32_t& buttons) {

@@ -4,11 +4,12 @@
 //
 // With the frame's retained drawing, what the section draws is recorded and
 // kept: a redraw asked for by the pacing runs the section into a new
-// recording, compares it with the one the frame's buffer shows and
-// invalidates only the areas that changed; the paint then replays the
-// recording into those areas. Everything else (the first paint of a buffer,
-// a host's own draw, a frame without a buffer) runs the section and draws
-// at once. UI thread only.
+// recording, compares it with the one the frame's buffer shows, and draws and
+// shows only the areas that changed, from the new recording. A paint the
+// system asks for (an uncovered window) replays the kept recording into its
+// area without running the section. Everything else (the first paint of a
+// buffer, a host's own draw, a frame without a buffer) runs the section and
+// draws at once. UI thread only.
 #pragma once
 
 #include "gui/toolkit/damageregion.h"
@@ -49,9 +50,7 @@ class CPluxView : public VSTGUI::CView {
     CPlux* plugin = nullptr;
     // The script's surface: width and height are taken from here.
     double left = 0, top = 0, right = 0, bottom = 0;
-    VSTGUI::DisplayList shown;    // what the frame's buffer holds of this view
-    VSTGUI::DisplayList pending;  // recorded by a redraw, painted next
-    bool hasPending = false;
+    VSTGUI::DisplayList shown;  // what the frame's buffer holds of this view
     uint32_t shownGeneration = 0;  // the buffer shown was drawn into; 0 none
     VSTGUI::DamageRegion lastDamage;
     bool lastRedrawPartial = false;

@@ -16,7 +16,8 @@ class CFontDesc;
 class CFrame;
 class DisplayList;
 struct DrawingState;
-struct PlatformGraphics;  // the graphics library's objects of one context
+struct PlatformGraphics;
+struct PlatformImage;  // the graphics library's objects of one context
 
 enum CLineStyle : int32_t { kLineSolid = 0, kLineOnOffDash = 1 };
 enum CDrawMode : int32_t { kCopyMode = 0, kOrMode = 1, kXorMode = 2, kAntialias = 3 };
@@ -151,6 +152,14 @@ class COffscreenContext : public CDrawContext {
     COffscreenContext(CDrawContext* context, CBitmap* bitmap, bool drawInBitmap = false);
     ~COffscreenContext() override;
 
+    // A window's kept buffer of width x height, drawn as a window is drawn
+    // and copied to it pixel for pixel; it has no bitmap. Null when it cannot
+    // be made.
+    static COffscreenContext* newWindowBuffer(CFrame* frame, CCoord width, CCoord height);
+    bool isWindowBuffer() const { return windowBuffer; }
+    // A window buffer's pixels from srcOffset onto destRect of a device context.
+    void copyToSystemContext(void* deviceContext, const CRect& destRect, const CPoint& srcOffset);
+
     // Draws the bitmap onto destination into destRect, taking the pixels
     // from srcOffset.
     void copyFrom(CDrawContext* destination, const CRect& destRect,
@@ -171,6 +180,12 @@ class COffscreenContext : public CDrawContext {
     bool destroyBitmap = false;
     bool drawInSourceBitmap = false;
     CColor backgroundColor = kBlackCColor;
+    void* replacedBitmap = nullptr;  // of a window buffer's memory context
+    PlatformImage* windowBufferImage = nullptr;
+    bool windowBuffer = false;
+
+    struct WindowBufferTag {};
+    COffscreenContext(CFrame* frame, CCoord width, CCoord height, WindowBufferTag);
 };
 
 }  // namespace VSTGUI

@@ -71,4 +71,14 @@ double fontHeight(PlatformGraphics* /*graphics*/, PlatformFont* /*font*/) {
 void drawString(PlatformGraphics* /*graphics*/, PlatformFont* /*font*/, const char* /*utf8Text*/,
                 float /*x*/, float /*top*/, bool /*antialias*/) {}
 
+WindowBuffer createWindowBuffer(int32_t /*width*/, int32_t /*height*/) {
+    return {};
+}
+void destroyWindowBuffer(WindowBuffer& buffer) {
+    buffer = {};
+}
+void copyWindowBuffer(const WindowBuffer& /*buffer*/, void* /*targetDeviceContext*/, int32_t /*x*/,
+                      int32_t /*y*/, int32_t /*width*/, int32_t /*height*/, int32_t /*sourceX*/,
+                      int32_t /*sourceY*/) {}
+
 }  // namespace VSTGUI::backend

@@ -126,5 +126,22 @@ CompatibleSurface createCompatibleSurface(void* referenceDeviceContext, int32_t 
                                           int32_t height, PlatformImage* drawInto);
 void destroyCompatibleSurface(CompatibleSurface& surface);
 
+// A window's kept buffer: a 32-bit device-independent bitmap in a memory
+// device context, whose pixels are also an image of the graphics library.
+// The library draws into the image as into any offscreen bitmap, and the
+// buffer reaches the window by a plain copy of pixels.
+struct WindowBuffer {
+    void* memoryDeviceContext = nullptr;
+    void* bitmap = nullptr;
+    void* replacedBitmap = nullptr;  // selected into the memory context before
+    PlatformImage* image = nullptr;  // over the bitmap's pixels
+};
+WindowBuffer createWindowBuffer(int32_t width, int32_t height);
+void destroyWindowBuffer(WindowBuffer& buffer);
+// Copies width x height pixels from (sourceX, sourceY) of the buffer to (x, y)
+// of the target.
+void copyWindowBuffer(const WindowBuffer& buffer, void* targetDeviceContext, int32_t x, int32_t y,
+                      int32_t width, int32_t height, int32_t sourceX, int32_t sourceY);
+
 }  // namespace backend
 }  // namespace VSTGUI

@@ -86,7 +86,13 @@ CDrawContext* CFrame::acquireContext() {
 COffscreenContext* CFrame::makeBackBuffer() {
     if (backBuffer)
         return backBuffer;
-    backBuffer = new (std::nothrow) COffscreenContext(this, size.width(), size.height(), kBlackCColor);
+    // A kept buffer is drawn as the window itself would be and shown by a
+    // copy of its pixels; the older form draws into a bitmap.
+    if (retainedDrawing)
+        backBuffer = COffscreenContext::newWindowBuffer(this, size.width(), size.height());
+    else
+        backBuffer =
+            new (std::nothrow) COffscreenContext(this, size.width(), size.height(), kBlackCColor);
     if (backBuffer && !backBuffer->getPlatformGraphics()) {
         backBuffer->forget();
         backBuffer = nullptr;
@@ -96,6 +102,28 @@ COffscreenContext* CFrame::makeBackBuffer() {
         backBufferComplete = false;
     }
     return backBuffer;
+}
+
+void CFrame::setRetainedDrawing(bool state) {
+    if (state == retainedDrawing)
+        return;
+    retainedDrawing = state;
+    dropBackBuffer();
+    setSystemComposition(!state);
+}
+
+bool CFrame::redrawAreaNow(const CRect& area) {
+    if (!retainedDrawing || !backBuffer || !backBufferComplete || !window) {
+        invalidRect(area);
+        return false;
+    }
+    CRect inside(area);
+    inside.bound(CRect(0, 0, size.width(), size.height()));
+    if (inside.isEmpty())
+        return true;
+    drawRect(backBuffer, inside);
+    presentSystemWindow(inside);
+    return true;
 }
 
 void CFrame::dropBackBuffer() {

@@ -95,9 +95,14 @@ class CFrame : public CViewContainer {
 
     // Paints go through a back buffer that is kept between paints, so that a
     // view may draw only what changed into it (off by default: current
-    // systems compose the window themselves). The buffer is made by the
-    // first paint and drawn whole then; a new size makes a new one.
-    void setRetainedDrawing(bool state) { retainedDrawing = state; }
+    // systems compose the window themselves, which the frame's window then no
+    // longer asks for). The buffer is made by the first paint and drawn whole
+    // then; a new size makes a new one.
+    void setRetainedDrawing(bool state);
+    // With a kept buffer drawn whole: draws area (frame coordinates) into it
+    // now and copies it to the window, without waiting for a paint. False
+    // when there is no such buffer; the area is then invalidated instead.
+    bool redrawAreaNow(const CRect& area);
     bool hasRetainedDrawing() const { return retainedDrawing; }
     COffscreenContext* getBackBuffer() const { return backBuffer; }
     // Changes whenever a new back buffer is made, so that a view can tell
@@ -143,6 +148,10 @@ class CFrame : public CViewContainer {
     void openSystemWindow();  // nothing without a parent window
     void closeSystemWindow();
     void invalidateSystemWindow(const CRect& rect);
+    // Copies area of the back buffer to the window now.
+    void presentSystemWindow(const CRect& area);
+    // Whether the system composes the window itself.
+    void setSystemComposition(bool state);
     // Grows the frame window and the host's windows around it.
     void resizeSystemWindows(CCoord width, CCoord height);
     void requestLeaveNotification();

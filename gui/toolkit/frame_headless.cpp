@@ -16,6 +16,8 @@ void CFrame::stopPlatform() {}
 void CFrame::openSystemWindow() {}
 void CFrame::closeSystemWindow() {}
 void CFrame::invalidateSystemWindow(const CRect&) {}
+void CFrame::presentSystemWindow(const CRect&) {}
+void CFrame::setSystemComposition(bool) {}
 void CFrame::requestLeaveNotification() {}
 void CFrame::restoreSavedCursor() {}
 bool CFrame::switchDropTarget(bool) {

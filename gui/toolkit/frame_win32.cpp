@@ -308,6 +308,27 @@ std::vector<CRect> regionRectangles(HRGN region, const CRect& bounds) {
 
 }  // namespace
 
+void CFrame::presentSystemWindow(const CRect& area) {
+    HWND own = asWindow(window);
+    HDC deviceContext = own && backBuffer ? GetDC(own) : nullptr;
+    if (!deviceContext)
+        return;
+    backBuffer->copyToSystemContext(deviceContext, area, area.topLeft());
+    ReleaseDC(own, deviceContext);
+}
+
+// A window drawn outside its paints (a kept buffer copied in) must not be
+// composed by the system, which shows only what paints draw.
+void CFrame::setSystemComposition(bool state) {
+    HWND own = asWindow(window);
+    if (!own || systemVersion.dwMajorVersion < 6)
+        return;
+    const LONG_PTR style = GetWindowLongPtrW(own, GWL_EXSTYLE);
+    const LONG_PTR wanted = state ? (style | WS_EX_COMPOSITED) : (style & ~LONG_PTR{WS_EX_COMPOSITED});
+    if (wanted != style)
+        SetWindowLongPtrW(own, GWL_EXSTYLE, wanted);
+}
+
 LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     // Without a region (no GDI objects left) the update rectangle answers;
@@ -334,12 +355,18 @@ LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
         // A new buffer is drawn whole before any part of it is shown.
         if (!frame.backBufferComplete)
             areas.assign(1, CRect(0, 0, frame.size.width(), frame.size.height()));
-        auto* screen = new CDrawContext(&frame, painting.deviceContext(), window);
-        const Forgetting release(screen);
+        CDrawContext* screen = buffer->isWindowBuffer()
+                                   ? nullptr
+                                   : new CDrawContext(&frame, painting.deviceContext(), window);
         for (const CRect& area : areas) {
             frame.drawRect(buffer, area);
-            buffer->copyFrom(screen, area, area.topLeft());
+            if (screen)
+                buffer->copyFrom(screen, area, area.topLeft());
+            else
+                buffer->copyToSystemContext(painting.deviceContext(), area, area.topLeft());
         }
+        if (screen)
+            screen->forget();
         frame.backBufferComplete = true;
     } else {
         const CRect update = painting.area();

@@ -51,9 +51,44 @@ COffscreenContext::COffscreenContext(CDrawContext* context, CBitmap* source, boo
         fillRect(CRect(0, 0, width, height));  // the fill colour is opaque black here
 }
 
+COffscreenContext::COffscreenContext(CFrame* inFrame, CCoord inWidth, CCoord inHeight,
+                                     WindowBufferTag)
+    : CDrawContext(inFrame, nullptr, nullptr), height(inHeight), width(inWidth),
+      windowBuffer(true) {  // UI thread
+    const backend::WindowBuffer buffer = backend::createWindowBuffer(
+        backend::truncateToInt(width), backend::truncateToInt(height));
+    memoryContext = buffer.memoryDeviceContext;
+    compatibleBitmap = buffer.bitmap;
+    replacedBitmap = buffer.replacedBitmap;
+    windowBufferImage = buffer.image;
+    systemContext = memoryContext;
+    clipRect = CRect(0, 0, width, height);
+    attachGraphics(backend::createGraphicsOnImage(windowBufferImage));
+}
+
+COffscreenContext* COffscreenContext::newWindowBuffer(CFrame* frame, CCoord width,
+                                                      CCoord height) {
+    auto* context = new (std::nothrow) COffscreenContext(frame, width, height, WindowBufferTag{});
+    if (context && !context->getPlatformGraphics()) {
+        context->forget();
+        context = nullptr;
+    }
+    return context;
+}
+
 COffscreenContext::~COffscreenContext() {
     // The graphics draw into the bitmap: they go first.
     attachGraphics(nullptr);
+    if (windowBuffer) {
+        backend::WindowBuffer buffer;
+        buffer.memoryDeviceContext = memoryContext;
+        buffer.bitmap = compatibleBitmap;
+        buffer.replacedBitmap = replacedBitmap;
+        buffer.image = windowBufferImage;
+        backend::destroyWindowBuffer(buffer);
+        systemContext = nullptr;
+        return;
+    }
     if (bitmap)
         bitmap->forget();
     backend::CompatibleSurface surface;
@@ -65,8 +100,31 @@ COffscreenContext::~COffscreenContext() {
 
 void COffscreenContext::copyFrom(CDrawContext* destination, const CRect& destRect,
                                  const CPoint& srcOffset) {
-    if (bitmap && destination)
+    if (!destination)
+        return;
+    if (windowBuffer) {
+        // The destination's offset applies, as to a bitmap drawn there.
+        CRect shifted(destRect);
+        shifted.offset(destination->getOffset().x, destination->getOffset().y);
+        copyToSystemContext(destination->getSystemContext(), shifted, srcOffset);
+        return;
+    }
+    if (bitmap)
         bitmap->draw(destination, destRect, srcOffset);
+}
+
+void COffscreenContext::copyToSystemContext(void* deviceContext, const CRect& destRect,
+                                            const CPoint& srcOffset) {
+    if (!windowBuffer)
+        return;
+    backend::WindowBuffer buffer;
+    buffer.memoryDeviceContext = memoryContext;
+    backend::copyWindowBuffer(buffer, deviceContext, backend::truncateToInt(destRect.left),
+                              backend::truncateToInt(destRect.top),
+                              backend::truncateToInt(destRect.width()),
+                              backend::truncateToInt(destRect.height()),
+                              backend::truncateToInt(srcOffset.x),
+                              backend::truncateToInt(srcOffset.y));
 }
 
 }  // namespace VSTGUI
