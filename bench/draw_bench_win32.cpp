@@ -85,8 +85,8 @@ struct RedrawRun {
 RedrawRun timeRedraws(AEffect* effect, int redraws, bool newValuesEachTime,
                       const LARGE_INTEGER& frequency) {
     RedrawRun run;
-    HWND host = CreateWindowExW(0, L"STATIC", L"draw_bench host", WS_POPUP | WS_VISIBLE, 0, 0,
-                                500, 250, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND host = CreateWindowExW(0, L"STATIC", L"draw_bench host", WS_POPUP | WS_VISIBLE, 0, 0, 500,
+                                250, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!host || dispatch(effect, effEditOpen, 0, 0, host) != 1)
         return run;
     HWND window = GetWindow(host, GW_CHILD);

@@ -15,6 +15,52 @@ CPluxView::CPluxView(const VSTGUI::CRect& area, CPlux* plux)
     : CView(area), plugin(plux), left(area.left), top(area.top), right(area.right),
       bottom(area.bottom) {}
 
+CPluxView::~CPluxView() {
+    dropUnderlay();
+}
+
+void CPluxView::dropUnderlay() {
+    if (underlay)
+        underlay->forget();
+    underlay = nullptr;
+    underlayItems = 0;
+}
+
+// The frame's background, then the first items of the kept recording, over
+// the whole view: what the frame's buffer holds under the next item.
+void CPluxView::keepUnderlay(size_t items) {
+    dropUnderlay();
+    VSTGUI::CFrame* owner = getFrame();
+    const CRect whole = owner->getViewSize();
+    underlay = VSTGUI::COffscreenContext::newWindowBuffer(owner, whole.width(), whole.height());
+    if (!underlay)
+        return;
+    const VSTGUI::CColor frameBackground = owner->getBackgroundColor();
+    underlay->setFillColor(frameBackground);
+    underlay->setFrameColor(frameBackground);
+    underlay->drawRect(CRect(0, 0, whole.width(), whole.height()), VSTGUI::kDrawFilledAndStroked);
+    underlay->replay(shown, CRect(0, 0, whole.width(), whole.height()), 0, items);
+    underlayItems = items;
+    underlayGeneration = owner->getBackBufferGeneration();
+}
+
+void CPluxView::redrawArea(const CRect& area) {
+    VSTGUI::CFrame* owner = getFrame();
+    VSTGUI::COffscreenContext* buffer = owner->getBackBuffer();
+    if (!underlay || underlayGeneration != owner->getBackBufferGeneration() || !buffer ||
+        !buffer->isWindowBuffer()) {
+        owner->redrawAreaNow(area);
+        return;
+    }
+    CRect inside(area);
+    inside.bound(owner->getViewSize());
+    if (inside.isEmpty())
+        return;
+    underlay->copyToSystemContext(buffer->getSystemContext(), inside, inside.topLeft());
+    buffer->replay(shown, inside, underlayItems);
+    owner->showBackBufferArea(inside);
+}
+
 namespace {
 
 // What a new context holds once a paint has filled and outlined the frame's
@@ -63,6 +109,7 @@ void CPluxView::draw(CDrawContext* context) {
         context->replay(shown, area);
         return;
     }
+    dropUnderlay();
     DisplayList fresh;
     startSectionState(context, owner->getBackgroundColor());
     context->setRecording(&fresh);
@@ -72,7 +119,6 @@ void CPluxView::draw(CDrawContext* context) {
     shown = std::move(fresh);
     shownGeneration = owner->getBackBufferGeneration();
 }
-
 
 void CPluxView::recordSection(CDrawContext* buffer, DisplayList& into) {
     const VSTGUI::CFrame* owner = getFrame();
@@ -100,20 +146,30 @@ void CPluxView::redraw() {
     }
     DisplayList fresh;
     recordSection(owner->getBackBuffer(), fresh);
-    // Against what the buffer holds.
     // A frame that fills its area with one opaque colour before the view draws.
     VSTGUI::SurfaceBackground underneath;
     const VSTGUI::CColor colour = owner->getBackgroundColor();
-    underneath.uniform = !owner->getBackground() && !owner->getTransparency() && colour.alpha == 255;
+    underneath.uniform =
+        !owner->getBackground() && !owner->getTransparency() && colour.alpha == 255;
     underneath.rgb = colour.argb() & 0x00FFFFFFu;
+    // Against what the buffer holds.
     lastDamage = VSTGUI::changedAreas(shown, fresh, underneath);
     lastDamage.clipTo(owner->getViewSize());
     lastRedrawPartial = true;
+    const size_t firstChange = VSTGUI::sameLeadingItems(shown, fresh);
     shown = std::move(fresh);
+    if (underlay &&
+        (firstChange < underlayItems || underlayGeneration != owner->getBackBufferGeneration()))
+        dropUnderlay();
+    // The same first change twice running: the items before it are worth
+    // keeping drawn.
+    if (!underlay && !lastDamage.isEmpty() && firstChange > 0 && firstChange == lastFirstChange)
+        keepUnderlay(firstChange);
+    lastFirstChange = firstChange;
     // Each changed area is drawn from the new recording and shown at once;
     // the window's own paints replay the same recording.
     for (const CRect& area : lastDamage.getRects())
-        owner->redrawAreaNow(area);
+        redrawArea(area);
 }
 
 CMouseEventResult CPluxView::onMouseDown(VSTGUI::CPoint& where, const int32_t& buttons) {

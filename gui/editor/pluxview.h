@@ -19,10 +19,14 @@
 #include <cstdint>
 
 class CPlux;
+namespace VSTGUI {
+class COffscreenContext;
+}
 
 class CPluxView : public VSTGUI::CView {
   public:
     CPluxView(const VSTGUI::CRect& area, CPlux* plux);
+    ~CPluxView() override;
 
     void draw(VSTGUI::CDrawContext* context) override;
     // A redraw the pacing asks for: the section runs now when the frame's
@@ -46,12 +50,25 @@ class CPluxView : public VSTGUI::CView {
     // a paint starts it in, without drawing.
     void recordSection(VSTGUI::CDrawContext* buffer, VSTGUI::DisplayList& into);
     bool bufferShowsRecording() const;
+    // Draws area of the frame's buffer from the kept recording, starting from
+    // the underlay when there is one, and shows it in the window.
+    void redrawArea(const VSTGUI::CRect& area);
+    void keepUnderlay(size_t items);
+    void dropUnderlay();
 
     CPlux* plugin = nullptr;
     // The script's surface: width and height are taken from here.
     double left = 0, top = 0, right = 0, bottom = 0;
-    VSTGUI::DisplayList shown;  // what the frame's buffer holds of this view
+    VSTGUI::DisplayList shown;     // what the frame's buffer holds of this view
     uint32_t shownGeneration = 0;  // the buffer shown was drawn into; 0 none
     VSTGUI::DamageRegion lastDamage;
     bool lastRedrawPartial = false;
+    // What the buffer holds under the first item that changes from redraw to
+    // redraw (a pulsing fade, say): the frame's background and the items
+    // before it, drawn once over the whole view. Redraws that change nothing
+    // before that item copy it back instead of drawing those items again.
+    VSTGUI::COffscreenContext* underlay = nullptr;
+    size_t underlayItems = 0;
+    uint32_t underlayGeneration = 0;
+    size_t lastFirstChange = 0;
 };

@@ -129,8 +129,8 @@ void CBitmap::drawAlphaBlend(CDrawContext* context, const CRect& dest, const CPo
         std::copy(std::begin(geometry), std::end(geometry), item.geometry);
         item.alpha = alpha;
         item.bitmap = HeldRef<CBitmap>(this);
-        item.bounds = CRect(x, y, static_cast<double>(x) + drawWidth,
-                            static_cast<double>(y) + drawHeight);
+        item.bounds =
+            CRect(x, y, static_cast<double>(x) + drawWidth, static_cast<double>(y) + drawHeight);
         recording->add(std::move(item));
         return;
     }

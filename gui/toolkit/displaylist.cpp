@@ -36,7 +36,8 @@ bool onlyOpacityDiffers(const DisplayItem& a, const DisplayItem& b) {
     DisplayItem withSameOpacity;
     withSameOpacity.kind = b.kind;
     withSameOpacity.state = b.state;
-    withSameOpacity.state.fillColor = (b.state.fillColor & 0x00FFFFFFu) | (a.state.fillColor & 0xFF000000u);
+    withSameOpacity.state.fillColor =
+        (b.state.fillColor & 0x00FFFFFFu) | (a.state.fillColor & 0xFF000000u);
     std::copy(std::begin(b.geometry), std::end(b.geometry), withSameOpacity.geometry);
     withSameOpacity.bounds = b.bounds;
     return a.sameDrawing(withSameOpacity);
@@ -101,6 +102,15 @@ void DisplayList::add(DisplayItem item) {
     list.push_back(std::move(item));
 }
 
+size_t sameLeadingItems(const DisplayList& before, const DisplayList& after) {
+    const std::vector<DisplayItem>& old = before.items();
+    const std::vector<DisplayItem>& now = after.items();
+    size_t head = 0;
+    while (head < old.size() && head < now.size() && old[head].sameDrawing(now[head]))
+        ++head;
+    return head;
+}
+
 DamageRegion changedAreas(const DisplayList& before, const DisplayList& after,
                           const SurfaceBackground& background) {
     DamageRegion changed;
@@ -108,9 +118,7 @@ DamageRegion changedAreas(const DisplayList& before, const DisplayList& after,
     const std::vector<DisplayItem>& now = after.items();
     // The same items at the start and at the end; an item put in or taken
     // out then damages only what lies between.
-    size_t head = 0;
-    while (head < old.size() && head < now.size() && old[head].sameDrawing(now[head]))
-        ++head;
+    const size_t head = sameLeadingItems(before, after);
     size_t tail = 0;
     while (tail < old.size() - head && tail < now.size() - head &&
            old[old.size() - 1 - tail].sameDrawing(now[now.size() - 1 - tail]))

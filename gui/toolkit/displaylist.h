@@ -107,6 +107,9 @@ class DisplayList {
     std::vector<DisplayItem> list;
 };
 
+// How many items at the start of two recordings are the same drawing.
+size_t sameLeadingItems(const DisplayList& before, const DisplayList& after);
+
 // The surface under a recording, where one colour is known to lie.
 struct SurfaceBackground {
     bool uniform = false;  // filled with one opaque colour before the recording

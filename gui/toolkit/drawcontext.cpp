@@ -50,8 +50,8 @@ double strokeReach(CCoord lineWidth) {
 }
 
 CRect boxAround(double x1, double y1, double x2, double y2, double margin) {
-    return CRect(std::min(x1, x2) - margin, std::min(y1, y2) - margin,
-                 std::max(x1, x2) + margin, std::max(y1, y2) + margin);
+    return CRect(std::min(x1, x2) - margin, std::min(y1, y2) - margin, std::max(x1, x2) + margin,
+                 std::max(y1, y2) + margin);
 }
 
 DisplayItem itemOf(DisplayItem::Kind kind, const DrawingState& state,
@@ -217,8 +217,9 @@ void CDrawContext::lineTo(const CPoint& point) {
     const int32_t x2 = truncateToInt(end.x), y2 = truncateToInt(end.y);
     penPosition = end;
     if (recording) {
-        DisplayItem item =
-            itemOf(DisplayItem::Kind::line, currentDrawingState(), {static_cast<double>(x1), static_cast<double>(y1), static_cast<double>(x2), static_cast<double>(y2)});
+        DisplayItem item = itemOf(DisplayItem::Kind::line, currentDrawingState(),
+                                  {static_cast<double>(x1), static_cast<double>(y1),
+                                   static_cast<double>(x2), static_cast<double>(y2)});
         item.bounds = boxAround(x1, y1, x2, y2, strokeReach(lineWidth));
         recording->add(std::move(item));
         return;
@@ -289,7 +290,8 @@ void CDrawContext::drawRect(const CRect& rect, CDrawStyle style) {
         if (outline) {
             DisplayItem item = itemOf(DisplayItem::Kind::strokeRectangle, state,
                                       {r.x, r.y, r.width - 1, r.height - 1});
-            item.bounds = boxAround(r.x, r.y, r.x + r.width, r.y + r.height, strokeReach(lineWidth));
+            item.bounds =
+                boxAround(r.x, r.y, r.x + r.width, r.y + r.height, strokeReach(lineWidth));
             recording->add(std::move(item));
         }
         return;
@@ -314,13 +316,15 @@ void CDrawContext::drawEllipse(const CRect& rect, CDrawStyle style) {
         return;
     if (recording) {
         const DrawingState state = currentDrawingState();
-        const CRect box = boxAround(x, y, static_cast<double>(x) + width, static_cast<double>(y) + height, strokeReach(lineWidth));
+        const CRect box = boxAround(x, y, static_cast<double>(x) + width,
+                                    static_cast<double>(y) + height, strokeReach(lineWidth));
         for (const bool filled : {true, false}) {
             if (filled ? !fills(style) : !strokes(style))
                 continue;
-            DisplayItem item =
-                itemOf(filled ? DisplayItem::Kind::fillEllipse : DisplayItem::Kind::strokeEllipse,
-                       state, {static_cast<double>(x), static_cast<double>(y), static_cast<double>(width), static_cast<double>(height)});
+            DisplayItem item = itemOf(
+                filled ? DisplayItem::Kind::fillEllipse : DisplayItem::Kind::strokeEllipse, state,
+                {static_cast<double>(x), static_cast<double>(y), static_cast<double>(width),
+                 static_cast<double>(height)});
             item.bounds = box;
             recording->add(std::move(item));
         }
@@ -349,7 +353,8 @@ void CDrawContext::drawArc(const CRect& rect, float startAngle, float endAngle, 
                                   {x, y, width, height, startAngle, sweep});
         item.fill = fills(style);
         item.stroke = strokes(style);
-        item.bounds = boxAround(x, y, static_cast<double>(x) + width, static_cast<double>(y) + height, strokeReach(lineWidth));
+        item.bounds = boxAround(x, y, static_cast<double>(x) + width,
+                                static_cast<double>(y) + height, strokeReach(lineWidth));
         recording->add(std::move(item));
         return;
     }
@@ -415,9 +420,9 @@ void CDrawContext::drawString(const char* utf8Text, const CPoint& point, bool an
         // Glyphs may reach past the measured advance (overhangs, the layout's
         // padding): a line height of margin. Without a measure, the clip.
         const double width = backend::measureStringWidth(graphics, platformFont, utf8Text);
-        item.bounds = width >= 0 && height > 0
-                          ? CRect(x - height, top - height * 0.5, x + width + height, top + height * 2)
-                          : item.state.clip();
+        item.bounds = width >= 0 && height > 0 ? CRect(x - height, top - height * 0.5,
+                                                       x + width + height, top + height * 2)
+                                               : item.state.clip();
         recording->add(std::move(item));
         return;
     }
@@ -444,12 +449,14 @@ void CDrawContext::drawString(const char* utf8Text, const CRect& rect, CHoriTxtA
     setClipRect(savedClip);
 }
 
-void CDrawContext::replay(const DisplayList& list, const CRect& area) {
+void CDrawContext::replay(const DisplayList& list, const CRect& area, size_t firstItem,
+                          size_t endItem) {
     if (!graphics)
         return;
     DrawingState applied;
     bool first = true;
-    for (const DisplayItem& item : list.items()) {
+    for (size_t index = firstItem; index < std::min(endItem, list.size()); ++index) {
+        const DisplayItem& item = list.items()[index];
         CRect clip = item.state.clip();
         clip.bound(area);
         if (clip.isEmpty() || !item.bounds.rectOverlap(clip))
@@ -505,8 +512,8 @@ void CDrawContext::replay(const DisplayList& list, const CRect& area) {
             break;
         case DisplayItem::Kind::image:
             if (CBitmap* itemBitmap = item.bitmap.get())
-                backend::drawImage(graphics, itemBitmap->getPlatformImage(), n(0), n(1), n(2),
-                                   n(3), n(4), n(5), item.alpha);
+                backend::drawImage(graphics, itemBitmap->getPlatformImage(), n(0), n(1), n(2), n(3),
+                                   n(4), n(5), item.alpha);
             break;
         }
     }

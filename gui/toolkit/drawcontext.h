@@ -7,6 +7,7 @@
 #include "gui/toolkit/baseobject.h"
 #include "gui/toolkit/geometry.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace VSTGUI {
@@ -102,10 +103,11 @@ class CDrawContext : public CBaseObject {
     DisplayList* getRecording() const { return recording; }
     // The state an operation drawn now would be drawn in.
     DrawingState currentDrawingState() const;
-    // Draws the items of a recording that meet area (absolute coordinates),
-    // each in its own state and clipped to area, then brings the graphics
-    // library back to this context's state.
-    void replay(const DisplayList& list, const CRect& area);
+    // Draws the items of a recording in [firstItem, endItem) that meet area
+    // (absolute coordinates), each in its own state and clipped to area, then
+    // brings the graphics library back to this context's state.
+    void replay(const DisplayList& list, const CRect& area, size_t firstItem = 0,
+                size_t endItem = SIZE_MAX);
 
     // How many pen, brush, mode and clip changes the context has sent towards
     // the graphics library (setters that find the value unchanged send none).

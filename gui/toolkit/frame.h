@@ -103,6 +103,8 @@ class CFrame : public CViewContainer {
     // now and copies it to the window, without waiting for a paint. False
     // when there is no such buffer; the area is then invalidated instead.
     bool redrawAreaNow(const CRect& area);
+    // Copies area of the kept buffer, drawn by the caller, to the window now.
+    void showBackBufferArea(const CRect& area) { presentSystemWindow(area); }
     bool hasRetainedDrawing() const { return retainedDrawing; }
     COffscreenContext* getBackBuffer() const { return backBuffer; }
     // Changes whenever a new back buffer is made, so that a view can tell

@@ -324,7 +324,8 @@ void CFrame::setSystemComposition(bool state) {
     if (!own || systemVersion.dwMajorVersion < 6)
         return;
     const LONG_PTR style = GetWindowLongPtrW(own, GWL_EXSTYLE);
-    const LONG_PTR wanted = state ? (style | WS_EX_COMPOSITED) : (style & ~LONG_PTR{WS_EX_COMPOSITED});
+    const LONG_PTR wanted =
+        state ? (style | WS_EX_COMPOSITED) : (style & ~LONG_PTR{WS_EX_COMPOSITED});
     if (wanted != style)
         SetWindowLongPtrW(own, GWL_EXSTYLE, wanted);
 }
@@ -340,8 +341,8 @@ LRESULT FramePlatform::paint(CFrame& frame, HWND window) {
         GetRgnBox(region, &bounds);
     std::vector<CRect> areas;
     if (!empty)
-        areas = regionRectangles(
-            region, CRect(bounds.left, bounds.top, bounds.right, bounds.bottom));
+        areas =
+            regionRectangles(region, CRect(bounds.left, bounds.top, bounds.right, bounds.bottom));
     if (region)
         DeleteObject(region);
     if (empty)

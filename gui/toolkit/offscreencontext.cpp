@@ -55,8 +55,8 @@ COffscreenContext::COffscreenContext(CFrame* inFrame, CCoord inWidth, CCoord inH
                                      WindowBufferTag)
     : CDrawContext(inFrame, nullptr, nullptr), height(inHeight), width(inWidth),
       windowBuffer(true) {  // UI thread
-    const backend::WindowBuffer buffer = backend::createWindowBuffer(
-        backend::truncateToInt(width), backend::truncateToInt(height));
+    const backend::WindowBuffer buffer =
+        backend::createWindowBuffer(backend::truncateToInt(width), backend::truncateToInt(height));
     memoryContext = buffer.memoryDeviceContext;
     compatibleBitmap = buffer.bitmap;
     replacedBitmap = buffer.replacedBitmap;
@@ -66,8 +66,7 @@ COffscreenContext::COffscreenContext(CFrame* inFrame, CCoord inWidth, CCoord inH
     attachGraphics(backend::createGraphicsOnImage(windowBufferImage));
 }
 
-COffscreenContext* COffscreenContext::newWindowBuffer(CFrame* frame, CCoord width,
-                                                      CCoord height) {
+COffscreenContext* COffscreenContext::newWindowBuffer(CFrame* frame, CCoord width, CCoord height) {
     auto* context = new (std::nothrow) COffscreenContext(frame, width, height, WindowBufferTag{});
     if (context && !context->getPlatformGraphics()) {
         context->forget();
@@ -119,12 +118,11 @@ void COffscreenContext::copyToSystemContext(void* deviceContext, const CRect& de
         return;
     backend::WindowBuffer buffer;
     buffer.memoryDeviceContext = memoryContext;
-    backend::copyWindowBuffer(buffer, deviceContext, backend::truncateToInt(destRect.left),
-                              backend::truncateToInt(destRect.top),
-                              backend::truncateToInt(destRect.width()),
-                              backend::truncateToInt(destRect.height()),
-                              backend::truncateToInt(srcOffset.x),
-                              backend::truncateToInt(srcOffset.y));
+    backend::copyWindowBuffer(
+        buffer, deviceContext, backend::truncateToInt(destRect.left),
+        backend::truncateToInt(destRect.top), backend::truncateToInt(destRect.width()),
+        backend::truncateToInt(destRect.height()), backend::truncateToInt(srcOffset.x),
+        backend::truncateToInt(srcOffset.y));
 }
 
 }  // namespace VSTGUI

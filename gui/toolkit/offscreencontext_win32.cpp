@@ -116,9 +116,12 @@ void destroyWindowBuffer(WindowBuffer& buffer) {
 
 void copyWindowBuffer(const WindowBuffer& buffer, void* targetDeviceContext, int32_t x, int32_t y,
                       int32_t width, int32_t height, int32_t sourceX, int32_t sourceY) {
-    if (buffer.memoryDeviceContext && targetDeviceContext && width > 0 && height > 0)
-        BitBlt(static_cast<HDC>(targetDeviceContext), x, y, width, height,
-               static_cast<HDC>(buffer.memoryDeviceContext), sourceX, sourceY, SRCCOPY);
+    if (!buffer.memoryDeviceContext || !targetDeviceContext || width <= 0 || height <= 0)
+        return;
+    BitBlt(static_cast<HDC>(targetDeviceContext), x, y, width, height,
+           static_cast<HDC>(buffer.memoryDeviceContext), sourceX, sourceY, SRCCOPY);
+    // The target may be another buffer the graphics library draws into next.
+    GdiFlush();
 }
 
 }  // namespace VSTGUI::backend

@@ -38,8 +38,8 @@ void feed(Nulltest& p, double level) {
     std::vector<float> left(512), right(512), outLeft(512), outRight(512);
     for (int done = 0; done < 52920; done += 512) {
         for (int i = 0; i < 512; ++i) {
-            left[i] = static_cast<float>(level *
-                                         std::sin(6.283185307179586 * 997.0 * (done + i) / 44100.0));
+            left[i] = static_cast<float>(
+                level * std::sin(6.283185307179586 * 997.0 * (done + i) / 44100.0));
             right[i] = left[i] * 0.999f;
         }
         float* in[2] = {left.data(), right.data()};

@@ -121,9 +121,9 @@ TEST(ShellAllocation, EntriesAnswerZeroAndTheInstanceStaysUsable) {
         },
         size, usable);
     char name[] = "a name too long to be kept inside the string";  // 23 characters kept
-    EXPECT_GT(failEachAllocation([&] { return dispatch(e, effSetProgramName, 0, 0, name); }, 0,
-                                 usable),
-              0);
+    EXPECT_GT(
+        failEachAllocation([&] { return dispatch(e, effSetProgramName, 0, 0, name); }, 0, usable),
+        0);
     failEachAllocation([&] { return dispatch(e, effOpen); }, 0, usable);
     failEachAllocation([&] { return dispatch(e, effMainsChanged, 0, 1); }, 0, usable);
     failEachAllocation(
