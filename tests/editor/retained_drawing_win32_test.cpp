@@ -75,35 +75,24 @@ class FullDraw {
     }
 
   private:
+    // Through a memory device context holding a copy of the buffer.
     Picture read() {
         Picture picture;
-        HDC memory = CreateCompatibleDC(nullptr);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (memory && dib && bits) {
-            HGDIOBJ previous = SelectObject(memory, dib);
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP copy = CreateCompatibleBitmap(screen, kWidth, kHeight);
+        if (memory && copy) {
+            HGDIOBJ previous = SelectObject(memory, copy);
             buffer->copyToSystemContext(memory, VSTGUI::CRect(0, 0, kWidth, kHeight),
                                         VSTGUI::CPoint(0, 0));
-            GdiFlush();
+            hostwindow::readPicture(memory, kWidth, kHeight, picture);
             SelectObject(memory, previous);
-            const auto* rows = static_cast<const uint32_t*>(bits);
-            picture.width = kWidth;
-            picture.height = kHeight;
-            picture.pixels.assign(rows, rows + kWidth * kHeight);
-            for (uint32_t& pixel : picture.pixels)
-                pixel &= 0x00FFFFFF;
         }
-        if (dib)
-            DeleteObject(dib);
+        if (copy)
+            DeleteObject(copy);
         if (memory)
             DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
         return picture;
     }
 

@@ -95,20 +95,16 @@ struct Picture {
     }
 };
 
-// What the window shows now, through its device context into a 32-bit DIB
-// section; false when it cannot be read.
-inline bool readPicture(HWND window, Picture& picture) {
-    const SIZE size = clientSize(window);
-    if (size.cx <= 0 || size.cy <= 0)
-        return false;
-    HDC source = GetDC(window);
-    if (!source)
+// width x height pixels of a device context from its top-left, through a
+// 32-bit DIB section; false when they cannot be read.
+inline bool readPicture(HDC source, int width, int height, Picture& picture) {
+    if (!source || width <= 0 || height <= 0)
         return false;
     HDC memory = CreateCompatibleDC(source);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;  // top row first
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -117,14 +113,14 @@ inline bool readPicture(HWND window, Picture& picture) {
     bool ok = false;
     if (memory && dib && bits) {
         HGDIOBJ previous = SelectObject(memory, dib);
-        ok = BitBlt(memory, 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY) != 0;
+        ok = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY) != 0;
         GdiFlush();
         SelectObject(memory, previous);
         if (ok) {
             const auto* rows = static_cast<const uint32_t*>(bits);
-            picture.width = size.cx;
-            picture.height = size.cy;
-            picture.pixels.assign(rows, rows + static_cast<size_t>(size.cx) * size.cy);
+            picture.width = width;
+            picture.height = height;
+            picture.pixels.assign(rows, rows + static_cast<size_t>(width) * height);
             for (uint32_t& p : picture.pixels)
                 p &= 0x00FFFFFF;
         }
@@ -133,7 +129,17 @@ inline bool readPicture(HWND window, Picture& picture) {
         DeleteObject(dib);
     if (memory)
         DeleteDC(memory);
-    ReleaseDC(window, source);
+    return ok;
+}
+
+// What the window shows now, through its device context; false when it
+// cannot be read.
+inline bool readPicture(HWND window, Picture& picture) {
+    const SIZE size = clientSize(window);
+    HDC source = GetDC(window);
+    const bool ok = readPicture(source, size.cx, size.cy, picture);
+    if (source)
+        ReleaseDC(window, source);
     return ok;
 }
 
