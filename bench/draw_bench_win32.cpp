@@ -73,8 +73,8 @@ Summary summarise(std::vector<double> times) {
 }
 
 // The editor open in a window of its own, redrawn as the pacing does it:
-// the time of each redraw with its paint, of its recording alone, and the
-// area it drew.
+// the time of each redraw with the paint that may follow it, of the redraw
+// alone, and the area it drew.
 struct RedrawRun {
     std::vector<double> times;
     std::vector<double> recordTimes;
@@ -202,12 +202,12 @@ int main(int argc, char** argv) {
     const Summary steadyTimes = summarise(steady.times);
     const Summary changingTimes = summarise(changing.times);
     std::printf("open editor, redraw as paced with its paint (%zu redraws, %d compared):\n"
-                "  only the dimmer changes: median %.3f ms (recording %.3f ms), p95 %.3f ms,"
+                "  only the dimmer changes: median %.3f ms (%.3f ms before any paint), p95 %.3f ms,"
                 " %.0f pixels drawn; at 30 redraws a second %.2f %% of one core\n",
                 steady.times.size(), steady.partial, steadyTimes.median,
                 summarise(steady.recordTimes).median, steadyTimes.p95, steady.damagedArea,
                 steadyTimes.median * 30.0 / 10.0);
-    std::printf("  all eight values change: median %.3f ms (recording %.3f ms), p95 %.3f ms,"
+    std::printf("  all eight values change: median %.3f ms (%.3f ms before any paint), p95 %.3f ms,"
                 " %.0f pixels drawn\n",
                 changingTimes.median, summarise(changing.recordTimes).median, changingTimes.p95,
                 changing.damagedArea);
