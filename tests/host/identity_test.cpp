@@ -139,6 +139,26 @@ TEST(Exports, MainAndMAINBehaveAsVSTPluginMain) {
         }
     }
 }
+#else
+// The shared object exports its entry point as VSTPluginMain and main, and
+// nothing of its own beyond them.
+TEST(Exports, MainBehavesAsVSTPluginMainAndNothingElseIsExported) {
+    for (const char* plugin : {"nulltest", "tonegen"}) {
+        ASSERT_NE(pluginEntry(plugin, "VSTPluginMain"), nullptr);
+        PluginMain lower = pluginEntry(plugin, "main");
+        ASSERT_NE(lower, nullptr);
+        fakehost::reset();
+        AEffect* e = lower(fakehost::callback);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->uniqueID, 6248);
+        EXPECT_EQ(e->flags, 0x1031);
+        EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
+        // The factory, the assembly and the record thunks stay inside.
+        for (const char* internal :
+             {"_Z18createEffectScriptv", "createEffectScript", "_ZN5VSTGUI6CFrameD2Ev", "MAIN"})
+            EXPECT_EQ(pluginSymbol(plugin, internal), nullptr) << plugin << " exports " << internal;
+    }
+}
 #endif
 
 }  // namespace

@@ -12,6 +12,11 @@ using PluginMain = AEffect* (*)(audioMasterCallback);
 // "MAIN"); null when the plug-in or the export is missing.
 PluginMain pluginEntry(const std::string& plugin, const char* exportName = "VSTPluginMain");
 
+#ifndef _WIN32
+// Any symbol the shared object exports under name; null when it exports none.
+void* pluginSymbol(const std::string& plugin, const char* name);
+#endif
+
 // Entry point called with the given host; fails the test when it answers null.
 AEffect* createInstance(const std::string& plugin, audioMasterCallback host);
 

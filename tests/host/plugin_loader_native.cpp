@@ -1,34 +1,44 @@
-// Native build: the plug-ins' entry points are the assembly of their effect
-// classes, run in-process.
-#include "effects/nulltest/nulltest_effect.h"
-#include "effects/tonegen/tonegen_effect.h"
-#include "shell/assembly.h"
-#include "tests/host/plugin_loader.h"
+// Native build: the real shared objects (nulltest.so, tonegen.so), loaded with
+// dlopen from the folder in PLUX_PLUGIN_DIR and kept loaded for the whole
+// test run.
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <map>
 
 #include <gtest/gtest.h>
 
+#include "tests/host/plugin_loader.h"
+
 namespace {
 
-AEffect* nulltestMain(audioMasterCallback host) {
-    return assemblePlugin(host, new nulltest::TVexmoldEffect);
-}
-
-AEffect* tonegenMain(audioMasterCallback host) {
-    return assemblePlugin(host, new tonegen::TVexmoldEffect);
+void* loadObject(const std::string& plugin) {
+    static std::map<std::string, void*> objects;
+    auto it = objects.find(plugin);
+    if (it != objects.end())
+        return it->second;
+    const char* dir = std::getenv("PLUX_PLUGIN_DIR");
+    const std::string path = std::string(dir ? dir : ".") + "/" + plugin + ".so";
+    void* object = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(object, nullptr) << path << ": " << dlerror();
+    objects[plugin] = object;
+    return object;
 }
 
 }  // namespace
 
-PluginMain pluginEntry(const std::string& plugin, const char* /*exportName*/) {
-    if (plugin == "nulltest")
-        return nulltestMain;
-    if (plugin == "tonegen")
-        return tonegenMain;
-    return nullptr;
+void* pluginSymbol(const std::string& plugin, const char* name) {
+    void* object = loadObject(plugin);
+    return object ? dlsym(object, name) : nullptr;
+}
+
+PluginMain pluginEntry(const std::string& plugin, const char* exportName) {
+    return reinterpret_cast<PluginMain>(pluginSymbol(plugin, exportName));
 }
 
 AEffect* createInstance(const std::string& plugin, audioMasterCallback host) {
     PluginMain entry = pluginEntry(plugin);
+    EXPECT_NE(entry, nullptr) << "cannot load " << plugin;
     AEffect* effect = entry ? entry(host) : nullptr;
     EXPECT_NE(effect, nullptr) << plugin;
     return effect;
