@@ -3,7 +3,7 @@
 // does not drive yet, and says so.
 #include "tools/vsthost/command_line.h"
 #include "tools/vsthost/commands.h"
-#include "tools/vsthost/plugin_loader.h"
+#include "tools/vsthost/command_dispatch.h"
 
 #include <csignal>
 #include <cstdio>
@@ -27,17 +27,6 @@ extern "C" void onCrash(int signal) {
     _exit(kExitCrash);
 }
 
-const std::string& pluginPath(const plux::vsthost::CommandLine& cl) {
-    using Command = plux::vsthost::CommandLine::Command;
-    if (cl.command == Command::Render)
-        return cl.render.plugin;
-    if (cl.command == Command::Chunk)
-        return cl.chunk.plugin;
-    if (cl.command == Command::Editor)
-        return cl.editor.plugin;
-    return cl.info.plugin;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,22 +44,5 @@ int main(int argc, char** argv) {
         std::cout << helpText(cl.helpTopic);
         return kExitOk;
     }
-    if (cl.command == CommandLine::Command::Editor)
-        return reportFailure(std::cerr,
-                             "the editor command needs the Windows build of vsthost for now");
-    PluginLibrary library;
-    if (!library.load(pluginPath(cl), error))
-        return reportFailure(std::cerr, error);
-    switch (cl.command) {
-    case CommandLine::Command::Info:
-        return runInfo(library.entry(), cl.info, std::cout, std::cerr);
-    case CommandLine::Command::Render:
-        return runRender(library.entry(), cl.render, std::cout, std::cerr);
-    case CommandLine::Command::Chunk:
-        return runChunk(library.entry(), cl.chunk, std::cout, std::cerr);
-    case CommandLine::Command::Editor:
-    case CommandLine::Command::Help:
-        break;
-    }
-    return kExitOk;
+    return runPluginCommand(cl, nullptr, std::cout, std::cerr);
 }

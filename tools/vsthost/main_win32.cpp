@@ -2,7 +2,7 @@
 #include "tools/vsthost/command_line.h"
 #include "tools/vsthost/commands.h"
 #include "tools/vsthost/editor_platform_win32.h"
-#include "tools/vsthost/plugin_loader.h"
+#include "tools/vsthost/command_dispatch.h"
 #include "tools/vsthost/text_win32.h"
 
 #include <cstdio>
@@ -28,17 +28,6 @@ LONG WINAPI onCrash(EXCEPTION_POINTERS* info) {
     ExitProcess(kExitCrash);
 }
 
-const std::string& pluginPath(const plux::vsthost::CommandLine& cl) {
-    using Command = plux::vsthost::CommandLine::Command;
-    if (cl.command == Command::Render)
-        return cl.render.plugin;
-    if (cl.command == Command::Chunk)
-        return cl.chunk.plugin;
-    if (cl.command == Command::Editor)
-        return cl.editor.plugin;
-    return cl.info.plugin;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -62,22 +51,9 @@ int wmain(int argc, wchar_t** argv) {
         std::cout << helpText(cl.helpTopic);
         return kExitOk;
     }
-    PluginLibrary library;
-    if (!library.load(pluginPath(cl), error))
-        return reportFailure(std::cerr, error);
-    switch (cl.command) {
-    case CommandLine::Command::Info:
-        return runInfo(library.entry(), cl.info, std::cout, std::cerr);
-    case CommandLine::Command::Render:
-        return runRender(library.entry(), cl.render, std::cout, std::cerr);
-    case CommandLine::Command::Chunk:
-        return runChunk(library.entry(), cl.chunk, std::cout, std::cerr);
-    case CommandLine::Command::Editor: {
+    if (cl.command == CommandLine::Command::Editor) {
         Win32EditorPlatform platform;
-        return runEditor(library.entry(), cl.editor, platform, std::cout, std::cerr);
+        return runPluginCommand(cl, &platform, std::cout, std::cerr);
     }
-    case CommandLine::Command::Help:
-        break;
-    }
-    return kExitOk;
+    return runPluginCommand(cl, nullptr, std::cout, std::cerr);
 }

@@ -1,0 +1,22 @@
+// What both programs' entries do once the command line is read: load the
+// plug-in named on it and run the command. The editor command needs a
+// platform; without one (a build with no window system driven yet) it fails
+// with a message.
+#pragma once
+
+#include "tools/vsthost/command_line.h"
+#include "tools/vsthost/editor_platform.h"
+
+#include <ostream>
+#include <string>
+
+namespace plux::vsthost {
+
+// The plug-in file the command names.
+const std::string& commandPlugin(const CommandLine& cl);
+
+// Loads the plug-in, runs the command, answers the exit status. UI thread.
+int runPluginCommand(const CommandLine& cl, EditorPlatform* platform, std::ostream& out,
+                     std::ostream& err);
+
+}  // namespace plux::vsthost
