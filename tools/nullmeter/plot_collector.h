@@ -10,7 +10,7 @@
 
 #include "tools/nullmeter/channel_pair_meter.h"
 #include "tools/nullmeter/plot.h"
-#include "tools/nullmeter/spectrum.h"
+#include "tools/nullmeter/frequency_levels.h"
 
 namespace nullmeter {
 

@@ -1,4 +1,4 @@
-#include "tools/nullmeter/spectrum.h"
+#include "tools/nullmeter/frequency_levels.h"
 
 #include "runtime/math/fft.h"
 #include "runtime/math/fft_tables.h"

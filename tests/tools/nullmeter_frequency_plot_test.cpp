@@ -1,5 +1,5 @@
 #include "tools/nullmeter/plot.h"
-#include "tools/nullmeter/spectrum.h"
+#include "tools/nullmeter/frequency_levels.h"
 #include "tests/tools/scratch_dir.h"
 
 #include <cairo.h>
