@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 namespace VSTGUI {
 
@@ -39,6 +40,42 @@ class CBaseObject {
 
   private:
     int32_t referenceCount = 1;
+};
+
+// Gives its reference away at the end of the scope, also when a view throws.
+class Forgetting {
+  public:
+    explicit Forgetting(CBaseObject* held) : object(held) {}
+    Forgetting(const Forgetting&) = delete;
+    Forgetting& operator=(const Forgetting&) = delete;
+    ~Forgetting() { object->forget(); }
+
+  private:
+    CBaseObject* object;
+};
+
+// Holds one reference of a toolkit object for as long as it lives.
+template <class T> class HeldRef {
+  public:
+    HeldRef() = default;
+    explicit HeldRef(T* held) : object(held) {
+        if (object)
+            object->remember();
+    }
+    HeldRef(const HeldRef& other) : HeldRef(other.object) {}
+    HeldRef(HeldRef&& other) noexcept : object(other.object) { other.object = nullptr; }
+    HeldRef& operator=(HeldRef other) noexcept {
+        std::swap(object, other.object);
+        return *this;
+    }
+    ~HeldRef() {
+        if (object)
+            object->forget();
+    }
+    T* get() const { return object; }
+
+  private:
+    T* object = nullptr;
 };
 
 }  // namespace VSTGUI

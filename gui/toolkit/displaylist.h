@@ -8,6 +8,7 @@
 // UI thread only.
 #pragma once
 
+#include "gui/toolkit/baseobject.h"
 #include "gui/toolkit/bitmap.h"
 #include "gui/toolkit/damageregion.h"
 #include "gui/toolkit/drawingbackend.h"
@@ -16,7 +17,6 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace VSTGUI {
@@ -36,30 +36,6 @@ struct DrawingState {
                      static_cast<double>(clipY) + clipHeight);
     }
     bool operator==(const DrawingState& other) const;
-};
-
-// Holds one reference of a toolkit object for as long as it lives.
-template <class T> class HeldRef {
-  public:
-    HeldRef() = default;
-    explicit HeldRef(T* held) : object(held) {
-        if (object)
-            object->remember();
-    }
-    HeldRef(const HeldRef& other) : HeldRef(other.object) {}
-    HeldRef(HeldRef&& other) noexcept : object(other.object) { other.object = nullptr; }
-    HeldRef& operator=(HeldRef other) noexcept {
-        std::swap(object, other.object);
-        return *this;
-    }
-    ~HeldRef() {
-        if (object)
-            object->forget();
-    }
-    T* get() const { return object; }
-
-  private:
-    T* object = nullptr;
 };
 
 struct DisplayItem {

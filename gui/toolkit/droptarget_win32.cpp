@@ -21,18 +21,6 @@ void dropCurrentDragContainer() {
     }
 }
 
-// Gives its reference away at the end of the scope, also when a view throws.
-class Forgetting {
-  public:
-    explicit Forgetting(CBaseObject* held) : object(held) {}
-    Forgetting(const Forgetting&) = delete;
-    Forgetting& operator=(const Forgetting&) = delete;
-    ~Forgetting() { object->forget(); }
-
-  private:
-    CBaseObject* object;
-};
-
 CPoint currentLocation(CFrame* frame) {
     CPoint where;
     frame->getCurrentMouseLocation(where);

@@ -107,18 +107,6 @@ void resizeWithoutMoving(HWND window, LONG width, LONG height) {
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Gives its reference away at the end of the scope, also when a view throws.
-class Forgetting {
-  public:
-    explicit Forgetting(CBaseObject* held) : object(held) {}
-    Forgetting(const Forgetting&) = delete;
-    Forgetting& operator=(const Forgetting&) = delete;
-    ~Forgetting() { object->forget(); }
-
-  private:
-    CBaseObject* object;
-};
-
 // BeginPaint and its EndPaint, which must come whatever the drawing does.
 class PaintScope {
   public:

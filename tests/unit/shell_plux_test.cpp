@@ -20,6 +20,7 @@
 #include "runtime/vexmold.h"
 #include "shell/assembly.h"
 #include "shell/plux.h"
+#include "tests/unit/lock_probe.h"
 
 namespace {
 
@@ -35,8 +36,6 @@ struct HostCall {
     float opt;
     bool scriptLockHeld;  // by the calling thread; only with Host::lockProbe set
 };
-
-template <typename Lock> bool heldElsewhere(Lock& lock);
 
 struct Host {
     static std::vector<HostCall> calls;
@@ -113,18 +112,6 @@ struct Lifetime {
 };
 int Lifetime::destroyed = 0;
 int Lifetime::closed = 0;
-
-// True when another thread cannot take the lock at this moment.
-template <typename Lock> bool heldElsewhere(Lock& lock) {
-    bool acquired = false;
-    std::thread probe([&] {
-        acquired = lock.try_lock();
-        if (acquired)
-            lock.unlock();
-    });
-    probe.join();
-    return !acquired;
-}
 
 TEST(PlatformLocks, ARecursiveLockStaysHeldForOthersUntilItsLastUnlock) {
     vexmold::platform::RecursiveLock lock;
@@ -812,8 +799,8 @@ TEST_F(ShellPlux, SectionsRunUnderTheWrapperLock) {
 
     // Sections of the audio side hold the script lock; those that reset or
     // initialise the editor's state as well hold both.
-    for (const char* section : {"reset", "init", "slider", "block", "sample", "serialize",
-                                "suspend"}) {
+    for (const char* section :
+         {"reset", "init", "slider", "block", "sample", "serialize", "suspend"}) {
         SCOPED_TRACE(section);
         ASSERT_EQ(script->lockHeld.count(section), 1u);
         EXPECT_TRUE(script->lockHeld[section]);

@@ -19,6 +19,7 @@
 #include "shell/plux.h"
 #include "runtime/vexmold.h"
 #include "tests/unit/assembled_plugin.h"
+#include "tests/unit/lock_probe.h"
 
 namespace {
 
@@ -256,18 +257,6 @@ TEST(StressThreads, NonFiniteChunkValuesRestoreAsZero) {
     dispatch(e, effGetParamDisplay, 0, 0, text);
     EXPECT_STREQ(text, "0.00");
     dispatch(e, effClose);
-}
-
-// True when another thread cannot take the lock now.
-bool heldElsewhere(vexmold::platform::RecursiveLock& lock) {
-    bool acquired = false;
-    std::thread probe([&] {
-        acquired = lock.try_lock();
-        if (acquired)
-            lock.unlock();
-    });
-    probe.join();
-    return !acquired;
 }
 
 std::atomic<int> gHostCalls{0};

@@ -5,6 +5,22 @@
 
 namespace plux::vsthost {
 
+bool readCommand(const std::vector<std::string>& args, CommandLine& cl, std::ostream& out,
+                 std::ostream& err, int& status) {
+    std::string error;
+    if (!parseCommandLine(args, cl, error)) {
+        err << "vsthost: error: " << error << "\nTry 'vsthost --help'.\n";
+        status = kExitUsage;
+        return false;
+    }
+    if (cl.command == CommandLine::Command::Help) {
+        out << helpText(cl.helpTopic);
+        status = kExitOk;
+        return false;
+    }
+    return true;
+}
+
 const std::string& commandPlugin(const CommandLine& cl) {
     using Command = CommandLine::Command;
     if (cl.command == Command::Render)

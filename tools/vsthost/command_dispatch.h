@@ -9,8 +9,14 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace plux::vsthost {
+
+// Reads the arguments into cl. False when there is nothing to run: the help
+// was printed or the arguments were wrong; status is then the exit status.
+bool readCommand(const std::vector<std::string>& args, CommandLine& cl, std::ostream& out,
+                 std::ostream& err, int& status);
 
 // The plug-in file the command names.
 const std::string& commandPlugin(const CommandLine& cl);

@@ -35,14 +35,8 @@ int main(int argc, char** argv) {
         std::signal(signal, onCrash);
     std::vector<std::string> args(argv + 1, argv + argc);
     CommandLine cl;
-    std::string error;
-    if (!parseCommandLine(args, cl, error)) {
-        std::cerr << "vsthost: error: " << error << "\nTry 'vsthost --help'.\n";
-        return kExitUsage;
-    }
-    if (cl.command == CommandLine::Command::Help) {
-        std::cout << helpText(cl.helpTopic);
-        return kExitOk;
-    }
+    int status = kExitOk;
+    if (!readCommand(args, cl, std::cout, std::cerr, status))
+        return status;
     return runPluginCommand(cl, nullptr, std::cout, std::cerr);
 }

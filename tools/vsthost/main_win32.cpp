@@ -42,15 +42,9 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i)
         args.push_back(toUtf8(argv[i]));
     CommandLine cl;
-    std::string error;
-    if (!parseCommandLine(args, cl, error)) {
-        std::cerr << "vsthost: error: " << error << "\nTry 'vsthost --help'.\n";
-        return kExitUsage;
-    }
-    if (cl.command == CommandLine::Command::Help) {
-        std::cout << helpText(cl.helpTopic);
-        return kExitOk;
-    }
+    int status = kExitOk;
+    if (!readCommand(args, cl, std::cout, std::cerr, status))
+        return status;
     if (cl.command == CommandLine::Command::Editor) {
         Win32EditorPlatform platform;
         return runPluginCommand(cl, &platform, std::cout, std::cerr);
