@@ -1,0 +1,91 @@
+// The window side of the drawing layer on X11: a "device context" on a
+// frame's window is a cairo surface over it, and screen positions come from
+// the window's display connection.
+#include "gui/toolkit/drawingbackend.h"
+#include "gui/toolkit/window_x11.h"
+
+#include <X11/Xlib.h>
+#include <cairo-xlib.h>
+#include <cairo.h>
+
+namespace VSTGUI::backend {
+
+namespace {
+
+// The display of the window the last context was made on: the cursor is
+// asked there, as a context without a window has no display of its own.
+Display* lastDisplay = nullptr;
+
+const X11WindowHandle* asHandle(void* window) {
+    const auto* handle = static_cast<const X11WindowHandle*>(window);
+    return handle && handle->display && handle->window != 0 ? handle : nullptr;
+}
+
+}  // namespace
+
+void* acquireWindowDeviceContext(void* window) {
+    const X11WindowHandle* handle = asHandle(window);
+    if (!handle || handle->width <= 0 || handle->height <= 0)
+        return nullptr;
+    auto* display = static_cast<Display*>(handle->display);
+    cairo_surface_t* surface =
+        cairo_xlib_surface_create(display, handle->window, static_cast<Visual*>(handle->visual),
+                                  handle->width, handle->height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    lastDisplay = display;
+    return surface;
+}
+
+void releaseWindowDeviceContext(void* window, void* deviceContext) {
+    auto* surface = static_cast<cairo_surface_t*>(deviceContext);
+    if (!surface)
+        return;
+    cairo_surface_flush(surface);
+    cairo_surface_destroy(surface);
+    if (const X11WindowHandle* handle = asHandle(window))
+        XFlush(static_cast<Display*>(handle->display));
+}
+
+CPoint windowScreenOrigin(void* window) {
+    const X11WindowHandle* handle = asHandle(window);
+    if (!handle)
+        return {};
+    auto* display = static_cast<Display*>(handle->display);
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, handle->window, DefaultRootWindow(display), 0, 0, &x, &y,
+                          &child);
+    return CPoint(x, y);
+}
+
+CPoint cursorScreenPosition() {
+    if (!lastDisplay)
+        return {};
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(lastDisplay, DefaultRootWindow(lastDisplay), &root, &child, &rootX, &rootY,
+                       &x, &y, &mask))
+        return {};
+    return CPoint(rootX, rootY);
+}
+
+// The frame reads presses from its event queue on idle calls, where a wait
+// for a second click or a drag would stall the host: neither is watched for.
+bool waitForDoubleClick(void* /*window*/, const CPoint& /*start*/) {
+    return false;
+}
+
+bool waitForDrag(void* /*window*/, const CPoint& /*start*/) {
+    return false;
+}
+
+}  // namespace VSTGUI::backend
