@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The native vsthost on the native plug-ins, as a script would run it: what a
 # host reads from nulltest.so, the tone tonegen.so renders, a state chunk
-# saved and loaded, and the errors a user meets.
+# saved and loaded, the editors shown in an X window and saved as pictures,
+# and the errors a user meets. The editor runs need a display (DISPLAY, or
+# run the script under xvfb-run -a).
 # Usage: vsthost_native_test.sh VSTHOST PLUGIN_DIR WORK_DIR
+# (PLUGIN_DIR holds nulltest.so, tonegen.so and the fixture editorplugin.so)
 set -euo pipefail
 vsthost=$1 plugins=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
@@ -32,8 +35,37 @@ expect "$tone" 'out 1: peak 0\.125893 \(-18\.00 dBFS\)'
 "$vsthost" chunk "$plugins/nulltest.so" --load "$work/state.bin" --save "$work/state-again.bin"
 cmp "$work/state.bin" "$work/state-again.bin" || fail "state changed through load and save"
 
+# A picture's size, and one pixel's red, green and blue (0 to 255).
+size() { convert "$1" -format '%w x %h' info:; }
+rgb() { convert "$1" -format "%[fx:round(255*p{$2,$3}.r)] %[fx:round(255*p{$2,$3}.g)] %[fx:round(255*p{$2,$3}.b)]" info:; }
+
+# The fixture's editor: left half always red, right half green once audio
+# above 0.01 was heard at an idle, grey before.
+shot=$("$vsthost" editor "$plugins/editorplugin.so" --generate sine:1000:0.5 --seconds 0.3 \
+  --out "$work/fixture.png")
+echo "$shot"
+expect "$shot" '^editor: 64 x 48$'
+expect "$shot" 'played 14848 frames at 48000 Hz in blocks of 512, [0-9]+ editor idles in 0\.30 s'
+expect "$shot" "saved 64 x 48 pixels to $work/fixture.png"
+[ "$(size "$work/fixture.png")" = "64 x 48" ] || fail "fixture picture is $(size "$work/fixture.png")"
+[ "$(rgb "$work/fixture.png" 0 0)" = "200 40 20" ] || fail "left half $(rgb "$work/fixture.png" 0 0)"
+[ "$(rgb "$work/fixture.png" 63 47)" = "20 180 60" ] || fail "right half $(rgb "$work/fixture.png" 63 47)"
+"$vsthost" editor "$plugins/editorplugin.so" --seconds 0.1 --out "$work/quiet.png" >/dev/null
+[ "$(rgb "$work/quiet.png" 40 10)" = "90 90 90" ] || fail "silence showed $(rgb "$work/quiet.png" 40 10)"
+
 status=0
 "$vsthost" info "$work/missing.so" 2>"$work/err.txt" || status=$?
 [ "$status" = 1 ] || fail "a missing plug-in gave exit $status"
 expect "$(cat "$work/err.txt")" 'no such plug-in file'
+status=0
+DISPLAY= "$vsthost" editor "$plugins/editorplugin.so" --seconds 0.1 --out "$work/none.png" \
+  >/dev/null 2>"$work/err.txt" || status=$?
+[ "$status" = 1 ] || fail "the editor without a display gave exit $status"
+expect "$(cat "$work/err.txt")" '^vsthost: error: cannot open the X display \(DISPLAY is not set\)'
+[ ! -e "$work/none.png" ] || fail "a picture without a display"
+status=0
+"$vsthost" editor "$plugins/editorplugin.so" --seconds 0.05 --out "$work/no/such/dir/x.png" \
+  >/dev/null 2>"$work/err.txt" || status=$?
+[ "$status" = 1 ] || fail "an unwritable picture gave exit $status"
+expect "$(cat "$work/err.txt")" "^vsthost: error: cannot write $work/no/such/dir/x.png"
 echo "native vsthost: all checks passed"

@@ -35,7 +35,7 @@ const std::string& commandPlugin(const CommandLine& cl) {
 int runPluginCommand(const CommandLine& cl, EditorPlatform* platform, std::ostream& out,
                      std::ostream& err) {
     if (cl.command == CommandLine::Command::Editor && !platform)
-        return reportFailure(err, "the editor command needs the Windows build of vsthost for now");
+        return reportFailure(err, "the editor command needs a window system");
     PluginLibrary library;
     std::string error;
     if (!library.load(commandPlugin(cl), error))

@@ -1,6 +1,6 @@
 #include "tools/vsthost/editor_platform_win32.h"
 
-#include "tools/vsthost/png_file_win32.h"
+#include "tools/vsthost/png_file.h"
 #include "tools/vsthost/text_win32.h"
 
 #include <cmath>

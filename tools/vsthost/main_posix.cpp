@@ -1,9 +1,9 @@
 // vsthost, native build: the same command-line host for plug-ins built as
-// shared objects. The editor command needs a window system the native build
-// does not drive yet, and says so.
+// shared objects; the editor command shows the editor in an X11 window.
 #include "tools/vsthost/command_line.h"
 #include "tools/vsthost/commands.h"
 #include "tools/vsthost/command_dispatch.h"
+#include "tools/vsthost/editor_platform_x11.h"
 
 #include <csignal>
 #include <cstdio>
@@ -38,5 +38,9 @@ int main(int argc, char** argv) {
     int status = kExitOk;
     if (!readCommand(args, cl, std::cout, std::cerr, status))
         return status;
+    if (cl.command == CommandLine::Command::Editor) {
+        X11EditorPlatform platform;
+        return runPluginCommand(cl, &platform, std::cout, std::cerr);
+    }
     return runPluginCommand(cl, nullptr, std::cout, std::cerr);
 }

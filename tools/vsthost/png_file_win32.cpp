@@ -1,4 +1,4 @@
-#include "tools/vsthost/png_file_win32.h"
+#include "tools/vsthost/png_file.h"
 
 #include "tools/vsthost/text_win32.h"
 
