@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "runtime/frameloop.h"
+#include "runtime/math/sine.h"
 #include "runtime/scriptvalue.h"
 
 using vexmold::finiteOrZero;
@@ -26,7 +27,8 @@ inline void sampleSection(TVexmoldCommonVariables& c, Variables& v, double* valu
     refreshSectionCopies(c);
     // The phase comes from the frame index, not an accumulator: no drift.
     const double angle = v.sampleCounter * v.phaseIncrement;
-    const double tone = std::isfinite(angle) ? std::sin(angle) : 0.0;
+    // The portable sine: the Linux and Windows builds make the same bits.
+    const double tone = std::isfinite(angle) ? vexmold::portableSin(angle) : 0.0;
     const double out = finiteOrZero(tone * v.toneAmplitude);
     values[0] = out;
     values[1] = out;
