@@ -1,7 +1,7 @@
 // What the editor needs from the operating system: OLE for the thread that
 // makes the plug-in, the system tick count, a short sleep and the dispatch of
 // one pending paint. One definition per platform (editorplatform_win32.cpp,
-// editorplatform_headless.cpp). UI thread only.
+// editorplatform_x11.cpp). UI thread only.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,8 @@ uint32_t tickCount();
 // memory) for every thread it has not started, kept past the DLL's unload.
 uint64_t currentThreadId();
 void sleepMilliseconds(uint32_t milliseconds);
-// Removes at most one paint message of the calling thread and dispatches it.
+// Removes at most one paint message of the calling thread and dispatches it
+// (Win32); nothing on X11, where the frame's idle pass has painted already.
 void dispatchOnePendingPaint();
 
 }  // namespace plux::editorplatform

@@ -2,9 +2,11 @@
 // frame's window is a cairo surface over it, and screen positions come from
 // the window's display connection.
 #include "gui/toolkit/drawingbackend.h"
+#include "gui/toolkit/errortrap_x11.h"
 #include "gui/toolkit/window_x11.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xlibint.h>
 #include <cairo-xlib.h>
 #include <cairo.h>
 
@@ -13,8 +15,44 @@ namespace VSTGUI::backend {
 namespace {
 
 // The display of the window the last context was made on: the cursor is
-// asked there, as a context without a window has no display of its own.
+// asked there, as a context without a window has no display of its own. A
+// frame closes its display when it goes; closing tells this file (a hook on
+// the display, as extensions get), so the pointer never outlives it.
 Display* lastDisplay = nullptr;
+
+// The displays with that hook; a plain array, as a display may close after
+// this file's objects are destroyed at exit.
+constexpr int kMaxWatched = 16;
+Display* watched[kMaxWatched] = {};
+
+int displayClosing(Display* display, XExtCodes* /*codes*/) {
+    if (lastDisplay == display)
+        lastDisplay = nullptr;
+    for (Display*& entry : watched) {
+        if (entry == display)
+            entry = nullptr;
+    }
+    return 0;
+}
+
+// False when the display cannot be watched: it is then not remembered.
+bool watchClosing(Display* display) {
+    Display** freeEntry = nullptr;
+    for (Display*& entry : watched) {
+        if (entry == display)
+            return true;
+        if (!entry && !freeEntry)
+            freeEntry = &entry;
+    }
+    if (!freeEntry)
+        return false;
+    XExtCodes* codes = XAddExtension(display);
+    if (!codes)
+        return false;
+    XESetCloseDisplay(display, codes->extension, &displayClosing);
+    *freeEntry = display;
+    return true;
+}
 
 const X11WindowHandle* asHandle(void* window) {
     const auto* handle = static_cast<const X11WindowHandle*>(window);
@@ -28,6 +66,7 @@ void* acquireWindowDeviceContext(void* window) {
     if (!handle || handle->width <= 0 || handle->height <= 0)
         return nullptr;
     auto* display = static_cast<Display*>(handle->display);
+    const x11::ErrorTrap trap(display);
     cairo_surface_t* surface =
         cairo_xlib_surface_create(display, handle->window, static_cast<Visual*>(handle->visual),
                                   handle->width, handle->height);
@@ -35,7 +74,8 @@ void* acquireWindowDeviceContext(void* window) {
         cairo_surface_destroy(surface);
         return nullptr;
     }
-    lastDisplay = display;
+    if (watchClosing(display))
+        lastDisplay = display;
     return surface;
 }
 
@@ -43,10 +83,13 @@ void releaseWindowDeviceContext(void* window, void* deviceContext) {
     auto* surface = static_cast<cairo_surface_t*>(deviceContext);
     if (!surface)
         return;
+    const X11WindowHandle* handle = asHandle(window);
+    auto* display = handle ? static_cast<Display*>(handle->display) : nullptr;
+    const x11::ErrorTrap trap(display);
     cairo_surface_flush(surface);
     cairo_surface_destroy(surface);
-    if (const X11WindowHandle* handle = asHandle(window))
-        XFlush(static_cast<Display*>(handle->display));
+    if (display)
+        XFlush(display);
 }
 
 CPoint windowScreenOrigin(void* window) {
@@ -54,6 +97,7 @@ CPoint windowScreenOrigin(void* window) {
     if (!handle)
         return {};
     auto* display = static_cast<Display*>(handle->display);
+    const x11::ErrorTrap trap(display);
     int x = 0;
     int y = 0;
     Window child = 0;
@@ -65,6 +109,7 @@ CPoint windowScreenOrigin(void* window) {
 CPoint cursorScreenPosition() {
     if (!lastDisplay)
         return {};
+    const x11::ErrorTrap trap(lastDisplay);
     Window root = 0;
     Window child = 0;
     int rootX = 0;

@@ -1,7 +1,7 @@
 // The frame's portable part: construction order, event routing (mouse with the
 // modal and mouse-over views, wheel, keys), focus, the modal view, idle and
-// invalidation bookkeeping. The window itself is in frame_win32.cpp (or
-// frame_headless.cpp, where a frame never has one).
+// invalidation bookkeeping. The window itself is in frame_win32.cpp or
+// frame_x11.cpp.
 #include "gui/toolkit/frame.h"
 
 #include "gui/toolkit/drawcontext.h"
@@ -134,10 +134,16 @@ void CFrame::dropBackBuffer() {
     backBufferComplete = false;
 }
 
+// A view may give away the frame's last reference while it handles an event:
+// the frame stays until the idle pass is done.
 void CFrame::idle() {
     if (!openFlag)
         return;
-    updateDirtyViews();
+    remember();
+    dispatchSystemEvents();
+    if (openFlag)
+        updateDirtyViews();
+    forget();
 }
 
 void CFrame::doIdleStuff() {

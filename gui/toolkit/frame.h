@@ -30,8 +30,8 @@ class IMouseObserver {
 
 class CFrame : public CViewContainer {
   public:
-    // parentWindow is the host's window (HWND on Windows); null gives a
-    // windowless frame.
+    // parentWindow is the host's window (HWND on Windows, a Window id on X11);
+    // null gives a windowless frame.
     CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor);
     CFrame(const CFrame&) = delete;
     ~CFrame() override;
@@ -112,7 +112,8 @@ class CFrame : public CViewContainer {
     uint32_t getBackBufferGeneration() const { return backBufferGeneration; }
 
     void* getParentWindow() const { return parentWindow; }
-    // The frame's own child window (HWND); null without one.
+    // The frame's own child window (HWND; on X11 an X11WindowHandle*); null
+    // without one.
     void* getSystemWindow() const { return window; }
     bool isFirstDraw() const { return firstDraw; }
 
@@ -144,11 +145,15 @@ class CFrame : public CViewContainer {
     void dropBackBuffer();
 
     // The platform side, one definition per platform (frame_win32.cpp,
-    // frame_headless.cpp).
+    // frame_x11.cpp).
     void startPlatform();  // OLE for the frame's thread, system version
     void stopPlatform();
     void openSystemWindow();  // nothing without a parent window
     void closeSystemWindow();
+    // Handles the window's pending events, then paints the areas exposed or
+    // invalidated since the last paint; called first by idle(), for systems
+    // where no message loop of the host delivers them (X11).
+    void dispatchSystemEvents();
     void invalidateSystemWindow(const CRect& rect);
     // Copies area of the back buffer to the window now.
     void presentSystemWindow(const CRect& area);

@@ -262,6 +262,9 @@ bool CFrame::switchDropTarget(bool state) {
     return true;
 }
 
+// The host's message loop delivers the window's messages.
+void CFrame::dispatchSystemEvents() {}
+
 // ---- invalidation and painting ----
 
 void CFrame::invalidateSystemWindow(const CRect& rect) {
