@@ -1,10 +1,10 @@
 // The seam between the portable drawing logic and the graphics library: the
 // portable files (drawcontext.cpp, offscreencontext.cpp, bitmap.cpp,
 // fontdesc.cpp, gdiplusglobals.cpp) keep state and decide what to draw; these
-// functions do it. GDI+ implements them in the *_win32.cpp files; the
-// *_headless.cpp files stand in where there is no graphics library (nothing is
-// made, nothing is drawn). Every function accepts null objects and then does
-// nothing. Private to the drawing layer. UI thread only.
+// functions do it. GDI+ implements them in the *_win32.cpp files, cairo in the
+// *_cairo.cpp files (with the window functions in drawcontext_x11.cpp, where a
+// device context is a cairo surface). Every function accepts null objects and
+// then does nothing. Private to the drawing layer. UI thread only.
 #pragma once
 
 #include "gui/toolkit/bitmap.h"
