@@ -118,7 +118,7 @@ class RetainedDrawing : public ::testing::Test {
     // Opens the editor; its first paint runs the section, as the full draw does.
     void open() {
         ASSERT_EQ(retained.dispatch(effEditOpen, 0, 0, hostwindow::hostWindow()), 1);
-        editor = GetWindow(hostwindow::hostWindow(), GW_CHILD);
+        editor = hostwindow::asHwnd(hostwindow::editorWindow());
         ASSERT_NE(editor, nullptr);
         UpdateWindow(editor);
         hostwindow::pumpMessages();

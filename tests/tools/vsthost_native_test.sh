@@ -53,6 +53,23 @@ expect "$shot" "saved 64 x 48 pixels to $work/fixture.png"
 "$vsthost" editor "$plugins/editorplugin.so" --seconds 0.1 --out "$work/quiet.png" >/dev/null
 [ "$(rgb "$work/quiet.png" 40 10)" = "90 90 90" ] || fail "silence showed $(rgb "$work/quiet.png" 40 10)"
 
+# The plug-ins' editors after 1.5 s of a sine: their panel, framed in red
+# one pixel wide once audio has run.
+for case in nulltest:500:250 tonegen:100:100; do
+  IFS=: read -r name width height <<<"$case"
+  shot=$("$vsthost" editor "$plugins/$name.so" --generate sine:997:0.5 --seconds 1.5 \
+    --out "$work/$name.png")
+  echo "$shot"
+  expect "$shot" "^editor: $width x $height\$"
+  [ "$(size "$work/$name.png")" = "$width x $height" ] || fail "$name: $(size "$work/$name.png")"
+  colours=$(convert "$work/$name.png" -format %k info:)
+  [ "$colours" -ge 8 ] || fail "$name: a blank editor ($colours colours)"
+  read -r r g b <<<"$(rgb "$work/$name.png" 0 $((height / 2)))"
+  [ "$r" -ge 128 ] && [ "$g" -le 64 ] && [ "$b" -le 64 ] || fail "$name: edge $r $g $b is not red"
+  read -r r g b <<<"$(rgb "$work/$name.png" 2 $((height / 2)))"
+  [ "$r" -lt 128 ] || [ "$g" -gt 64 ] || [ "$b" -gt 64 ] || fail "$name: red reaches two pixels in"
+done
+
 status=0
 "$vsthost" info "$work/missing.so" 2>"$work/err.txt" || status=$?
 [ "$status" = 1 ] || fail "a missing plug-in gave exit $status"

@@ -35,7 +35,7 @@ class EditorWindowInProcess : public ::testing::Test {
         p.plux->callbacks.draw = countingDraw;
         gDraws = 0;
         ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, hostwindow::hostWindow()), 1);
-        editor = GetWindow(hostwindow::hostWindow(), GW_CHILD);
+        editor = hostwindow::asHwnd(hostwindow::editorWindow());
         ASSERT_NE(editor, nullptr);
         UpdateWindow(editor);
         hostwindow::pumpMessages();
@@ -129,7 +129,7 @@ TEST_F(EditorWindowInProcess, PacedRepaintsFollowTheClock) {
 // drawing layer's own count of live objects stands in: open and close cycles
 // of a painted editor leave it flat, and the last closed frame shuts GDI+ down.
 TEST_F(EditorWindowInProcess, OpenAndCloseCyclesKeepTheDrawingObjectsFlat) {
-    HWND host = hostwindow::hostWindow();
+    HWND host = hostwindow::asHwnd(hostwindow::hostWindow());
     auto cycle = [&] {
         p.dispatch(effEditClose);
         p.dispatch(effEditOpen, 0, 0, host);
@@ -147,7 +147,7 @@ TEST_F(EditorWindowInProcess, OpenAndCloseCyclesKeepTheDrawingObjectsFlat) {
     EXPECT_EQ(VSTGUI::GDIPlusGlobals::getUserCount(), 1);
     p.dispatch(effEditClose);
     EXPECT_EQ(VSTGUI::GDIPlusGlobals::getUserCount(), 0);
-    EXPECT_EQ(hostwindow::countChildren(host), 0);
+    EXPECT_EQ(hostwindow::countChildren(), 0);
 }
 
 }  // namespace

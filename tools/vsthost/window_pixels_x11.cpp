@@ -129,6 +129,19 @@ bool readWindowPixels(Display* display, Window window, int& width, int& height,
     return true;
 }
 
+bool windowSize(Display* display, Window window, int& width, int& height) {
+    width = height = 0;
+    if (!display || !window)
+        return false;
+    ErrorTrap trap(display);
+    XWindowAttributes attributes = {};
+    if (!XGetWindowAttributes(display, window, &attributes) || trap.code())
+        return false;
+    width = attributes.width;
+    height = attributes.height;
+    return true;
+}
+
 Window firstChild(Display* display, Window parent) {
     Window root = 0, up = 0, first = 0;
     Window* children = nullptr;

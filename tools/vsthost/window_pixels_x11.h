@@ -19,5 +19,7 @@ bool readWindowPixels(Display* display, Window window, int& width, int& height,
 Window firstChild(Display* display, Window parent);
 // How many child windows `parent` has.
 int countChildren(Display* display, Window parent);
+// The window's size; false when it does not exist (any more).
+bool windowSize(Display* display, Window window, int& width, int& height);
 
 }  // namespace plux::x11
