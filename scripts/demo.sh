@@ -15,6 +15,7 @@ echo "== demonstration"
 "$root/scripts/pipeline.sh" "$root/build/win/bin" "$root/build/native/bin" "$root/out/plugins" \
   "$root/out"
 mkdir -p "$root/docs/screenshots"
-cp "$root/out/nulltest.png" "$root/out/tonegen.png" "$root/out/nullmeter-plot.png" \
-  "$root/docs/screenshots/"
-echo "== pictures: docs/screenshots/nulltest.png, tonegen.png (the editors), nullmeter-plot.png"
+cp "$root/out/nulltest.png" "$root/out/tonegen.png" "$root/out/nulltest-linux.png" \
+  "$root/out/tonegen-linux.png" "$root/out/nullmeter-plot.png" "$root/docs/screenshots/"
+echo "== pictures: docs/screenshots/nulltest.png, tonegen.png (the editors under Wine)," \
+  "nulltest-linux.png, tonegen-linux.png (the native editors), nullmeter-plot.png"

@@ -59,4 +59,4 @@ echo "-- the same pair with --align"
 nullmeter --align "$out/noise.wav" "$out/noise-late-inverted.wav"
 
 echo "-- the editors, open while audio plays"
-"$root/scripts/screenshots.sh" "$win_bin" "$plugins" "$out/tone-vs-16bit.wav" "$out"
+"$root/scripts/screenshots.sh" "$win_bin" "$plugins" "$out/tone-vs-16bit.wav" "$out" "$native_bin"
