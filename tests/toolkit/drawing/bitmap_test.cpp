@@ -3,6 +3,14 @@
 // and alpha, copies and offscreen contexts.
 #include "pixels.h"
 
+#ifndef _WIN32
+#include "gui/toolkit/embeddedresources.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#endif
+
 #include <gtest/gtest.h>
 
 namespace VSTGUI {
@@ -167,6 +175,27 @@ TEST(Offscreen, CompatibleFormCopiesOrDrawsIntoTheBitmap) {
     COffscreenContext noContext(nullptr, nullptr);
     EXPECT_EQ(noContext.getBitmap()->getHeight(), 20);
 }
+
+#ifndef _WIN32
+// The Windows build loads files in bitmap_win32_test.cpp, through UTF-8 paths.
+TEST(Bitmap, PngFilesLoadAndOtherFilesDoNot) {
+    const EmbeddedResource* logo = findEmbeddedResource(0);
+    ASSERT_NE(logo, nullptr);
+    const std::string good = ::testing::TempDir() + "drawing-logo.png";
+    const std::string garbage = ::testing::TempDir() + "drawing-garbage.png";
+    std::ofstream(good, std::ios::binary)
+        .write(reinterpret_cast<const char*>(logo->data), static_cast<std::streamsize>(logo->size));
+    std::ofstream(garbage, std::ios::binary) << "not an image";
+    CBitmap* loaded = loadBitmapFromFile(good.c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->getWidth(), 99);
+    EXPECT_EQ(pixelAt(loaded, 50, 50), kLogoCentre);
+    loaded->forget();
+    EXPECT_EQ(loadBitmapFromFile(garbage.c_str()), nullptr);
+    std::remove(good.c_str());
+    std::remove(garbage.c_str());
+}
+#endif
 
 }  // namespace
 }  // namespace VSTGUI

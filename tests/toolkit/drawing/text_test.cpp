@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace VSTGUI {
 namespace {
 
@@ -86,6 +88,47 @@ TEST(Text, RectangleClipsTheTextAndRestoresTheClip) {
               0);
     CRect clip;
     EXPECT_EQ(context.getClipRect(clip), CRect(0, 0, 90, 40));
+}
+
+TEST(Text, PointIsTheBottomOfTheLineBox) {
+    COffscreenContext context(nullptr, 80.0, 120.0);
+    context.setFont(kNormalFontBig);
+    context.setFontColor(kRed);
+    context.drawString("Hxg", CPoint(5, 100), false);
+    ASSERT_GT(countDrawn(context), 0);
+    // The descender stays in the line's box, which ends at y + 1; the
+    // capital reaches more than half a line above it.
+    EXPECT_EQ(countPixels(context, [](int32_t, int32_t y,
+                                      uint32_t argb) { return y > 101 && argb != kNothing; }),
+              0);
+    EXPECT_GT(countPixels(context, [](int32_t, int32_t y,
+                                      uint32_t argb) { return y < 93 && argb != kNothing; }),
+              0);
+}
+
+TEST(Text, BoldIsWiderAndUnderlineRunsUnderTheWholeText) {
+    COffscreenContext context(nullptr, 100.0, 30.0);
+    const double regular = context.getStringWidth("Hello");
+    auto* bold = new CFontDesc("Arial", 12, kBoldFace);
+    context.setFont(bold);
+    bold->forget();
+    EXPECT_GT(context.getStringWidth("Hello"), regular);
+
+#ifndef _WIN32  // Wine's GDI+ draws no underline
+    auto* underlined = new CFontDesc("Arial", 12, kUnderlineFace);
+    context.setFont(underlined);
+    underlined->forget();
+    EXPECT_EQ(context.getStringWidth("Hello"), regular);
+    context.drawString("Hello", CPoint(10, 20), false);
+    // Some row below the baseline is drawn across the whole width.
+    int32_t longestRun = 0;
+    for (int32_t y = 0; y < 30; ++y)
+        longestRun =
+            std::max(longestRun, countPixels(context, [y](int32_t, int32_t row, uint32_t argb) {
+                         return row == y && argb != kNothing;
+                     }));
+    EXPECT_GE(longestRun, static_cast<int32_t>(regular) - 1);
+#endif
 }
 
 }  // namespace
