@@ -1,0 +1,127 @@
+// Cost of drawing the null-test panel natively, with cairo: one full draw of
+// the graphics section into a 500 x 250 offscreen context, and the open
+// editor's redraws in an X window as the pacing asks for them (the section
+// recorded and compared, the changed areas drawn into the frame's kept
+// buffer and copied to the window). In the steady state only the dimmer over
+// the logo changes; after a new audio window all eight values change too.
+// Needs a display: xvfb-run -a build/native/bin/draw_bench
+#include <benchmark/benchmark.h>
+
+#include <X11/Xlib.h>
+
+#include <cmath>
+#include <vector>
+
+#include "effects/nulltest/nulltest_effect.h"
+#include "gui/editor/pluxeditor.h"
+#include "gui/editor/pluxview.h"
+#include "gui/toolkit/drawcontext.h"
+#include "shell/assembly.h"
+#include "shell/plux.h"
+
+namespace {
+
+VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                   void* ptr = nullptr, float opt = 0.0f) {
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
+// 1.2 s of two slightly different sines: every group gets a real reading;
+// each call's level differs from the last one's, so every value changes.
+void processAudio(AEffect* e) {
+    static int calls = 0;
+    const double level = 0.5 - 0.01 * (calls++ % 20);
+    std::vector<float> left(512), right(512), outLeft(512), outRight(512);
+    for (int done = 0; done < 52920; done += 512) {
+        for (int i = 0; i < 512; ++i) {
+            const double t = (done + i) / 44100.0;
+            left[i] = static_cast<float>(level * std::sin(6.283185307179586 * 997.0 * t));
+            right[i] = left[i] * 0.999f;
+        }
+        float* in[2] = {left.data(), right.data()};
+        float* out[2] = {outLeft.data(), outRight.data()};
+        e->processReplacing(e, in, out, 512);
+    }
+}
+
+// A started null-test instance that has measured a window of audio.
+struct Instance {
+    AEffect* effect = assemblePlugin(host, new nulltest::TVexmoldEffect);
+    Instance() {
+        dispatch(effect, effOpen);
+        dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        dispatch(effect, effSetBlockSize, 0, 512);
+        dispatch(effect, effMainsChanged, 0, 1);
+        processAudio(effect);
+    }
+    ~Instance() {
+        dispatch(effect, effMainsChanged, 0, 0);
+        dispatch(effect, effClose);
+    }
+    CPlux* plux() const { return static_cast<CPlux*>(effect->object); }
+};
+
+void fullDrawOffscreen(benchmark::State& state) {
+    Instance instance;
+    auto* context = new VSTGUI::COffscreenContext(nullptr, 500, 250);
+    CPlux* plux = instance.plux();
+    for (auto _ : state) {
+        plux->drawContext = context;
+        plux->callbacks.draw(plux, 500.0, 250.0);
+        plux->drawContext = nullptr;
+    }
+    context->forget();
+}
+BENCHMARK(fullDrawOffscreen)->Unit(benchmark::kMillisecond);
+
+// The editor open in a host window of its own; each iteration is one paced
+// redraw with the copy to the window it makes.
+void redraws(benchmark::State& state, bool newValues) {
+    // One host connection for every run of the benchmark.
+    static Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        state.SkipWithError("no X display");
+        return;
+    }
+    const Window window =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 500, 250, 0, 0, 0);
+    XMapWindow(display, window);
+    XSync(display, False);
+    {
+        Instance instance;
+        dispatch(instance.effect, effEditOpen, 0, 0,
+                 reinterpret_cast<void*>(static_cast<uintptr_t>(window)));
+        for (int i = 0; i < 5; ++i)
+            dispatch(instance.effect, effEditIdle);  // maps, exposes and draws whole
+        auto* editor = static_cast<CPluxEditor*>(instance.plux()->getEditor());
+        CPluxView* view = editor ? editor->getView() : nullptr;
+        double pixels = 0;
+        for (auto _ : state) {
+            if (!view)
+                break;
+            if (newValues) {
+                state.PauseTiming();
+                processAudio(instance.effect);
+                state.ResumeTiming();
+            }
+            view->redraw();
+            pixels += view->getLastDamage().area();
+        }
+        if (!view)
+            state.SkipWithError("the editor did not open");
+        state.counters["pixels"] = benchmark::Counter(pixels, benchmark::Counter::kAvgIterations);
+        dispatch(instance.effect, effEditClose);
+    }
+    XDestroyWindow(display, window);
+    XSync(display, False);
+}
+BENCHMARK_CAPTURE(redraws, onlyTheDimmer, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(redraws, allEightValues, true)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
