@@ -266,6 +266,14 @@ void openPaintAndClose(Window host, EventLog& log) {
     log.clear();
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer keeps freed blocks in quarantine, so the resident size grows
+// regardless; its leak check at exit stands in.
+constexpr bool kResidentSizeTells = false;
+#else
+constexpr bool kResidentSizeTells = true;
+#endif
+
 TEST(FrameLifetime, ThousandFramesLeaveNothingBehind) {
     ASSERT_NE(nullptr, testDisplay());
     const Window host = createHostWindow(0, 0, 300, 200);
@@ -285,7 +293,9 @@ TEST(FrameLifetime, ThousandFramesLeaveNothingBehind) {
                 filesAfter, memoryBefore, memoryAfter);
     EXPECT_EQ(0, leftChildren);
     EXPECT_EQ(filesBefore, filesAfter);
-    EXPECT_LT(memoryAfter, memoryBefore + 8 * 1024);
+    if (kResidentSizeTells) {
+        EXPECT_LT(memoryAfter, memoryBefore + 8 * 1024);
+    }
     XDestroyWindow(testDisplay(), host);
 }
 
