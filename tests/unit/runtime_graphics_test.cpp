@@ -128,8 +128,7 @@ TEST_F(RuntimeGraphics, PrimitivesSetTheContextColourAndModeTheyDrawWith) {
     EXPECT_EQ(context->getFillColor(), (CColor{127, 255, 255, 0}));
 }
 
-#ifdef _WIN32
-#include "tests/toolkit/drawing/pixels_win32.h"
+#include "tests/toolkit/drawing/pixels.h"
 
 TEST_F(RuntimeGraphics, FillRectangleFloorsItsCorners) {
     beginDraw();
@@ -143,7 +142,6 @@ TEST_F(RuntimeGraphics, FillRectangleFloorsItsCorners) {
     EXPECT_EQ(pixelAt(*context, 9, 20), 0u);
     EXPECT_EQ(VSTGUI::testing::countDrawn(*context), 25);
 }
-#endif
 
 TEST_F(RuntimeGraphics, TextIsDrawnLineByLineAndChains) {
     beginDraw();

@@ -3,7 +3,7 @@
 #include "gui/toolkit/drawingbackend.h"
 #include "gui/toolkit/drawingobjects.h"
 #include "gui/toolkit/fontdesc.h"
-#include "pixels_win32.h"
+#include "pixels.h"
 
 #include <gtest/gtest.h>
 
