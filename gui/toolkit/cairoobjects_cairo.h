@@ -50,6 +50,10 @@ struct PlatformFont {
     cairo_scaled_font_t* sharp = nullptr;   // not anti-aliased
     double ascent = 0;
     double height = 0;
+    // The space GDI+ leaves on each side of a text it measures or draws
+    // (a sixth of the em): kept, so that texts placed by their widths sit
+    // where they sit on Windows.
+    double padding = 0;
     bool underline = false;
     double underlinePosition = 0;  // below the baseline
     double underlineThickness = 0;

@@ -291,7 +291,9 @@ double measureStringWidth(PlatformGraphics* graphics, PlatformFont* font, const 
     if (!graphics || !utf8Text)
         return -1;
     const PlatformFont::Shaped* shaped = shapeText(font, utf8Text);
-    return shaped ? shaped->width : 0;
+    if (!shaped)
+        return 0;
+    return shaped->glyphs.empty() ? 0 : shaped->width + 2 * font->padding;
 }
 
 double fontHeight(PlatformGraphics* graphics, PlatformFont* font) {
@@ -308,6 +310,7 @@ void drawString(PlatformGraphics* graphics, PlatformFont* font, const char* utf8
         return;
     // The layout's top is the top of the line; glyphs sit on its baseline.
     const double baseline = top + font->ascent;
+    x += static_cast<float>(font->padding);
     std::vector<cairo_glyph_t>& glyphs = graphics->glyphs;
     glyphs.assign(shaped->glyphs.begin(), shaped->glyphs.end());
     for (cairo_glyph_t& glyph : glyphs) {

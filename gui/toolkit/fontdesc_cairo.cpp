@@ -145,6 +145,7 @@ PlatformFont* createFont(const char* name, double size, int32_t style) {
     cairo_scaled_font_extents(font->smooth, &extents);
     font->ascent = extents.ascent;
     font->height = extents.height;
+    font->padding = size / 6;
     font->underline = (style & kUnderlineFace) != 0;
     if (font->underline)
         readUnderline(*font, size);
