@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds both plug-ins into out/plugins,
+# The main job: installs what is missing, builds both plug-ins (the Windows
+# DLLs and the Linux shared objects) into out/plugins,
 # runs the demonstration (see scripts/pipeline.sh) and copies the pictures of
 # the two editors and the null-test plot it makes to docs/screenshots, which
 # the README shows.
@@ -9,6 +10,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/build.sh" win native
 mkdir -p "$root/out/plugins"
 cp "$root/build/win/bin/nulltest.dll" "$root/build/win/bin/tonegen.dll" "$root/out/plugins/"
+cp "$root/build/native/bin/nulltest.so" "$root/build/native/bin/tonegen.so" "$root/out/plugins/"
 echo "== plug-ins in out/plugins:"
 ls -l "$root/out/plugins"
 echo "== demonstration"
