@@ -21,35 +21,13 @@
 #include "gui/toolkit/drawcontext.h"
 #include "shell/assembly.h"
 #include "shell/plux.h"
+#include "bench/panel_audio.h"
 
 namespace {
 
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.0f) {
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-
-// 1.2 s of two slightly different sines: every group gets a real reading;
-// each call's level differs from the last one's, so every value changes.
-void processAudio(AEffect* e) {
-    static int calls = 0;
-    const double level = 0.5 - 0.01 * (calls++ % 20);
-    std::vector<float> left(512), right(512), outLeft(512), outRight(512);
-    for (int done = 0; done < 52920; done += 512) {
-        for (int i = 0; i < 512; ++i) {
-            const double t = (done + i) / 44100.0;
-            left[i] = static_cast<float>(level * std::sin(6.283185307179586 * 997.0 * t));
-            right[i] = left[i] * 0.999f;
-        }
-        float* in[2] = {left.data(), right.data()};
-        float* out[2] = {outLeft.data(), outRight.data()};
-        e->processReplacing(e, in, out, 512);
-    }
-}
+using drawbench::dispatch;
+using drawbench::host;
+using drawbench::processAudio;
 
 double milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to,
                     const LARGE_INTEGER& frequency) {

@@ -3,6 +3,7 @@
 // the window's display connection.
 #include "gui/toolkit/drawingbackend.h"
 #include "gui/toolkit/errortrap_x11.h"
+#include "gui/toolkit/pointer_x11.h"
 #include "gui/toolkit/window_x11.h"
 
 #include <X11/Xlib.h>
@@ -109,18 +110,9 @@ CPoint windowScreenOrigin(void* window) {
 CPoint cursorScreenPosition() {
     if (!lastDisplay)
         return {};
-    const x11::ErrorTrap trap(lastDisplay);
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int x = 0;
-    int y = 0;
-    unsigned mask = 0;
-    if (!XQueryPointer(lastDisplay, DefaultRootWindow(lastDisplay), &root, &child, &rootX, &rootY,
-                       &x, &y, &mask))
-        return {};
-    return CPoint(rootX, rootY);
+    const x11::PointerState pointer =
+        x11::queryPointer(lastDisplay, DefaultRootWindow(lastDisplay));
+    return pointer.sameScreen ? CPoint(pointer.rootX, pointer.rootY) : CPoint();
 }
 
 // The frame reads presses from its event queue on idle calls, where a wait

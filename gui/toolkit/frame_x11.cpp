@@ -7,6 +7,7 @@
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/drawingbackend.h"
 #include "gui/toolkit/errortrap_x11.h"
+#include "gui/toolkit/pointer_x11.h"
 #include "gui/toolkit/window_x11.h"
 
 #include <X11/Xlib.h>
@@ -526,18 +527,10 @@ bool CFrame::getCurrentMouseLocation(CPoint& where) const {
     FrameWindow* own = recordOf(window);
     if (!own)
         return false;
-    Display* display = displayOf(*own);
-    const x11::ErrorTrap trap(display);
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int x = 0;
-    int y = 0;
-    unsigned int mask = 0;
-    if (!XQueryPointer(display, own->window, &root, &child, &rootX, &rootY, &x, &y, &mask))
-        return false;  // on another screen
-    where = CPoint(x, y);
+    const x11::PointerState pointer = x11::queryPointer(displayOf(*own), own->window);
+    if (!pointer.sameScreen)
+        return false;
+    where = CPoint(pointer.x, pointer.y);
     return true;
 }
 
@@ -545,17 +538,8 @@ int32_t CFrame::getCurrentMouseButtons() const {
     FrameWindow* own = recordOf(window);
     if (!own)
         return 0;
-    Display* display = displayOf(*own);
-    const x11::ErrorTrap trap(display);
-    Window root = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int x = 0;
-    int y = 0;
-    unsigned int mask = 0;
-    XQueryPointer(display, own->window, &root, &child, &rootX, &rootY, &x, &y, &mask);
-    return buttonsFromState(mask);
+    // The buttons answer even when the pointer is on another screen.
+    return buttonsFromState(x11::queryPointer(displayOf(*own), own->window).mask);
 }
 
 // The cursor belongs to the frame window; shapes without a glyph of the core
