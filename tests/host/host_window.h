@@ -27,6 +27,10 @@ bool windowExists(void* window);
 std::pair<int, int> clientSize(void* window);
 // A left click at (x, y) of the window, as the user's mouse would send it.
 bool click(void* window, int x, int y);
+// Paints the whole window white behind the editor's back and has the system
+// ask it for a paint, as when a covering window goes away. The editor paints
+// on its next idle call (X11) or at once when paints are finished (Windows).
+void paintOverAndExpose(void* window);
 // Lets the editor finish pending paints where the system asks it to (Windows);
 // on X11 the editor draws on its idle calls, so nothing is pending here.
 void finishPaints(void* window);

@@ -68,6 +68,18 @@ bool click(void* window, int x, int y) {
     return true;
 }
 
+void paintOverAndExpose(void* window) {
+    HWND own = asHwnd(window);
+    HDC dc = own ? GetDC(own) : nullptr;
+    if (!dc)
+        return;
+    RECT all = {};
+    GetClientRect(own, &all);
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ReleaseDC(own, dc);
+    InvalidateRect(own, nullptr, FALSE);
+}
+
 void finishPaints(void* window) {
     if (window)
         UpdateWindow(asHwnd(window));

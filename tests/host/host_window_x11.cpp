@@ -116,6 +116,26 @@ bool click(void* window, int x, int y) {
     return true;
 }
 
+void paintOverAndExpose(void* window) {
+    if (!windowExists(window))
+        return;
+    Display* d = display();
+    GC gc = XCreateGC(d, asWindow(window), 0, nullptr);
+    XSetForeground(d, gc, WhitePixel(d, DefaultScreen(d)));
+    XFillRectangle(d, asWindow(window), gc, 0, 0, 0x7fff, 0x7fff);
+    XFreeGC(d, gc);
+    // An exposure of the whole window, without clearing it to its background.
+    XEvent event = {};
+    event.xexpose.type = Expose;
+    event.xexpose.display = d;
+    event.xexpose.window = asWindow(window);
+    const std::pair<int, int> size = clientSize(window);
+    event.xexpose.width = size.first;
+    event.xexpose.height = size.second;
+    XSendEvent(d, asWindow(window), False, ExposureMask, &event);
+    XSync(d, False);
+}
+
 void finishPaints(void*) {
     pumpMessages();
 }
