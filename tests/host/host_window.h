@@ -53,8 +53,13 @@ struct Picture {
     // The empty editor's black, with room for the faint edges of glows.
     static bool dark(uint32_t p) { return red(p) < 40 && green(p) < 40 && blue(p) < 40; }
 
-    // Pixels in [left, right) x [top, bottom) that are not dark.
+    // Pixels in [left, right) x [top, bottom) that are not dark; the part of
+    // the area outside the picture counts nothing.
     int countLit(int left, int top, int right, int bottom) const {
+        left = left < 0 ? 0 : left;
+        top = top < 0 ? 0 : top;
+        right = right > width ? width : right;
+        bottom = bottom > height ? height : bottom;
         int count = 0;
         for (int y = top; y < bottom; ++y)
             for (int x = left; x < right; ++x)
