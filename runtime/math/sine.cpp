@@ -1,6 +1,7 @@
 #include "runtime/math/sine.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace vexmold {
 
@@ -50,6 +51,17 @@ Sum subtractQuarterTurns(Sum x, double k) {
     const Sum c = twoSum(b.hi, -p2.hi);
     const double tail = ((x.lo + b.lo) + (c.lo - p2.lo)) - k * kHalfPi3;
     return twoSum(c.hi, tail);
+}
+
+// The nearest whole number, ties to even, as std::nearbyint in the default
+// rounding mode but without a library call: below 2^52, adding 2^52 (with
+// t's sign) leaves no bits for a fraction, and taking it away again is
+// exact; from 2^52 on every double is whole.
+double nearestWhole(double t) {
+    if (!(std::fabs(t) < 0x1p52))
+        return t;
+    const double shift = std::copysign(0x1p52, t);
+    return (t + shift) - shift;
 }
 
 // Taylor terms 1/n! with alternating signs; on |r| <= pi/4 + a little the
@@ -106,22 +118,19 @@ double portableSin(double x) {
         return x;  // sin x = x - x^3/6 rounds to x here; keeps -0
     if (magnitude >= kReductionLimit)
         return std::sin(x);
-    const double k = std::nearbyint(x * kTwoOverPi);
+    const double k = nearestWhole(x * kTwoOverPi);
     Sum r = subtractQuarterTurns({x, 0.0}, k);
-    // k mod 4 is the quadrant (k is whole, so fmod is exact even where k has
-    // no room for the ones digit of a sum).
-    double quadrant = std::fmod(k, 4.0);
+    // The quadrant is k mod 4: k is whole and below 2^61, so it converts
+    // exactly (a double that large has no room for the ones digit of a sum).
+    int64_t quadrant = static_cast<int64_t>(k);
     // The first estimate of k can be off by a few for large x (x * 2/pi
     // rounds); one more reduction of the remainder settles it.
     if (std::fabs(r.hi) > 0.8) {
-        const double extra = std::nearbyint(r.hi * kTwoOverPi);
+        const double extra = nearestWhole(r.hi * kTwoOverPi);
         r = subtractQuarterTurns(r, extra);
-        quadrant += std::fmod(extra, 4.0);
+        quadrant += static_cast<int64_t>(extra);
     }
-    quadrant = std::fmod(quadrant, 4.0);
-    if (quadrant < 0)
-        quadrant += 4.0;
-    switch (static_cast<int>(quadrant)) {
+    switch (quadrant & 3) {
     case 0:
         return sineKernel(r);
     case 1:
