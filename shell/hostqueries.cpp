@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "runtime/pluxlink.h"
+#include "runtime/vexmold.h"
 #include "shell/plux.h"
 
 namespace {
@@ -14,12 +15,19 @@ namespace {
 // The copy the binding took from the host before it locked: sections never
 // call the host for it. That request must cover the filter of every query.
 // Copied under scriptLock, which the audio side's sections hold already, so a
-// graphics section (which runs without it) reads a whole answer too.
-template <VstInt32 filter> bool timeInfo(CPlux* plux, VstTimeInfo& info) {
+// graphics section (which runs without it) reads a whole answer too. The
+// drawing copy's section reads the copy taken when its draw began, so that
+// all its queries agree with each other.
+template <VstInt32 filter>
+bool timeInfo(const CVexmoldPlux* asker, CPlux* plux, VstTimeInfo& info) {
     static_assert((filter & ~CPlux::kScriptTimeFilter) == 0,
                   "the wrapper asks the host for every field a time query reads");
     if (!plux)
         return false;
+    if (plux->drawScript && asker == plux->drawScript) {
+        info = plux->drawTime;
+        return plux->drawTimeKnown;
+    }
     std::lock_guard<vexmold::platform::RecursiveLock> guard(plux->scriptLock);
     if (!plux->hostTimeKnown)
         return false;
@@ -54,37 +62,37 @@ void CVexmoldPlux::hostSetLatency(int32_t samples) const {
 
 double CVexmoldPlux::hostTempo() const {
     VstTimeInfo info;
-    return timeInfo<kVstTempoValid>(plux, info) ? info.tempo : 0.0;
+    return timeInfo<kVstTempoValid>(this, plux, info) ? info.tempo : 0.0;
 }
 
 double CVexmoldPlux::hostIsPlaying() const {
     VstTimeInfo info;
-    const bool on =
-        timeInfo<kVstTransportPlaying>(plux, info) && (info.flags & kVstTransportPlaying) != 0;
+    const bool on = timeInfo<kVstTransportPlaying>(this, plux, info) &&
+                    (info.flags & kVstTransportPlaying) != 0;
     return on ? 1.0 : 0.0;
 }
 
 double CVexmoldPlux::hostIsRecording() const {
     VstTimeInfo info;
-    const bool on =
-        timeInfo<kVstTransportRecording>(plux, info) && (info.flags & kVstTransportRecording) != 0;
+    const bool on = timeInfo<kVstTransportRecording>(this, plux, info) &&
+                    (info.flags & kVstTransportRecording) != 0;
     return on ? 1.0 : 0.0;
 }
 
 double CVexmoldPlux::hostQuarterPosition() const {
     VstTimeInfo info;
-    return timeInfo<kVstPpqPosValid>(plux, info) ? info.ppqPos : 0.0;
+    return timeInfo<kVstPpqPosValid>(this, plux, info) ? info.ppqPos : 0.0;
 }
 
 double CVexmoldPlux::hostBarStart() const {
     VstTimeInfo info;
-    return timeInfo<kVstBarsValid>(plux, info) ? info.barStartPos : 0.0;
+    return timeInfo<kVstBarsValid>(this, plux, info) ? info.barStartPos : 0.0;
 }
 
 bool CVexmoldPlux::hostTempoAndSignature(double* tempo, double* numerator,
                                          double* denominator) const {
     VstTimeInfo info;
-    if (!timeInfo<kVstTempoValid | kVstTimeSigValid>(plux, info))
+    if (!timeInfo<kVstTempoValid | kVstTimeSigValid>(this, plux, info))
         return false;
     if (tempo)
         *tempo = info.tempo;

@@ -115,6 +115,11 @@ class CPlux : public AudioEffectX {
     // a restored state ask afresh; other sections read the last answer.
     VstTimeInfo hostTime{};
     bool hostTimeKnown = false;
+    // The same, as the drawing copy's graphics section sees it: taken with
+    // the display values when a draw begins, so the time queries of one
+    // section agree while the audio side stores newer times. Under drawLock.
+    VstTimeInfo drawTime{};
+    bool drawTimeKnown = false;
     // A display update a section asked for, sent to the host by the binding
     // once scriptLock is released. Atomic: a graphics section asks without
     // scriptLock.

@@ -133,6 +133,8 @@ void bindDraw(CPlux* p, double width, double height) {
         drawing->mouseY = p->script->mouseY;
         Guard audioSide(p->scriptLock);
         p->script->captureDisplayValues(*drawing);
+        p->drawTime = p->hostTime;
+        p->drawTimeKnown = p->hostTimeKnown;
     }
     drawing->viewWidth = width;
     drawing->viewHeight = height;

@@ -365,6 +365,65 @@ TEST(StressThreads, GraphicsSectionTimeAndUpdatesWhileAudioRuns) {
     dispatch(e, effClose);
 }
 
+// Processing that stores a new host time in the middle of a graphics section
+// (done here on the drawing thread itself, so it happens at one known point):
+// the section's queries keep the answer it started with. Each time the host
+// is asked, its tempo has gone up by one.
+VstTimeInfo gSteppingTime{};
+
+VstIntPtr steppingTimeHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                           float opt) {
+    if (opcode != audioMasterGetTime)
+        return host(e, opcode, index, value, ptr, opt);
+    gSteppingTime.tempo += 1.0;
+    gSteppingTime.timeSigNumerator = 4;
+    gSteppingTime.timeSigDenominator = 4;
+    gSteppingTime.flags = kVstTempoValid | kVstTimeSigValid;
+    return reinterpret_cast<VstIntPtr>(&gSteppingTime);
+}
+
+class MidSectionTimeScript final : public TVexmold {
+  public:
+    MidSectionTimeScript() { channelCount = 2; }
+    void doGfx() override {
+        before = hostTempo();
+        if (effect) {
+            std::vector<float> l(16, 0.0f), r(16, 0.0f);
+            float* io[2] = {l.data(), r.data()};
+            effect->processReplacing(effect, io, io, 16);
+        }
+        hostTempoAndSignature(&after, nullptr, nullptr);
+    }
+    TVexmold* newDrawingCopy() const override { return new MidSectionTimeScript; }
+    AEffect* effect = nullptr;
+    double before = -1, after = -1;
+};
+
+TEST(StressThreads, AGraphicsSectionSeesOneHostTimeThroughout) {
+    gSteppingTime = VstTimeInfo{};
+    auto* script = new MidSectionTimeScript;
+    AEffect* e = assemblePlugin(steppingTimeHost, script);
+    ASSERT_NE(e, nullptr);
+    auto* plux = static_cast<CPlux*>(e->object);
+    auto* drawing = static_cast<MidSectionTimeScript*>(plux->drawScript);
+    ASSERT_NE(drawing, nullptr);
+    drawing->effect = e;  // the copy was made with the instance
+    dispatch(e, effOpen);
+    dispatch(e, effMainsChanged, 0, 1);
+    const double started = script->hostTempo();
+    ASSERT_GT(started, 0.0);
+    plux->callbacks.draw(plux, 10.0, 10.0);
+    EXPECT_EQ(drawing->before, started);
+    EXPECT_EQ(drawing->after, started);
+    // The block inside the section stored a newer time; the next section
+    // starts with it.
+    const double stored = script->hostTempo();
+    EXPECT_GT(stored, started);
+    plux->callbacks.draw(plux, 10.0, 10.0);
+    EXPECT_EQ(drawing->before, stored);
+    dispatch(e, effClose);
+}
+
 // ---------------------------------------------------------------------------
 // A draw that takes as long as the test wants.
 
