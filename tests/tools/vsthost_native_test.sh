@@ -83,6 +83,6 @@ expect "$(cat "$work/err.txt")" '^vsthost: error: cannot open the X display \(DI
 status=0
 "$vsthost" editor "$plugins/editorplugin.so" --seconds 0.05 --out "$work/no/such/dir/x.png" \
   >/dev/null 2>"$work/err.txt" || status=$?
-[ "$status" = 1 ] || fail "an unwritable picture gave exit $status"
-expect "$(cat "$work/err.txt")" "^vsthost: error: cannot write $work/no/such/dir/x.png"
+[ "$status" = 2 ] || fail "a picture in a missing folder gave exit $status"
+expect "$(cat "$work/err.txt")" "^vsthost: error: --out $work/no/such/dir/x.png: cannot write"
 echo "native vsthost: all checks passed"

@@ -1,7 +1,6 @@
 #include "tools/common/audio_file.h"
 
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +9,9 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+
+#include "tools/common/file_paths.h"
+#include "tools/common/staged_file.h"
 
 namespace plux::audio {
 namespace fs = std::filesystem;
@@ -114,25 +116,13 @@ std::string formatName(int format) {
     return containerName(format) + ", " + sampleTypeName(format);
 }
 
-// Names the plain reasons a path cannot be read before libsndfile sees it,
-// whose own message for them would be far less clear.
+// Only regular files are read (a FIFO would block libsndfile's open), and an
+// empty one is named as such rather than as an unknown format.
 bool checkReadable(const fs::path& path, std::string& error) {
+    if (!files::checkInput(path, error))
+        return false;
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (status.type() == fs::file_type::not_found) {
-        error = named(path, "no such file");
-        return false;
-    }
-    if (ec) {
-        error = named(path, "cannot read (" + ec.message() + ")");
-        return false;
-    }
-    if (fs::is_directory(status)) {
-        error = named(path, "is a directory");
-        return false;
-    }
-    // Devices and pipes have no size worth checking; libsndfile judges them.
-    if (fs::is_regular_file(status) && fs::file_size(path, ec) == 0 && !ec) {
+    if (fs::file_size(path, ec) == 0 && !ec) {
         error = named(path, "empty file");
         return false;
     }
@@ -363,8 +353,8 @@ bool Reader::seek(std::int64_t frame, std::string& error) {
 
 struct Writer::Impl {
     SNDFILE* file = nullptr;
-    fs::path target;
-    fs::path temporary;  // empty once renamed into place or removed
+    fs::path target;  // as the caller named it, for messages
+    files::StagedFile output;
     int channels = 0;
     Encoding encoding = Encoding::Float32;
     bool failed = false;
@@ -380,11 +370,7 @@ struct Writer::Impl {
             sf_close(file);
             file = nullptr;
         }
-        if (!temporary.empty()) {
-            std::error_code ec;
-            fs::remove(temporary, ec);
-            temporary.clear();
-        }
+        output.discard();
     }
 };
 
@@ -409,11 +395,6 @@ bool Writer::open(const fs::path& path, int channels, int sampleRate, Encoding e
             error = named(path, "FLAC holds only 8-, 16- and 24-bit PCM, not PCM 32-bit");
             return false;
         }
-        std::error_code ec;
-        if (fs::is_directory(path, ec)) {
-            error = named(path, "is a directory");
-            return false;
-        }
         SF_INFO sfInfo{};
         sfInfo.channels = channels;
         sfInfo.samplerate = sampleRate;
@@ -429,11 +410,9 @@ bool Writer::open(const fs::path& path, int channels, int sampleRate, Encoding e
         impl->target = path;
         impl->channels = channels;
         impl->encoding = encoding;
-        // Beside the target, so that the final rename stays on one file system;
-        // the process id keeps concurrent writers of one name apart.
-        impl->temporary = path;
-        impl->temporary += ".partial-" + std::to_string(static_cast<long>(getpid()));
-        impl->file = sf_open(impl->temporary.c_str(), SFM_WRITE, &sfInfo);
+        if (!impl->output.begin(path, error))
+            return false;
+        impl->file = sf_open(impl->output.temporary().c_str(), SFM_WRITE, &sfInfo);
         if (!impl->file) {
             error = named(path, "cannot write (" + sndfileReason(nullptr) + ")");
             return false;  // the Impl's destructor removes anything sf_open left
@@ -514,16 +493,9 @@ bool Writer::commit(std::string& error) {
             impl_.reset();
             return false;
         }
-        std::error_code ec;
-        fs::rename(impl_->temporary, impl_->target, ec);
-        if (ec) {
-            error = named(impl_->target, "cannot write (" + ec.message() + ")");
-            impl_.reset();
-            return false;
-        }
-        impl_->temporary.clear();
+        const bool renamed = impl_->output.commit(error);
         impl_.reset();
-        return true;
+        return renamed;
     } catch (const std::bad_alloc&) {
         outOfMemory(error);
         impl_.reset();

@@ -6,6 +6,9 @@
 #include <iterator>
 #include <optional>
 
+#include "tools/common/file_paths.h"
+#include "tools/common/staged_file.h"
+
 namespace plux::wav {
 namespace {
 
@@ -314,6 +317,8 @@ bool decode(const std::uint8_t* bytes, std::size_t size, Audio& out, std::string
 
 bool readFile(const std::filesystem::path& path, Audio& out, std::string& error) {
     out = Audio{};
+    if (!files::checkInput(path, error))
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open " + path.u8string();
@@ -399,19 +404,9 @@ bool writeFile(const std::filesystem::path& path, const Audio& audio, Encoding e
     std::vector<std::uint8_t> bytes;
     if (!encode(audio, encoding, bytes, error))
         return false;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        error = "cannot create " + path.u8string();
-        return false;
-    }
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-        error = "cannot write " + path.u8string();
-        return false;
-    }
-    return true;
+    files::StagedFile file;
+    return file.begin(path, error) && file.writeAll(bytes.data(), bytes.size(), error) &&
+           file.commit(error);
 }
 
 }  // namespace plux::wav

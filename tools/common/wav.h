@@ -39,6 +39,8 @@ bool readFile(const std::filesystem::path& path, Audio& out, std::string& error)
 // beyond what RIFF can hold.
 bool encode(const Audio& audio, Encoding encoding, std::vector<std::uint8_t>& out,
             std::string& error);
+// The file appears only when complete (a temporary beside it, renamed into
+// place); a symbolic link is written through. Only regular files are read.
 bool writeFile(const std::filesystem::path& path, const Audio& audio, Encoding encoding,
                std::string& error);
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tools/common/audio_file.h"
+#include "tools/common/file_paths.h"
+#include "tools/common/staged_file.h"
 #include "tools/nullmeter/file_comparison.h"
 #include "tools/nullmeter/options.h"
 #include "tools/nullmeter/plot_collector.h"
@@ -28,13 +30,20 @@ int inputError(const std::string& message) {
 // A - B, interleaved, into the residual file as the blocks go by.
 class ResidualWriter {
   public:
-    bool open(const std::filesystem::path& path, int channels, int rate, std::string& error) {
-        plux::audio::Container container;
+    // The containers that hold 32-bit float; false for any other name.
+    static bool containerFor(const std::filesystem::path& path, plux::audio::Container& container,
+                             std::string& error) {
         if (!plux::audio::containerForPath(path, container) ||
             container == plux::audio::Container::Flac) {
             error = path.string() + ": name it .wav, .rf64, .w64 or .aiff (32-bit float)";
             return false;
         }
+        return true;
+    }
+    bool open(const std::filesystem::path& path, int channels, int rate, std::string& error) {
+        plux::audio::Container container;
+        if (!containerFor(path, container, error))
+            return false;
         channels_ = channels;
         return writer_.open(path, channels, rate, plux::audio::Encoding::Float32, container,
                             error);
@@ -66,13 +75,31 @@ class ResidualWriter {
     std::string error_;
 };
 
+// Before any work: the inputs are files, and no output would replace an
+// input, another output, a device or a folder.
+bool checkFiles(const Options& options, std::string& error) {
+    std::vector<plux::files::NamedPath> inputs;
+    for (const std::filesystem::path& input : options.inputs) {
+        if (!plux::files::checkInput(input, error))
+            return false;
+        inputs.push_back({"input", input});
+    }
+    plux::audio::Container container;
+    if (!options.residual.empty() && !ResidualWriter::containerFor(options.residual, container, error))
+        return false;
+    return plux::files::checkOutputs({{"--residual", options.residual}, {"--plot", options.plot}},
+                                     inputs, error);
+}
+
 int run(const Options& options) {
+    std::string error;
+    if (!checkFiles(options, error))
+        return inputError(error);
     Input a, b;
     const bool pair = options.inputs.size() == 1;
     if (pair) {
         // One stereo file: its left channel is A, its right channel B.
         plux::audio::Reader probe;
-        std::string error;
         if (!probe.open(options.inputs[0], error))
             return inputError(error);
         if (probe.info().channels != 2)
@@ -91,7 +118,6 @@ int run(const Options& options) {
     settings.align = options.align;
 
     FileComparison comparison;
-    std::string error;
     if (!comparison.open(a, b, settings, error))
         return inputError(error);
     for (const SourceInfo* s : {&comparison.result().a, &comparison.result().b})
@@ -130,16 +156,22 @@ int run(const Options& options) {
     if (!comparison.run(sink, tap, error))
         return inputError(error);
 
+    // Every output is complete before any is renamed into place, so a failed
+    // run leaves none of them behind.
     const Verdict verdict = decide(result, options.rule);
+    plux::files::StagedFile plotFile;
     if (plot) {
         const std::string title = pair ? result.a.path + ": left against right"
                                        : result.a.path + " against " + result.b.path;
-        const bool drawn = writePlotPng(options.plot, plot->data(title, verdict.text), error);
+        const bool drawn = plotFile.begin(options.plot, error) &&
+                           writePlotPng(plotFile, plot->data(title, verdict.text), error);
         releasePlotCaches();
         if (!drawn)
             return inputError(error);
     }
     if (residual && !residual->commit(error))
+        return inputError(error);
+    if (plot && !plotFile.commit(error))
         return inputError(error);
     report->end(result, verdict);
     return verdict.pass ? kPass : kFail;

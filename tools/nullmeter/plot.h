@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/staged_file.h"
+
 namespace nullmeter {
 
 struct Series {
@@ -30,6 +32,9 @@ struct PlotData {
 // Draws a PNG (about 1000 x 700) with cairo. The file appears only when
 // complete; on failure `error` names the file and says why.
 bool writePlotPng(const std::filesystem::path& path, const PlotData& data, std::string& error);
+// The same into a begun output's temporary, which the caller commits with
+// the run's other outputs; on failure the temporary is gone.
+bool writePlotPng(plux::files::StagedFile& output, const PlotData& data, std::string& error);
 
 // Cairo keeps the fonts it used in process-wide caches, and fontconfig
 // stores its configuration's pointers as offsets a leak checker cannot

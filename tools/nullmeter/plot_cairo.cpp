@@ -2,7 +2,6 @@
 
 #include <cairo.h>
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +13,7 @@
 #include <system_error>
 
 namespace nullmeter {
+namespace files = plux::files;
 namespace {
 
 constexpr int kWidth = 1000;
@@ -388,14 +388,14 @@ std::string writePng(cairo_surface_t* surface, const std::filesystem::path& temp
     return {};
 }
 
-bool render(const std::filesystem::path& path, const PlotData& data, std::string& error) {
-    const std::string name = path.string();
+bool render(files::StagedFile& output, const PlotData& data, std::string& error) {
+    const std::string name = output.requested().string();
     auto fail = [&](const std::string& reason) {
         error = name + ": cannot write (" + reason + ")";
         return false;
     };
-    if (!path.has_filename())
-        return fail("no file name");
+    if (output.temporary().empty())
+        return fail("no output was begun");
     if (!(data.sampleRate > 0) || !std::isfinite(data.sampleRate))
         return fail("sample rate is not positive");
     if (data.fftSize < 2 && (!data.inputSpectra.empty() || !data.residualSpectra.empty()))
@@ -416,18 +416,10 @@ bool render(const std::filesystem::path& path, const PlotData& data, std::string
     if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
         return fail(cairo_status_to_string(cairo_status(c)));
 
-    // Written beside the target under a name of this process, then renamed:
-    // the target is either absent, the old file or the whole new picture.
-    std::filesystem::path temp = path;
-    temp += ".part-" + std::to_string(static_cast<long>(getpid()));
-    const std::string reason = writePng(surface.get(), temp);
-    std::error_code ec;
-    if (reason.empty())
-        std::filesystem::rename(temp, path, ec);
-    if (!reason.empty() || ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        return fail(!reason.empty() ? reason : ec.message());
+    const std::string reason = writePng(surface.get(), output.temporary());
+    if (!reason.empty()) {
+        output.discard();
+        return fail(reason);
     }
     return true;
 }
@@ -435,11 +427,17 @@ bool render(const std::filesystem::path& path, const PlotData& data, std::string
 }  // namespace
 
 bool writePlotPng(const std::filesystem::path& path, const PlotData& data, std::string& error) {
+    files::StagedFile output;
+    return output.begin(path, error) && writePlotPng(output, data, error) && output.commit(error);
+}
+
+bool writePlotPng(files::StagedFile& output, const PlotData& data, std::string& error) {
     try {
-        return render(path, data, error);
+        return render(output, data, error);
     } catch (const std::bad_alloc&) {
+        output.discard();
         try {
-            error = path.string() + ": cannot write (out of memory)";
+            error = output.requested().string() + ": cannot write (out of memory)";
         } catch (const std::bad_alloc&) {
             error = "out of memory";  // fits the string's own buffer
         }

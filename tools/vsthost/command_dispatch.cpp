@@ -3,6 +3,11 @@
 #include "tools/vsthost/commands.h"
 #include "tools/vsthost/plugin_loader.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "tools/common/file_paths.h"
+
 namespace plux::vsthost {
 
 bool readCommand(const std::vector<std::string>& args, CommandLine& cl, std::ostream& out,
@@ -32,12 +37,44 @@ const std::string& commandPlugin(const CommandLine& cl) {
     return cl.info.plugin;
 }
 
+bool checkCommandFiles(const CommandLine& cl, std::string& error) {
+    using Command = CommandLine::Command;
+    using files::NamedPath;
+    const auto path = [](const std::string& utf8) { return std::filesystem::u8path(utf8); };
+    // A plug-in named by a bare file name may be found on the loader's own
+    // search path; one that names something here must be a file.
+    const std::filesystem::path plugin = path(commandPlugin(cl));
+    std::error_code ec;
+    if (std::filesystem::status(plugin, ec).type() != std::filesystem::file_type::not_found &&
+        !files::checkInput(plugin, error))
+        return false;
+    std::vector<NamedPath> inputs{{"the plug-in", plugin}};
+    std::vector<NamedPath> outputs;
+    if (cl.command == Command::Render) {
+        inputs.push_back({"--in", path(cl.render.inPath)});
+        inputs.push_back({"--load-chunk", path(cl.render.loadChunk)});
+        outputs.push_back({"--out", path(cl.render.outPath)});
+        outputs.push_back({"--save-chunk", path(cl.render.saveChunk)});
+    } else if (cl.command == Command::Chunk) {
+        inputs.push_back({"--load", path(cl.chunk.load)});
+        outputs.push_back({"--save", path(cl.chunk.save)});
+    } else if (cl.command == Command::Editor) {
+        inputs.push_back({"--in", path(cl.editor.inPath)});
+        outputs.push_back({"--out", path(cl.editor.outPath)});
+    }
+    return files::checkOutputs(outputs, inputs, error);
+}
+
 int runPluginCommand(const CommandLine& cl, EditorPlatform* platform, std::ostream& out,
                      std::ostream& err) {
     if (cl.command == CommandLine::Command::Editor && !platform)
         return reportFailure(err, "the editor command needs a window system");
-    PluginLibrary library;
     std::string error;
+    if (!checkCommandFiles(cl, error)) {
+        err << "vsthost: error: " << error << '\n';
+        return kExitUsage;
+    }
+    PluginLibrary library;
     if (!library.load(commandPlugin(cl), error))
         return reportFailure(err, error);
     switch (cl.command) {

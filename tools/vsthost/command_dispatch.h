@@ -21,7 +21,12 @@ bool readCommand(const std::vector<std::string>& args, CommandLine& cl, std::ost
 // The plug-in file the command names.
 const std::string& commandPlugin(const CommandLine& cl);
 
-// Loads the plug-in, runs the command, answers the exit status. UI thread.
+// Before the plug-in is loaded: the files the command reads are files (or,
+// for the plug-in, a name the loader looks up), and no output would replace
+// one of them, the plug-in, another output, a device or a folder.
+bool checkCommandFiles(const CommandLine& cl, std::string& error);
+
+// Checks the command's files (a refusal exits 2), loads the plug-in, runs the command, answers the exit status. UI thread.
 int runPluginCommand(const CommandLine& cl, EditorPlatform* platform, std::ostream& out,
                      std::ostream& err);
 

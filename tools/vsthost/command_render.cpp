@@ -1,5 +1,6 @@
 #include "tools/vsthost/commands.h"
 
+#include "tools/common/staged_file.h"
 #include "tools/common/wav.h"
 #include "tools/vsthost/file_bytes.h"
 #include "tools/vsthost/level_meter.h"
@@ -112,12 +113,21 @@ int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std:
     }
     session.close();
 
-    if (!wav::writeFile(std::filesystem::u8path(o.outPath), output, encodingFor(o), error)) {
+    // Both outputs are complete before either is renamed into place, so a
+    // failed run leaves neither behind.
+    std::vector<std::uint8_t> encoded;
+    if (!wav::encode(output, encodingFor(o), encoded, error))
+        return reportFailure(err, o.outPath + ": " + error);
+    files::StagedFile outFile, chunkFile;
+    if (!outFile.begin(std::filesystem::u8path(o.outPath), error) ||
+        !outFile.writeAll(encoded.data(), encoded.size(), error))
         return reportFailure(err, error);
-    }
-    if (!o.saveChunk.empty() && !writeBytes(o.saveChunk, chunkOut, error)) {
+    if (!o.saveChunk.empty() &&
+        (!chunkFile.begin(std::filesystem::u8path(o.saveChunk), error) ||
+         !chunkFile.writeAll(chunkOut.data(), chunkOut.size(), error)))
         return reportFailure(err, error);
-    }
+    if (!outFile.commit(error) || (!o.saveChunk.empty() && !chunkFile.commit(error)))
+        return reportFailure(err, error);
     out << "rendered " << output.frameCount() << " frames at " << output.sampleRate << " Hz, "
         << numInputs << " in / " << output.channels.size() << " out, block " << o.blockSize << ", "
         << (o.doublePrecision ? 64 : 32) << "-bit\n";

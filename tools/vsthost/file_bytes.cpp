@@ -4,11 +4,17 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/common/file_paths.h"
+#include "tools/common/staged_file.h"
+
 namespace plux::vsthost {
 
 bool readBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
     bytes.clear();
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+    const std::filesystem::path file = std::filesystem::u8path(path);
+    if (!files::checkInput(file, error))
+        return false;
+    std::ifstream in(file, std::ios::binary);
     if (!in) {
         error = "cannot open " + path;
         return false;
@@ -23,19 +29,9 @@ bool readBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::s
 
 bool writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
                 std::string& error) {
-    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
-    if (!out) {
-        error = "cannot create " + path;
-        return false;
-    }
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    files::StagedFile file;
+    return file.begin(std::filesystem::u8path(path), error) &&
+           file.writeAll(bytes.data(), bytes.size(), error) && file.commit(error);
 }
 
 }  // namespace plux::vsthost

@@ -1,4 +1,5 @@
 // Whole-file binary reads and writes for state chunks. Paths are UTF-8.
+// Only regular files are read; a written file appears only when complete.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,8 @@
 
 #include <cairo.h>
 
+#include "tools/common/staged_file.h"
+
 namespace plux::vsthost {
 
 bool writePngFile(const std::string& utf8Path, int width, int height, const std::uint32_t* pixels,
@@ -12,6 +14,9 @@ bool writePngFile(const std::string& utf8Path, int width, int height, const std:
         error = "cannot write " + utf8Path + " (no pixels)";
         return false;
     }
+    files::StagedFile file;
+    if (!file.begin(utf8Path, error))
+        return false;
     // RGB24 is a native-endian 32-bit word per pixel with its top byte unused:
     // the same layout as ours, row by row (cairo may pad its rows).
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
@@ -25,14 +30,14 @@ bool writePngFile(const std::string& utf8Path, int width, int height, const std:
                         pixels + static_cast<std::size_t>(y) * width,
                         static_cast<std::size_t>(width) * sizeof *pixels);
         cairo_surface_mark_dirty(surface);
-        status = cairo_surface_write_to_png(surface, utf8Path.c_str());
+        status = cairo_surface_write_to_png(surface, file.temporary().c_str());
     }
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS) {
         error = "cannot write " + utf8Path + " (" + cairo_status_to_string(status) + ")";
         return false;
     }
-    return true;
+    return file.commit(error);
 }
 
 }  // namespace plux::vsthost

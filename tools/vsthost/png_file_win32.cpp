@@ -1,6 +1,8 @@
 #include "tools/vsthost/png_file.h"
 
-#include "tools/vsthost/text_win32.h"
+#include "tools/common/staged_file.h"
+
+#include <filesystem>
 
 #include <windows.h>
 #include <objidl.h>
@@ -52,14 +54,18 @@ bool writePngFile(const std::string& utf8Path, int width, int height, const std:
         error = "GdipCreateBitmapFromScan0 failed (status " + std::to_string(status) + ")";
         return false;
     }
-    const std::wstring path = toWide(utf8Path);
-    status = gdip::GdipSaveImageToFile(bitmap, path.c_str(), &kPngEncoder, nullptr);
+    files::StagedFile file;
+    if (!file.begin(std::filesystem::u8path(utf8Path), error)) {
+        gdip::GdipDisposeImage(bitmap);
+        return false;
+    }
+    status = gdip::GdipSaveImageToFile(bitmap, file.temporary().c_str(), &kPngEncoder, nullptr);
     gdip::GdipDisposeImage(bitmap);
     if (status != Gdiplus::Ok) {
         error = "cannot write " + utf8Path + " (GDI+ status " + std::to_string(status) + ")";
         return false;
     }
-    return true;
+    return file.commit(error);
 }
 
 }  // namespace plux::vsthost

@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "tools/common/audio_file.h"
+#include "tools/common/file_paths.h"
 
 namespace {
 
@@ -43,6 +45,18 @@ bool load(const std::string& path, Audio& audio) {
     return true;
 }
 
+// Before any work: OUT may not replace an input, a device or a folder.
+bool outputAllowed(const std::string& out, const std::vector<std::string>& inputs) {
+    std::vector<plux::files::NamedPath> named;
+    for (const std::string& input : inputs)
+        named.push_back({"input", input});
+    std::string error;
+    if (plux::files::checkOutputs({{"OUT", out}}, named, error))
+        return true;
+    std::fprintf(stderr, "wavtool: %s\n", error.c_str());
+    return false;
+}
+
 // Float32 in the container OUT's name asks for, WAV when it names none.
 bool save(const std::string& path, const Audio& audio) {
     plux::audio::Container container = plux::audio::Container::Wav;
@@ -70,7 +84,7 @@ int peak(const std::string& path) {
 
 int pair(const std::string& a, const std::string& b, const std::string& out) {
     Audio left, right;
-    if (!load(a, left) || !load(b, right))
+    if (!outputAllowed(out, {a, b}) || !load(a, left) || !load(b, right))
         return 2;
     if (left.sampleRate != right.sampleRate || left.frameCount() != right.frameCount()) {
         std::fprintf(stderr, "wavtool: %s and %s differ in rate or length\n", a.c_str(), b.c_str());
@@ -112,7 +126,7 @@ bool parseDecibels(const char* text, double& out) {
 // IN moved later by `frames` (earlier when negative), times `factor`.
 int shift(const std::string& in, const std::string& out, long long frames, double factor) {
     Audio audio;
-    if (!load(in, audio))
+    if (!outputAllowed(out, {in}) || !load(in, audio))
         return 2;
     const auto length = static_cast<long long>(audio.frameCount());
     if (frames < 0 && -frames >= length) {
