@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include "tests/tools/noise_signal.h"
 #include "tests/tools/scratch_dir.h"
 #include "tools/common/audio_file.h"
@@ -340,6 +343,64 @@ TEST_F(NullTestCommand, JsonResidualAndPlotOfAnAlignedRun) {
     const std::filesystem::path flac = scratch.path() / "r.flac";
     EXPECT_EQ(run("--residual " + flac.string() + " " + pa + " " + pb).status, 2);
     EXPECT_FALSE(std::filesystem::exists(flac));
+}
+
+// Outputs never replace an input or a special file: refused with exit 2
+// before any work, whatever the spelling, and the inputs stay as they were.
+TEST_F(NullTestCommand, OutputsNeverReplaceInputsDevicesOrEachOther) {
+    namespace fs = std::filesystem;
+    const fs::path dir = scratch.path() / "guarded";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "x");
+    const std::vector<double> a = noise(20000, 8);
+    const std::string pa = write("guarded/a.wav", {a}), pb = write("guarded/b.wav", {a});
+    const std::string pair = write("guarded/pair.wav", {a, a});
+    fs::create_hard_link(pa, dir / "hard.wav");
+    fs::create_symlink("b.wav", dir / "link.wav");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    const std::string before = slurp(pa), pairBefore = slurp(pair);
+    const std::string both = pa + " " + pb;
+    struct Case {
+        std::string args, message;
+    };
+    const std::vector<Case> cases{
+        {"--residual " + pa + " " + both, "is the same file as input " + pa},
+        {"--residual " + (dir / "x/../a.wav").string() + " " + both, "is the same file as input"},
+        {"--plot " + (dir / "hard.wav").string() + " " + both, "is the same file as input " + pa},
+        {"--plot " + (dir / "link.wav").string() + " " + both, "is the same file as input " + pb},
+        {"--plot " + pair + " " + pair, "is the same file as input " + pair},
+        {"--plot " + (dir / "fifo").string() + " " + both, "is a FIFO (named pipe)"},
+        {"--plot " + dir.string() + " " + both, "is a directory"},
+        {"--residual " + (dir / "r.wav").string() + " --plot " + (dir / "r.wav").string() + " " +
+             both,
+         "is also the file of --residual"},
+        {pa + " " + (dir / "fifo").string(), "is a FIFO (named pipe), not a regular file"},
+    };
+    for (const Case& c : cases) {
+        const CommandRun r = run(c.args);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+        EXPECT_TRUE(r.out.empty()) << c.args << ": a report began before the refusal";
+    }
+    if (mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        const CommandRun r = run("--plot " + (dir / "null").string() + " " + both);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("is a character device"), std::string::npos) << r.err;
+        EXPECT_TRUE(fs::is_character_file(dir / "null"));
+    }
+    EXPECT_EQ(slurp(pa), before);
+    EXPECT_EQ(slurp(pair), pairBefore);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.wav"));
+    EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
+    EXPECT_FALSE(fs::exists(dir / "r.wav"));
+
+    // A link to a file of its own is written through and stays a link.
+    write("guarded/old.png", {a});
+    fs::create_symlink("old.png", dir / "plot-link.png");
+    const CommandRun drawn = run("--plot " + (dir / "plot-link.png").string() + " " + both);
+    EXPECT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "plot-link.png"));
+    EXPECT_EQ(slurp(dir / "old.png").compare(1, 3, "PNG"), 0);
 }
 
 }  // namespace

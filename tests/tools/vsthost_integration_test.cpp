@@ -260,7 +260,7 @@ TEST(VsthostTool, BadChunksAreRefused) {
     EXPECT_TRUE(contains(r.err, "effSetChunk rejected")) << r.err;
     r = vsthost({"chunk", plugin(), "--load", work("missing.bin")});
     EXPECT_EQ(r.exitCode, 1u);
-    EXPECT_TRUE(contains(r.err, "cannot open")) << r.err;
+    EXPECT_TRUE(contains(r.err, "missing.bin: no such file")) << r.err;
     r = vsthost({"render", plugin(), "--generate", "silence", "--param", "1=0.5", "--out",
                  work("unused.wav")});
     EXPECT_EQ(r.exitCode, 1u);
@@ -273,6 +273,47 @@ TEST(VsthostTool, NonAsciiPathsSurvive) {
         vsthost({"render", plugin(), "--generate", "silence", "--seconds", "0.01", "--out", out});
     ASSERT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(readWav(out).frameCount(), 480u);
+}
+
+// No output replaces the loaded plug-in, an input, a device or a folder,
+// whatever the spelling: exit 2 before the plug-in runs, nothing left behind.
+TEST(VsthostTool, OutputsNeverReplaceThePluginAnInputOrADevice) {
+    fs::create_directories(fs::u8path(work("guard\\sub")));
+    const std::string copy = work("guard\\plugin copy.dll"), hard = work("guard\\hard.dll");
+    fs::copy_file(paths.plugin, fs::u8path(copy), fs::copy_options::overwrite_existing);
+    fs::remove(fs::u8path(hard));
+    fs::create_hard_link(fs::u8path(copy), fs::u8path(hard));
+    const std::vector<std::uint8_t> pluginBefore = readBytes(copy);
+    const std::string chunk = work("guard\\state.bin");
+    std::string error;
+    ASSERT_TRUE(plux::vsthost::writeBytes(chunk, floatBytes(0.25f), error)) << error;
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::string left = work("guard\\left.wav");
+    const std::vector<Case> cases{
+        {{"chunk", copy, "--save", copy}, "is the same file as the plug-in"},
+        {{"chunk", copy, "--save", work("guard\\sub\\..\\plugin copy.dll")},
+         "is the same file as the plug-in"},
+        {{"render", copy, "--generate", "silence", "--out", hard}, "is the same file as the plug-in"},
+        {{"chunk", copy, "--load", chunk, "--save", chunk}, "is the same file as --load"},
+        {{"render", copy, "--generate", "silence", "--save-chunk", work("guard\\sub"), "--out",
+          left},
+         "is a directory"},
+        {{"render", copy, "--generate", "silence", "--out", "NUL"}, "is a Windows device name"},
+        {{"render", copy, "--generate", "silence", "--out", work("guard\\con.wav")},
+         "is a Windows device name"},
+    };
+    for (const Case& c : cases) {
+        const ChildResult r = vsthost(c.args);
+        EXPECT_EQ(r.exitCode, 2u) << c.args.back();
+        EXPECT_TRUE(contains(r.err, c.message)) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    EXPECT_EQ(readBytes(copy), pluginBefore);
+    EXPECT_EQ(readBytes(chunk), floatBytes(0.25f));
+    EXPECT_FALSE(fs::exists(fs::u8path(left)));
 }
 
 TEST(ChildProcess, QuotesArgumentsForTheRuntimeParser) {

@@ -85,4 +85,56 @@ status=0
   >/dev/null 2>"$work/err.txt" || status=$?
 [ "$status" = 2 ] || fail "a picture in a missing folder gave exit $status"
 expect "$(cat "$work/err.txt")" "^vsthost: error: --out $work/no/such/dir/x.png: cannot write"
+
+# No output replaces the loaded plug-in, an input, a device or a folder,
+# whatever the spelling: exit 2 before the plug-in runs, nothing left behind.
+mkdir -p "$work/guard/sub"
+cp "$plugins/nulltest.so" "$work/guard/p.so"
+ln "$work/guard/p.so" "$work/guard/hard.so"
+ln -s p.so "$work/guard/link.so"
+mkfifo "$work/guard/fifo"
+plugin_sum=$(md5sum <"$work/guard/p.so") state_sum=$(md5sum <"$work/state.bin")
+refused() {
+  local message=$1 status=0
+  shift
+  timeout 60 "$vsthost" "$@" >"$work/out.txt" 2>"$work/err.txt" || status=$?
+  [ "$status" = 2 ] || fail "exit $status (not 2) for: $*"
+  expect "$(cat "$work/err.txt")" "$message"
+  [ ! -s "$work/out.txt" ] || fail "work began before the refusal of: $*"
+}
+refused 'is the same file as the plug-in' chunk "$work/guard/p.so" --save "$work/guard/p.so"
+refused 'is the same file as the plug-in' chunk "$work/guard/p.so" --save "$work/guard/sub/../hard.so"
+refused 'is the same file as the plug-in' render "$work/guard/p.so" --generate silence \
+  --out "$work/guard/link.so"
+refused 'is the same file as --load' chunk "$work/guard/p.so" --load "$work/state.bin" \
+  --save "$work/state.bin"
+refused 'is the same file as --in' render "$work/guard/p.so" --in "$work/tone.wav" \
+  --out "$work/guard/../tone.wav"
+refused 'is a directory' render "$work/guard/p.so" --generate silence \
+  --save-chunk "$work/guard/sub" --out "$work/guard/left.wav"
+refused 'is a FIFO' editor "$work/guard/p.so" --seconds 0.1 --out "$work/guard/fifo"
+refused 'is also the file of --out' render "$work/guard/p.so" --generate silence \
+  --out "$work/guard/same" --save-chunk "$work/guard/same"
+if mknod "$work/guard/null" c 1 3 2>/dev/null; then
+  refused 'is a character device' render "$work/guard/p.so" --generate silence \
+    --out "$work/guard/null"
+  [ -c "$work/guard/null" ] || fail "the device node was replaced"
+fi
+# An input that is a FIFO with no writer is refused, not waited on.
+status=0
+timeout 60 "$vsthost" render "$work/guard/p.so" --in "$work/guard/fifo" \
+  --out "$work/guard/x.wav" 2>"$work/err.txt" >/dev/null || status=$?
+[ "$status" = 1 ] || fail "a FIFO input gave exit $status"
+expect "$(cat "$work/err.txt")" 'is a FIFO \(named pipe\), not a regular file'
+[ "$(md5sum <"$work/guard/p.so")" = "$plugin_sum" ] || fail "the plug-in file changed"
+[ "$(md5sum <"$work/state.bin")" = "$state_sum" ] || fail "the loaded chunk changed"
+[ -L "$work/guard/link.so" ] || fail "the link to the plug-in was replaced"
+leftover=$(ls "$work/guard" | grep -vxE 'fifo|hard\.so|link\.so|null|p\.so|sub' || true)
+[ -z "$leftover" ] || fail "refused runs left files behind: $leftover"
+# A link to a file of its own is written through and stays a link.
+ln -s ../tone.wav "$work/guard/tone-link.wav"
+"$vsthost" render "$work/guard/p.so" --generate silence --seconds 0.1 \
+  --out "$work/guard/tone-link.wav" >/dev/null
+[ -L "$work/guard/tone-link.wav" ] || fail "a link output was replaced"
+[ "$(stat -c %s "$work/tone.wav")" -lt 50000 ] || fail "the link's file was not written"
 echo "native vsthost: all checks passed"
