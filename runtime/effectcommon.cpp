@@ -11,14 +11,15 @@ constexpr double kDisplayCheckSeconds = 0.25;
 constexpr double kEffectRedrawRate = 30.0;
 }  // namespace
 
-void describeKestravonEffect(CVexmoldDescription& script, const char* effectName) {
+void describeKestravonEffect(CVexmoldDescription& script, const char* effectName,
+                             uint32_t uniqueId) {
     script.effectName = effectName;
     script.productString = effectName;
     script.programName = effectName;
     script.vendorString = "KESTRAVON";
     script.channelCount = 2;
     script.vendorVersion = 1000;
-    script.uniqueId = 6248;
+    script.uniqueId = uniqueId;
 }
 
 void initialiseCommon(TVexmold& script, TVexmoldCommonVariables& v) {

@@ -3,6 +3,8 @@
 // of the host's settings and the common block prologue.
 #pragma once
 
+#include <cstdint>
+
 #include "runtime/scriptvalue.h"
 
 class TVexmold;
@@ -25,9 +27,11 @@ struct TVexmoldCommonVariables {
     double playPosition = 0;  // quarter notes
 };
 
-// The maker's description, the same for every effect but its name: the name
-// also serves as product string and first program name; two channels.
-void describeKestravonEffect(CVexmoldDescription& script, const char* effectName);
+// The maker's description, the same for every effect but its name and its
+// VST unique ID, which hosts know the effect by: the name also serves as
+// product string and first program name; two channels.
+void describeKestravonEffect(CVexmoldDescription& script, const char* effectName,
+                             uint32_t uniqueId);
 
 // Start of the slider, block and sample sections: every section copy takes
 // its runtime value (non-finite values become 0). Inline: the sample

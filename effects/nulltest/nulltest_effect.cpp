@@ -168,7 +168,7 @@ double meterBits(double db) {
 }
 
 TVexmoldEffect::TVexmoldEffect() {
-    describeKestravonEffect(*this, kEffectName);
+    describeKestravonEffect(*this, kEffectName, kUniqueId);
     editorWidth = kEditorWidth;
     editorHeight = kEditorHeight;
 

@@ -54,6 +54,10 @@ struct DisplayValues {
 double meterDb(double level);
 double meterBits(double db);
 
+// The VST unique ID hosts know the meter by; their saved sessions find it
+// again by it.
+constexpr uint32_t kUniqueId = 6248;
+
 // Editor surface in pixels.
 constexpr int32_t kEditorWidth = 500;
 constexpr int32_t kEditorHeight = 250;

@@ -39,7 +39,7 @@ inline void sampleSection(TVexmoldCommonVariables& c, Variables& v, double* valu
 }  // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
-    describeKestravonEffect(*this, kEffectName);
+    describeKestravonEffect(*this, kEffectName, kUniqueId);
     editorWidth = kEditorWidth;
     editorHeight = kEditorHeight;
 }

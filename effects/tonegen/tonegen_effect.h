@@ -30,6 +30,11 @@ struct DisplayValues {
     double frameWidth = 0, frameHeight = 0;
 };
 
+// The VST unique ID hosts know the tone generator by: the four characters
+// 'KVTG' (0x4B565447), far from the meter's.
+constexpr uint32_t kUniqueId = (uint32_t{'K'} << 24) | (uint32_t{'V'} << 16) |
+                               (uint32_t{'T'} << 8) | uint32_t{'G'};
+
 // Editor surface in pixels.
 constexpr int32_t kEditorWidth = 100;
 constexpr int32_t kEditorHeight = 100;

@@ -10,14 +10,8 @@
 #include <thread>
 
 #include <dirent.h>
-#include <malloc.h>
 
-// The sanitizers' allocators keep their own books, which mallinfo2 does not see.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-// Part of every sanitizer run-time library; GCC ships no header for it.
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#define PLUX_SANITIZER_ALLOCATOR 1
-#endif
+#include "tests/host/memory_in_use.h"
 
 namespace hostwindow {
 namespace {
@@ -172,12 +166,7 @@ Usage measureUsage() {
     Usage usage;
     usage.counts.emplace_back("open files", countOpenFiles());
     usage.counts.emplace_back("host window children", countChildren());
-#ifdef PLUX_SANITIZER_ALLOCATOR
-    usage.memoryBytes = __sanitizer_get_current_allocated_bytes();
-#else
-    const struct mallinfo2 heap = mallinfo2();
-    usage.memoryBytes = heap.uordblks + heap.hblkhd;
-#endif
+    usage.memoryBytes = memoryInUse();
     return usage;
 }
 

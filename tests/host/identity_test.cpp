@@ -3,6 +3,11 @@
 
 namespace {
 
+// Hosts know a plug-in by its ID and hold one plug-in per ID.
+VstInt32 expectedUniqueId(const std::string& plugin) {
+    return plugin == "nulltest" ? 6248 : 1263948871;  // tonegen: 'KVTG', 0x4B565447
+}
+
 class Identity : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override { fakehost::reset(); }
@@ -18,7 +23,7 @@ TEST_P(Identity, RecordAsTheHostFirstSeesIt) {
     EXPECT_EQ(e.numOutputs, 2);
     // Editor, replacing, chunks and double replacing.
     EXPECT_EQ(e.flags, 0x1031);
-    EXPECT_EQ(e.uniqueID, 6248);
+    EXPECT_EQ(e.uniqueID, expectedUniqueId(GetParam()));
     EXPECT_EQ(e.version, 1);
     EXPECT_EQ(e.initialDelay, 0);
     EXPECT_EQ(e.realQualities, 0);
@@ -119,6 +124,19 @@ TEST_P(Identity, TwoInstancesAreIndependent) {
 
 INSTANTIATE_TEST_SUITE_P(Plugins, Identity, ::testing::Values("nulltest", "tonegen"));
 
+// A host that finds both plug-ins in one folder lists both only when their
+// IDs differ.
+TEST(UniqueIds, TheTwoPluginsHaveIdsOfTheirOwn) {
+    fakehost::reset();
+    PluginInstance meter("nulltest");
+    PluginInstance tone("tonegen");
+    ASSERT_NE(meter.effect, nullptr);
+    ASSERT_NE(tone.effect, nullptr);
+    EXPECT_NE(meter.effect->uniqueID, tone.effect->uniqueID);
+    EXPECT_EQ(meter.effect->uniqueID, 6248);
+    EXPECT_EQ(tone.effect->uniqueID, 1263948871);
+}
+
 #ifdef _WIN32
 // The DLL exports its entry point under three names that behave alike.
 TEST(Exports, MainAndMAINBehaveAsVSTPluginMain) {
@@ -133,7 +151,7 @@ TEST(Exports, MainAndMAINBehaveAsVSTPluginMain) {
             fakehost::reset();
             AEffect* e = entry(fakehost::callback);
             ASSERT_NE(e, nullptr);
-            EXPECT_EQ(e->uniqueID, 6248);
+            EXPECT_EQ(e->uniqueID, expectedUniqueId(plugin));
             EXPECT_EQ(e->flags, 0x1031);
             EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
         }
@@ -150,7 +168,7 @@ TEST(Exports, MainBehavesAsVSTPluginMainAndNothingElseIsExported) {
         fakehost::reset();
         AEffect* e = lower(fakehost::callback);
         ASSERT_NE(e, nullptr);
-        EXPECT_EQ(e->uniqueID, 6248);
+        EXPECT_EQ(e->uniqueID, expectedUniqueId(plugin));
         EXPECT_EQ(e->flags, 0x1031);
         EXPECT_EQ(e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f), 1);
         // The factory, the assembly and the record thunks stay inside.

@@ -74,6 +74,10 @@ expect "$info" 'effectName: +KESTRAVON - null testing - \(20260721\)'
 expect "$info" 'vendorVersion: +1000'
 expect "$info" 'name "Window Duration \(Seconds\)", label "", display "1\.00"'
 expect "$info" 'name "Display Smoothing", label "", display "0\.00"'
+# The tone generator's ID is its own: hosts hold one plug-in per ID.
+tone_info=$(host info "$win_bin/tonegen.dll")
+echo "$tone_info"
+expect "$tone_info" "uniqueID: +1263948871 \(0x4B565447 'KVTG'\)"
 host render "$win_bin/nulltest.dll" --generate silence --seconds 0.1 --param 0=0.5 \
   --save-chunk "$work/state.bin" --out "$work/silence.wav" >/dev/null
 [ "$(stat -c %s "$work/state.bin")" = 260 ] || fail "state chunk is not 65 values"

@@ -280,8 +280,10 @@ TEST(VsthostTool, NonAsciiPathsSurvive) {
 TEST(VsthostTool, OutputsNeverReplaceThePluginAnInputOrADevice) {
     fs::create_directories(fs::u8path(work("guard\\sub")));
     const std::string copy = work("guard\\plugin copy.dll"), hard = work("guard\\hard.dll");
-    fs::copy_file(paths.plugin, fs::u8path(copy), fs::copy_options::overwrite_existing);
+    // A fresh pair each run (copy_file's overwrite refuses under mingw).
     fs::remove(fs::u8path(hard));
+    fs::remove(fs::u8path(copy));
+    fs::copy_file(paths.plugin, fs::u8path(copy));
     fs::create_hard_link(fs::u8path(copy), fs::u8path(hard));
     const std::vector<std::uint8_t> pluginBefore = readBytes(copy);
     const std::string chunk = work("guard\\state.bin");

@@ -67,7 +67,8 @@ TEST(EffectToneGenSetup, IdentityAndInitialisedConstants) {
     ToneRig rig;
     EXPECT_EQ(rig.fx->effectName, "KESTRAVON - Tone Generator, 997 Hz, -18 dB FS - (20260720)");
     EXPECT_EQ(rig.fx->vendorString, "KESTRAVON");
-    EXPECT_EQ(rig.fx->uniqueId, 6248u);
+    // 'KVTG', 1263948871: an ID of its own, not the meter's 6248.
+    EXPECT_EQ(rig.fx->uniqueId, 0x4B565447u);
     EXPECT_EQ(rig.fx->channelCount, 2u);
     EXPECT_EQ(rig.fx->parameterCount(), 0);
 

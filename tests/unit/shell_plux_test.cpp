@@ -1388,7 +1388,7 @@ TEST_F(ShellAssembly, TonegenRecord) {
     EXPECT_EQ(record->numInputs, 2);
     EXPECT_EQ(record->numOutputs, 2);
     EXPECT_EQ(record->flags, 0x1031);
-    EXPECT_EQ(record->uniqueID, 6248);
+    EXPECT_EQ(record->uniqueID, 1263948871);  // 'KVTG'
     EXPECT_EQ(record->version, 1);
     EXPECT_EQ(text(record, effGetEffectName),
               "KESTRAVON - Tone Generator, 997 Hz, -18 dB FS - (20260720)");
