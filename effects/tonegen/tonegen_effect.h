@@ -32,8 +32,8 @@ struct DisplayValues {
 
 // The VST unique ID hosts know the tone generator by: the four characters
 // 'KVTG' (0x4B565447), far from the meter's.
-constexpr uint32_t kUniqueId = (uint32_t{'K'} << 24) | (uint32_t{'V'} << 16) |
-                               (uint32_t{'T'} << 8) | uint32_t{'G'};
+constexpr uint32_t kUniqueId =
+    (uint32_t{'K'} << 24) | (uint32_t{'V'} << 16) | (uint32_t{'T'} << 8) | uint32_t{'G'};
 
 // Editor surface in pixels.
 constexpr int32_t kEditorWidth = 100;

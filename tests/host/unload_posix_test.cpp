@@ -33,8 +33,7 @@ class PrivateCopy {
         folder_ = folder;
         file_ = folder_ + "/plux-unload-" + plugin + ".so";
         const char* dir = std::getenv("PLUX_PLUGIN_DIR");
-        std::ifstream source(std::string(dir ? dir : ".") + "/" + plugin + ".so",
-                             std::ios::binary);
+        std::ifstream source(std::string(dir ? dir : ".") + "/" + plugin + ".so", std::ios::binary);
         std::ofstream target(file_, std::ios::binary);
         target << source.rdbuf();
         copied_ = source && target.flush();
@@ -85,8 +84,7 @@ bool fullCycle(const std::string& path) {
         dispatch(effSetSampleRate, 0, 48000.0f);
         dispatch(effSetBlockSize, kFrames);
         dispatch(effMainsChanged, 1);
-        std::vector<float> in(kFrames, 0.25f), outL(kFrames, kUntouched),
-            outR(kFrames, kUntouched);
+        std::vector<float> in(kFrames, 0.25f), outL(kFrames, kUntouched), outR(kFrames, kUntouched);
         float* inputs[2] = {in.data(), in.data()};
         float* outputs[2] = {outL.data(), outR.data()};
         effect->processReplacing(effect, inputs, outputs, kFrames);
@@ -121,8 +119,7 @@ TEST_P(Unload, AHundredLoadUseAndUnloadCyclesLeaveNoHeapBehind) {
     for (int i = 0; i < kCycles; ++i)
         allCyclesRan = fullCycle(path) && allCyclesRan;
     const size_t after = memoryInUse();
-    const double perCycle =
-        (static_cast<double>(after) - static_cast<double>(before)) / kCycles;
+    const double perCycle = (static_cast<double>(after) - static_cast<double>(before)) / kCycles;
     std::printf("[unload] %s, %d cycles after %d: memory %zu -> %zu, %+.0f bytes a cycle\n",
                 GetParam(), kCycles, kWarmUp, before, after, perCycle);
     EXPECT_TRUE(allCyclesRan);
