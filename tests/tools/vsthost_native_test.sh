@@ -19,6 +19,9 @@ expect "$info" 'uniqueID: +6248 '
 expect "$info" 'flags: +0x00001031 '
 expect "$info" 'effectName: +KESTRAVON - null testing - \(20260721\)'
 expect "$info" 'name "Window Duration \(Seconds\)", label "", display "1\.00"'
+# The tone generator's ID is its own: hosts hold one plug-in per ID.
+tone_info=$("$vsthost" info "$plugins/tonegen.so")
+expect "$tone_info" "uniqueID: +1263948871 \(0x4B565447 'KVTG'\)"
 
 tone=$("$vsthost" render "$plugins/tonegen.so" --generate silence --seconds 0.5 \
   --out "$work/tone.wav")
