@@ -18,13 +18,7 @@ namespace fs = std::filesystem;
 using namespace plux::audio;
 using plux::wavbytes::Bytes;
 
-// A fresh directory per test, so "nothing left behind" can be checked.
-fs::path freshDir(const std::string& name) {
-    const fs::path dir = plux::testing_support::scratchDir() / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+using plux::testing_support::freshDir;
 
 void writeBytes(const fs::path& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)

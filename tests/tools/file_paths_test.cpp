@@ -30,12 +30,7 @@ using plux::files::NamedPath;
 using plux::files::resolveOutput;
 using plux::files::StagedFile;
 
-fs::path freshDir(const std::string& name) {
-    const fs::path dir = plux::testing_support::scratchDir() / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+using plux::testing_support::freshDir;
 
 void writeText(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;

@@ -51,4 +51,13 @@ inline const std::filesystem::path& scratchDir() {
     return dir.path();
 }
 
+// A fresh, empty directory of that name in the scratch directory, one per
+// test, so that "nothing left behind" can be checked.
+inline std::filesystem::path freshDir(const std::string& name) {
+    const std::filesystem::path dir = scratchDir() / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
 }  // namespace plux::testing_support

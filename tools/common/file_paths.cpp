@@ -84,6 +84,10 @@ bool resolveOutput(const fs::path& path, fs::path& target, std::string& error) {
         return false;
     }
 #endif
+    const auto cannotWrite = [&](const std::string& reason) {
+        error = named(path, "cannot write (" + reason + ")");
+        return false;
+    };
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (status.type() == fs::file_type::not_found) {
@@ -92,21 +96,13 @@ bool resolveOutput(const fs::path& path, fs::path& target, std::string& error) {
             return false;
         }
         const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-        if (!fs::is_directory(folder, ec)) {
-            error = named(path, "cannot write (the folder " + folder.string() + " does not exist)");
-            return false;
-        }
+        if (!fs::is_directory(folder, ec))
+            return cannotWrite("the folder " + folder.string() + " does not exist");
         target = fs::canonical(folder, ec) / path.filename();
-        if (ec) {
-            error = named(path, "cannot write (" + ec.message() + ")");
-            return false;
-        }
-        return true;
+        return ec ? cannotWrite(ec.message()) : true;
     }
-    if (ec) {
-        error = named(path, "cannot write (" + ec.message() + ")");
-        return false;
-    }
+    if (ec)
+        return cannotWrite(ec.message());
     if (status.type() != fs::file_type::regular) {
         error = notRegular(path, status.type());
         if (status.type() != fs::file_type::directory)
@@ -114,11 +110,7 @@ bool resolveOutput(const fs::path& path, fs::path& target, std::string& error) {
         return false;
     }
     target = fs::canonical(path, ec);
-    if (ec) {
-        error = named(path, "cannot write (" + ec.message() + ")");
-        return false;
-    }
-    return true;
+    return ec ? cannotWrite(ec.message()) : true;
 }
 
 bool checkOutputs(const std::vector<NamedPath>& outputs, const std::vector<NamedPath>& inputs,
