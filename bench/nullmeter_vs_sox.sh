@@ -27,7 +27,10 @@ echo "== two ${minutes}-minute 48 kHz stereo 24-bit files"
 # A: pink noise; B: A 0.01 dB quieter, so that every sample differs a little.
 sox -n -r 48000 -c 2 -b 24 "$work/a.wav" synth "$seconds" pinknoise vol 0.3
 sox "$work/a.wav" -b 24 "$work/b.wav" gain -0.01
-ls -l "$work/a.wav" "$work/b.wav"
+# C: A through a clock 40 ppm fast (sox's speed resamples), 3 dB lower and
+# inverted: drift and a fractional offset for --align to find and undo.
+sox "$work/a.wav" -b 24 "$work/c.wav" speed 1.00004 gain -3 vol -1
+ls -l "$work/a.wav" "$work/b.wav" "$work/c.wav"
 
 # Best of three wall-clock times, in seconds; the peak memory of the last run, in MB.
 measure() {
@@ -43,9 +46,15 @@ measure() {
 read -r sox_s sox_mb < <(measure sox -m "$work/a.wav" -v -1 "$work/b.wav" -n stat)
 read -r plain_s plain_mb < <(measure "$bin/nullmeter" "$work/a.wav" "$work/b.wav")
 read -r align_s align_mb < <(measure "$bin/nullmeter" --align "$work/a.wav" "$work/b.wav")
+read -r drift_s drift_mb < <(measure "$bin/nullmeter" --align "$work/a.wav" "$work/c.wav")
+read -r bands_s bands_mb < <(measure "$bin/nullmeter" --bands "$work/a.wav" "$work/b.wav")
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 printf '%-34s %8s %8s %10s\n' command seconds "x sox" "peak MB"
 printf '%-34s %8s %8s %10s\n' "sox -m A -v -1 B -n stat" "$sox_s" 1.00 "$sox_mb"
 printf '%-34s %8s %8s %10s\n' "nullmeter A B" "$plain_s" "$(ratio "$plain_s" "$sox_s")" "$plain_mb"
 printf '%-34s %8s %8s %10s\n' "nullmeter --align A B" "$align_s" "$(ratio "$align_s" "$sox_s")" "$align_mb"
+printf '%-34s %8s %8s %10s\n' "nullmeter --align A C (drift)" "$drift_s" "$(ratio "$drift_s" "$sox_s")" "$drift_mb"
+printf '%-34s %8s %8s %10s\n' "nullmeter --bands A B" "$bands_s" "$(ratio "$bands_s" "$sox_s")" "$bands_mb"
+echo "--bands on top of the plain comparison: $(ratio "$(awk -v a="$bands_s" -v b="$plain_s" 'BEGIN { print a - b }')" "$sox_s") x sox"
+"$bin/nullmeter" --align "$work/a.wav" "$work/c.wav" | grep -E "alignment|drift|applied|after alignment" || true

@@ -15,7 +15,9 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include "tests/tools/analytic_signal.h"
 #include "tests/tools/noise_signal.h"
+#include "tests/tools/nullmeter_command.h"
 #include "tests/tools/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/file_comparison.h"
@@ -36,14 +38,15 @@ std::vector<double> noise(std::size_t frames, unsigned seed) {
 class NullTestFiles : public ::testing::Test {
   protected:
     std::string write(const std::string& name, std::vector<std::vector<double>> channels,
-                      int rate = kRate) {
+                      int rate = kRate,
+                      plux::audio::Encoding encoding = plux::audio::Encoding::Float64) {
         Audio audio;
         audio.sampleRate = rate;
         audio.channels = std::move(channels);
         const std::filesystem::path path = scratch.path() / name;
         std::string error;
-        EXPECT_TRUE(plux::audio::writeFile(path, audio, plux::audio::Encoding::Float64,
-                                           plux::audio::Container::Wav, error))
+        EXPECT_TRUE(plux::audio::writeFile(path, audio, encoding, plux::audio::Container::Wav,
+                                           error))
             << error;
         return path.string();
     }
@@ -51,9 +54,14 @@ class NullTestFiles : public ::testing::Test {
     // Compares A with B (or a stereo file's channels) as the tool does.
     bool compare(const Input& a, const Input& b, ComparisonSettings settings = {},
                  std::vector<WindowResult>* windows = nullptr) {
+        return compareWith(comparison, a, b, settings, windows);
+    }
+    bool compareWith(FileComparison& c, const Input& a, const Input& b,
+                     ComparisonSettings settings = {},
+                     std::vector<WindowResult>* windows = nullptr) {
         std::string error;
-        if (!comparison.open(a, b, settings, error) || !comparison.estimate(error) ||
-            !comparison.run([windows](const WindowResult& w) {
+        if (!c.open(a, b, settings, error) || !c.estimate(error) ||
+            !c.run([windows](const WindowResult& w) {
                 if (windows)
                     windows->push_back(w);
             }, BlockTap(), error)) {
@@ -176,6 +184,81 @@ TEST_F(NullTestFiles, BLeadingAIsShiftedTheOtherWay) {
               std::string::npos);
 }
 
+// B is A delayed by a fraction of a sample, both 24-bit: the offset is
+// found to a small fraction of a sample and --align nulls the pair far
+// below what whole samples reach.
+TEST_F(NullTestFiles, FractionalDelaysAreFoundAndApplied) {
+    const plux::testing_support::AnalyticSignal signal(11, 24, kRate);
+    const std::size_t frames = 3 * kRate;
+    const std::string pa =
+        write("a.wav", {signal.render(frames)}, kRate, plux::audio::Encoding::Pcm24);
+    for (const double delay : {0.25, 0.5, 10.75, -3.6}) {
+        const std::string pb = write("b.wav", {signal.render(frames, delay)}, kRate,
+                                     plux::audio::Encoding::Pcm24);
+        ComparisonSettings settings;
+        settings.align = true;
+        FileComparison fresh;
+        ASSERT_TRUE(compareWith(fresh, {pa, {}}, {pb, {}}, settings)) << lastError;
+        const ComparisonResult& r = fresh.result();
+        const AlignmentEstimate& e = r.alignment;
+        ASSERT_TRUE(e.found) << delay;
+        EXPECT_NEAR(e.subSampleOffset, delay, 0.001) << delay;
+        EXPECT_EQ(e.offsetFrames, std::llround(e.subSampleOffset)) << delay;
+        EXPECT_NEAR(r.appliedOffsetFrames, delay, 0.001) << delay;
+        EXPECT_NEAR(e.driftPpm, 0.0, 0.01) << delay;
+        EXPECT_NEAR(e.gainDb, 0.0, 0.001) << delay;
+        ASSERT_TRUE(r.aligned.has_value());
+        EXPECT_EQ(r.edgeFrames, 48) << delay;
+        EXPECT_LE(r.aligned->sidePeakDb(), -90.0) << delay;
+        EXPECT_GE(r.aligned->nullDepthBits(), 15.0) << delay;
+        // The whole samples alone leave a shallow null.
+        EXPECT_GT(r.plain.sidePeakDb(), -60.0) << delay;
+    }
+}
+
+// A capture whose clock drifts, inverted and quieter: drift, offset and gain
+// are recovered over the whole length and the null is deep and level from
+// start to end.
+TEST_F(NullTestFiles, ClockDriftIsEstimatedAndCorrected) {
+    const plux::testing_support::AnalyticSignal left(12, 24, kRate), right(13, 24, kRate);
+    const std::size_t frames = 20 * kRate;
+    const std::string pa = write("a.wav", {left.render(frames), right.render(frames)}, kRate,
+                                 plux::audio::Encoding::Pcm24);
+    for (const double ppm : {40.0, -25.0}) {
+        const double offset = 7.3, gain = -0.8;
+        const std::string pb = write(
+            "b.wav", {left.render(frames, offset, ppm, gain), right.render(frames, offset, ppm, gain)},
+            kRate, plux::audio::Encoding::Pcm24);
+        ComparisonSettings settings;
+        settings.align = true;
+        FileComparison fresh;
+        std::vector<WindowResult> windows;
+        ASSERT_TRUE(compareWith(fresh, {pa, {}}, {pb, {}}, settings, &windows)) << lastError;
+        const ComparisonResult& r = fresh.result();
+        const AlignmentEstimate& e = r.alignment;
+        ASSERT_TRUE(e.found) << ppm;
+        EXPECT_TRUE(e.driftSignificant) << ppm;
+        EXPECT_NEAR(e.driftPpm, ppm, 0.001) << ppm;
+        EXPECT_NEAR(e.subSampleOffset, offset, 0.002) << ppm;
+        EXPECT_EQ(e.polarity, -1) << ppm;
+        EXPECT_NEAR(e.gainDb, 20 * std::log10(0.8), 0.01) << ppm;
+        EXPECT_LT(e.driftFitResidualFrames, 0.01) << ppm;
+        EXPECT_NEAR(r.appliedDriftPpm, ppm, 0.001) << ppm;
+        ASSERT_TRUE(r.aligned.has_value());
+        EXPECT_LE(r.aligned->sidePeakDb(), -80.0) << ppm;
+        // Level in time, channel by channel.
+        double lowest[2] = {0, 0}, highest[2] = {-400, -400};
+        for (const WindowResult& w : windows) {
+            if (w.partial)
+                continue;
+            lowest[w.channel] = std::min(lowest[w.channel], w.side.rmsDb);
+            highest[w.channel] = std::max(highest[w.channel], w.side.rmsDb);
+        }
+        for (int c = 0; c < 2; ++c)
+            EXPECT_LT(highest[c] - lowest[c], 3.0) << ppm << " channel " << c;
+    }
+}
+
 TEST_F(NullTestFiles, StereoFileIsLeftAgainstRight) {
     const std::vector<double> a = noise(10000, 5);
     std::vector<double> b = a;
@@ -235,35 +318,14 @@ TEST(NullTestOptions, WindowsAreTheMetersStepsAndBadArgumentsAreRefused) {
 
 // --- the command line -------------------------------------------------------------------------
 
-struct CommandRun {
-    int status = -1;
-    std::string out, err;
-};
+using plux::testing_support::CommandRun;
+using plux::testing_support::lastLine;
+using plux::testing_support::slurp;
 
 class NullTestCommand : public NullTestFiles {
   protected:
     CommandRun run(const std::string& args) {
-        const std::filesystem::path out = scratch.path() / "stdout.txt";
-        const std::filesystem::path err = scratch.path() / "stderr.txt";
-        const std::string command = std::string(NULLMETER_PATH) + " " + args + " >" +
-                                    out.string() + " 2>" + err.string();
-        const int raw = std::system(command.c_str());
-        CommandRun r;
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(out);
-        r.err = slurp(err);
-        return r;
-    }
-    static std::string slurp(const std::filesystem::path& path) {
-        std::ifstream in(path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    static std::string lastLine(const std::string& text) {
-        const std::size_t end = text.find_last_not_of('\n');
-        const std::size_t start = text.rfind('\n', end);
-        return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
+        return plux::testing_support::runNullmeter(args, scratch.path());
     }
 };
 

@@ -16,6 +16,13 @@ struct AlignmentEstimate {
     double gain = 1;              // |g| of the least-squares fit B ~ polarity * gain * A at the lag
     double gainDb = 0;            // 20 log10(gain): B's level against A's
     double correlation = 0;       // normalised correlation at the lag, 0 ... 1
+    // Clock drift over the whole overlap: B's frame n carries A's frame
+    // (n - subSampleOffset) * (1 + driftPpm * 1e-6), from a line through
+    // the offsets measured at `driftPoints` points along the files.
+    double driftPpm = 0;
+    double driftFitResidualFrames = 0;  // RMS distance of those offsets from the line
+    int driftPoints = 0;
+    bool driftSignificant = false;  // the offset moves by more than its scatter explains
 };
 
 // `a` and `b` hold the same channels of A and B (one vector per channel,

@@ -4,19 +4,39 @@
 #include <cmath>
 #include <new>
 
+#include "tools/nullmeter/aligned_stream.h"
+#include "tools/nullmeter/drift_resampler.h"
+#include "tools/nullmeter/fractional_delay.h"
+#include "tools/nullmeter/offset_line.h"
+#include "tools/nullmeter/read_ahead.h"
+#include "tools/nullmeter/subsample_delay.h"
+
 namespace nullmeter {
 
 namespace {
 
 constexpr std::int64_t kReadFrames = 4096;
-// The alignment excerpt: long enough for the correlation to see four search
-// ranges of material, bounded to about 32 MB for both files together.
-constexpr std::int64_t kExcerptBaseFrames = 1 << 18;
+// The whole-sample search: this much of A against B over it and the search
+// range, within about 32 MB for both.
+constexpr std::int64_t kCoarseFrames = 1 << 17;
 constexpr std::int64_t kExcerptBytes = 32 << 20;
+// The offset is measured again on excerpts of this length at up to
+// kMaxPoints points spread along the overlap.
+constexpr std::int64_t kPointFrames = 1 << 15;
+constexpr int kMaxPoints = 16;
+// The whole-sample search around the offset predicted at a point: wide
+// enough for a drift of 500 ppm between neighbouring points.
+constexpr std::int64_t kPointSearchFrames = 256;
+constexpr double kPointSearchPerFrame = 5e-4;
+// Fractions and drifts smaller than these move B by less than a millionth
+// of a sample over the files: B is then read as it is, bit for bit.
+constexpr double kSmallestFraction = 1e-6;
+constexpr double kSmallestDriftFrames = 1e-6;
 
 // One input: a reader and the channels taken from it.
 struct Source {
     plux::audio::Reader reader;
+    std::unique_ptr<ReadAhead> ahead;  // while streaming: decodes on a thread of its own
     std::string path;
     std::vector<int> channels;
     std::vector<double> interleaved;  // one read, all the file's channels
@@ -26,12 +46,18 @@ struct Source {
 
     int fileChannels() const { return reader.info().channels; }
 
-    // Reads up to `frames` frames of the compared channels into `selected`:
-    // answers the count, 0 at the end, -1 on error.
+    // Reads up to `frames` frames of the compared channels into `selected`
+    // (a block of the read-ahead's size while it runs): answers the count, 0
+    // at the end, -1 on error.
     std::int64_t read(std::int64_t frames, std::string& error) {
         const std::size_t fileWidth = static_cast<std::size_t>(fileChannels());
-        interleaved.resize(static_cast<std::size_t>(frames) * fileWidth);
-        const std::int64_t n = reader.read(interleaved.data(), frames, error);
+        std::int64_t n = 0;
+        if (ahead) {
+            n = ahead->next(interleaved, error);
+        } else {
+            interleaved.resize(static_cast<std::size_t>(frames) * fileWidth);
+            n = reader.read(interleaved.data(), frames, error);
+        }
         if (n == 0 && position < reader.info().frames) {
             // The decoder stopped short of the length the file announced.
             error = path + ": ends after " + std::to_string(position) + " of the " +
@@ -93,14 +119,23 @@ std::int64_t firstSound(Source& s, std::string& error) {
     }
 }
 
+// `frames` frames from `start` (which may lie before the file: silence
+// there), one vector per compared channel; shorter at the file's end.
 bool readExcerpt(Source& s, std::int64_t start, std::int64_t frames,
                  std::vector<std::vector<double>>& out, std::string& error) {
+    out.assign(s.channels.size(), {});
+    for (auto& channel : out)
+        channel.reserve(static_cast<std::size_t>(std::max<std::int64_t>(0, frames)));
+    if (start < 0) {
+        const std::int64_t silent = std::min(frames, -start);
+        for (auto& channel : out)
+            channel.assign(static_cast<std::size_t>(silent), 0.0);
+        frames -= silent;
+        start = 0;
+    }
     if (!s.reader.seek(std::min(start, s.reader.info().frames), error))
         return false;
     s.position = std::min(start, s.reader.info().frames);
-    out.assign(s.channels.size(), {});
-    for (auto& channel : out)
-        channel.reserve(static_cast<std::size_t>(frames));
     while (frames > 0) {
         const std::int64_t n = s.read(std::min(frames, kReadFrames), error);
         if (n < 0)
@@ -115,12 +150,222 @@ bool readExcerpt(Source& s, std::int64_t start, std::int64_t frames,
     return true;
 }
 
+// B read where A's frames [frameOfA, frameOfA + frames) fall for the given
+// offset line, through the same stream the measurement uses.
+bool alignedExcerpt(Source& b, double start, double step, std::int64_t frameOfA,
+                    std::int64_t frames, std::vector<std::vector<double>>& out,
+                    std::string& error) {
+    const double from = start + static_cast<double>(frameOfA) * step;
+    const std::int64_t margin = 2 * (DriftResampler::kSupport + FractionalDelay::kHalfTaps + 64);
+    const auto origin = static_cast<std::int64_t>(std::floor(from)) - margin;
+    const auto span =
+        static_cast<std::int64_t>(std::ceil(static_cast<double>(frames) * step)) + 2 * margin;
+    std::vector<std::vector<double>> raw;
+    if (!readExcerpt(b, origin, span, raw, error))
+        return false;
+    const std::size_t width = raw.size();
+    std::vector<double> interleaved(raw.empty() ? 0 : raw[0].size() * width);
+    for (std::size_t c = 0; c < width; ++c)
+        for (std::size_t i = 0; i < raw[c].size(); ++i)
+            interleaved[i * width + c] = raw[c][i];
+    AlignedStream stream(static_cast<int>(width), from, step, origin);
+    std::vector<double> output;
+    stream.push(interleaved.data(), static_cast<std::int64_t>(interleaved.size() / width), output);
+    stream.finish(output);
+    if (!stream.ok()) {
+        error = stream.error();
+        return false;
+    }
+    out.assign(width, {});
+    const std::size_t have = std::min(output.size() / width, static_cast<std::size_t>(frames));
+    for (std::size_t c = 0; c < width; ++c) {
+        out[c].resize(have);
+        for (std::size_t i = 0; i < have; ++i)
+            out[c][i] = output[i * width + c];
+    }
+    return true;
+}
+
+
 }  // namespace
 
 struct FileComparison::Impl {
     Source a, b;
     ComparisonSettings settings;
+    // Where B is read for A's frame m: start + m * step.
+    double start = 0, step = 1;
+
+    bool measurePoints(AlignmentEstimate& estimate, std::int64_t maxLag, std::string& error);
+    bool refineLine(AlignmentEstimate& estimate, std::string& error);
+    bool measureGain(AlignmentEstimate& estimate, const std::vector<std::int64_t>& points,
+                     std::string& error);
+    std::vector<std::int64_t> points;  // A's first frame of each point's excerpt
+    std::int64_t pointFrames = 0;      // their length
 };
+
+namespace {
+
+// B's position for A's frame 0 as applied: whole when the fraction is too
+// small to matter, so B's samples pass unchanged.
+double appliedStart(double offset) {
+    return std::fabs(offset - std::round(offset)) < kSmallestFraction ? std::round(offset) : offset;
+}
+
+}  // namespace
+
+// The sub-sample offset at points spread along the overlap, each found
+// near the offset the points before it predict, and a line through them.
+bool FileComparison::Impl::measurePoints(AlignmentEstimate& estimate, std::int64_t maxLag,
+                                         std::string& error) {
+    const std::int64_t lengthA = a.reader.info().frames, lengthB = b.reader.info().frames;
+    const std::int64_t lag0 = estimate.offsetFrames;
+    const std::int64_t margin = kPointSearchFrames + FractionalDelay::kHalfTaps;
+    const std::int64_t first = std::max<std::int64_t>(0, -lag0) + margin;
+    const std::int64_t last = std::min(lengthA, lengthB - lag0) - margin;
+    const std::int64_t excerpt = std::min(kPointFrames, last - first);
+    start = appliedStart(estimate.subSampleOffset);
+    step = 1;
+    points.clear();
+    pointFrames = excerpt;
+    if (excerpt < kPointFrames / 8)
+        return true;  // too short to refine: the first estimate stands
+    const std::int64_t room = last - first - excerpt;
+    const int count = static_cast<int>(
+        std::clamp<std::int64_t>(room / kPointFrames + 1, 1, kMaxPoints));
+    std::vector<OffsetPoint> measured;
+    OffsetLine line;
+    line.intercept = estimate.subSampleOffset;
+    std::int64_t previous = first;
+    for (int i = 0; i < count; ++i) {
+        const std::int64_t at = count == 1 ? first + room / 2 : first + room * i / (count - 1);
+        const double predicted = line.intercept + line.slope * static_cast<double>(at + excerpt / 2);
+        const auto guess = static_cast<std::int64_t>(std::llround(predicted));
+        const std::int64_t search = std::min<std::int64_t>(
+            std::max<std::int64_t>(maxLag, kPointSearchFrames),
+            kPointSearchFrames +
+                static_cast<std::int64_t>(kPointSearchPerFrame * static_cast<double>(at - previous)));
+        std::vector<std::vector<double>> ea, eb;
+        if (!readExcerpt(a, at, excerpt, ea, error) || !readExcerpt(b, at + guess, excerpt, eb, error))
+            return false;
+        const AlignmentEstimate local = estimateAlignment(ea, eb, search);
+        if (!local.found)
+            continue;
+        const std::int64_t whole = guess + local.offsetFrames;
+        if (local.offsetFrames != 0 && !readExcerpt(b, at + whole, excerpt, eb, error))
+            return false;
+        // The phase line is read for B the right way up.
+        if (local.polarity < 0)
+            for (auto& channel : eb)
+                for (double& v : channel)
+                    v = -v;
+        const DelayEstimate fine = estimateSubSampleDelay(
+            ea, eb, local.subSampleOffset - static_cast<double>(local.offsetFrames));
+        if (!fine.found)
+            continue;
+        measured.push_back({static_cast<double>(at) + static_cast<double>(excerpt) / 2,
+                            static_cast<double>(whole) + fine.delay, fine.variance});
+        line = fitOffsetLine(measured);
+        previous = at;
+        points.push_back(at);
+    }
+    if (measured.empty())
+        return true;
+    line = fitOffsetLine(measured);
+    const double span = static_cast<double>(last - first);
+    estimate.driftPoints = line.points;
+    estimate.driftPpm = line.points > 1 ? driftPpmFromSlope(line.slope) : 0.0;
+    estimate.driftFitResidualFrames = line.residualRms;
+    // A drift counts when it moves B measurably over the overlap and by
+    // clearly more than the points' scatter allows.
+    estimate.driftSignificant = line.points > 2 && std::fabs(line.slope) * span > kSmallestDriftFrames &&
+                                std::fabs(line.slope) > 4 * line.slopeError;
+    if (!estimate.driftSignificant) {
+        // A constant offset: the points' weighted mean.
+        std::vector<OffsetPoint> level = measured;
+        for (OffsetPoint& p : level)
+            p.frameOfA = 0;
+        line = fitOffsetLine(level);
+        line.slope = 0;
+    }
+    estimate.subSampleOffset = line.intercept;
+    estimate.offsetFrames = static_cast<std::int64_t>(std::llround(line.intercept));
+    start = appliedStart(line.intercept);
+    step = 1.0 + line.slope;
+    return true;
+}
+
+// Each point's excerpt of B measured through the line smears when the clock
+// drifts. Read through the line instead, B should match A with no delay
+// left: what remains at each point corrects the line, with no smear.
+bool FileComparison::Impl::refineLine(AlignmentEstimate& estimate, std::string& error) {
+    if (points.empty() || (step == 1.0 && start == std::round(start)))
+        return true;  // whole samples: nothing to refine
+    std::vector<OffsetPoint> remaining;
+    for (const std::int64_t frame : points) {
+        std::vector<std::vector<double>> ea, eb;
+        if (!readExcerpt(a, frame, pointFrames, ea, error) ||
+            !alignedExcerpt(b, start, step, frame, pointFrames, eb, error))
+            return false;
+        double ab = 0;
+        for (std::size_t c = 0; c < ea.size() && c < eb.size(); ++c)
+            for (std::size_t i = 0; i < ea[c].size() && i < eb[c].size(); ++i)
+                ab += ea[c][i] * eb[c][i];
+        if (ab < 0)
+            for (auto& channel : eb)
+                for (double& v : channel)
+                    v = -v;
+        const DelayEstimate left = estimateSubSampleDelay(ea, eb, 0.0);
+        if (left.found)
+            remaining.push_back({static_cast<double>(frame) + static_cast<double>(pointFrames) / 2,
+                                 left.delay, left.variance});
+    }
+    if (remaining.empty())
+        return true;
+    if (step == 1.0)
+        for (OffsetPoint& p : remaining)
+            p.frameOfA = 0;  // a level line stays level
+    const OffsetLine correction = fitOffsetLine(remaining);
+    const double intercept = start + correction.intercept;
+    const double slope = step - 1.0 + (step == 1.0 ? 0.0 : correction.slope);
+    start = appliedStart(intercept);
+    step = 1.0 + slope;
+    estimate.subSampleOffset = intercept;
+    estimate.offsetFrames = static_cast<std::int64_t>(std::llround(intercept));
+    if (step != 1.0)
+        estimate.driftPpm = driftPpmFromSlope(slope);
+    return true;
+}
+
+// Polarity, gain and correlation of B read where the line puts A's frames,
+// over the points' excerpts: never from a misaligned excerpt.
+bool FileComparison::Impl::measureGain(AlignmentEstimate& estimate,
+                                       const std::vector<std::int64_t>& at, std::string& error) {
+    double ab = 0, aa = 0, bb = 0;
+    for (const std::int64_t frame : at) {
+        std::vector<std::vector<double>> ea, eb;
+        if (!readExcerpt(a, frame, pointFrames, ea, error) ||
+            !alignedExcerpt(b, start, step, frame, pointFrames, eb, error))
+            return false;
+        for (std::size_t c = 0; c < ea.size() && c < eb.size(); ++c) {
+            const std::size_t n = std::min(ea[c].size(), eb[c].size());
+            for (std::size_t i = 0; i < n; ++i) {
+                const double x = std::isfinite(ea[c][i]) ? ea[c][i] : 0.0;
+                const double y = std::isfinite(eb[c][i]) ? eb[c][i] : 0.0;
+                ab += x * y;
+                aa += x * x;
+                bb += y * y;
+            }
+        }
+    }
+    if (!(aa > 0) || !(bb > 0))
+        return true;
+    const double g = ab / aa;
+    estimate.polarity = g < 0 ? -1 : 1;
+    estimate.gain = std::fabs(g);
+    estimate.gainDb = 20 * std::log10(estimate.gain);
+    estimate.correlation = std::min(1.0, std::fabs(ab) / std::sqrt(aa * bb));
+    return true;
+}
 
 FileComparison::FileComparison() : impl_(std::make_unique<Impl>()) {}
 FileComparison::~FileComparison() = default;
@@ -135,7 +380,7 @@ bool FileComparison::open(const Input& a, const Input& b, const ComparisonSettin
     if (ia.sampleRate != ib.sampleRate) {
         error = result_.a.path + " is at " + std::to_string(ia.sampleRate) + " Hz but " +
                 result_.b.path + " is at " + std::to_string(ib.sampleRate) +
-                " Hz: convert one of them first; the null test never resamples";
+                " Hz: convert one of them first; the null test compares at one rate";
         return false;
     }
     if (result_.a.channels.size() != result_.b.channels.size()) {
@@ -155,6 +400,7 @@ bool FileComparison::open(const Input& a, const Input& b, const ComparisonSettin
     return true;
 }
 
+
 bool FileComparison::estimate(std::string& error) {
     Source& a = impl_->a;
     Source& b = impl_->b;
@@ -162,25 +408,42 @@ bool FileComparison::estimate(std::string& error) {
     const std::int64_t first = firstSound(a, error);
     if (first == -2)
         return false;
-    if (first >= 0) {
-        const std::int64_t bytesPerFrame =
-            2 * static_cast<std::int64_t>(sizeof(double)) * result_.channels;
-        const std::int64_t frames =
-            std::min(4 * maxLag + kExcerptBaseFrames, kExcerptBytes / bytesPerFrame);
-        const std::int64_t start = std::max<std::int64_t>(0, first - maxLag);
-        std::vector<std::vector<double>> ea, eb;
-        try {
-            if (!readExcerpt(a, start, frames, ea, error) ||
-                !readExcerpt(b, start, frames, eb, error))
+    try {
+        if (first >= 0) {
+            // A short stretch of A from its first sound against B over that
+            // stretch and the search range either side: short, so that a
+            // drifting clock cannot smear the correlation peak.
+            const std::int64_t bytesPerFrame =
+                static_cast<std::int64_t>(sizeof(double)) * result_.channels;
+            const std::int64_t frames =
+                std::min(kCoarseFrames, kExcerptBytes / bytesPerFrame / 2 - 2 * maxLag);
+            std::vector<std::vector<double>> ea, eb;
+            if (!readExcerpt(a, first, frames, ea, error) ||
+                !readExcerpt(b, first - maxLag, frames + 2 * maxLag, eb, error))
                 return false;
-        } catch (const std::bad_alloc&) {
-            error = "not enough memory for the alignment excerpt";
-            return false;
+            // Both excerpts start at B's first frame read.
+            for (auto& channel : ea)
+                channel.insert(channel.begin(), static_cast<std::size_t>(maxLag), 0.0);
+            result_.alignment = estimateAlignment(ea, eb, maxLag);
         }
-        result_.alignment = estimateAlignment(ea, eb, maxLag);
+        AlignmentEstimate& estimate = result_.alignment;
+        if (estimate.found) {
+            if (!impl_->measurePoints(estimate, maxLag, error) ||
+                !impl_->refineLine(estimate, error) ||
+                !impl_->measureGain(estimate, impl_->points, error))
+                return false;
+        }
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory for the alignment excerpts";
+        return false;
     }
+    const AlignmentEstimate& estimate = result_.alignment;
     result_.alignmentApplied =
-        impl_->settings.align && result_.alignment.found && result_.alignment.gain > 0.0;
+        impl_->settings.align && estimate.found && estimate.gain > 0.0;
+    if (result_.alignmentApplied) {
+        result_.appliedOffsetFrames = impl_->start;
+        result_.appliedDriftPpm = impl_->step != 1.0 ? driftPpmFromSlope(impl_->step - 1.0) : 0.0;
+    }
     a.position = b.position = 0;
     return a.reader.seek(0, error) && b.reader.seek(0, error);
 }
@@ -191,70 +454,124 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
     const ComparisonSettings& settings = impl_->settings;
     const int channels = result_.channels;
     const double rate = result_.sampleRate;
+    const std::int64_t lengthA = a.reader.info().frames, lengthB = b.reader.info().frames;
 
-    std::vector<std::unique_ptr<Measurement>> measurements;
-    measurements.push_back(
-        std::make_unique<Measurement>(channels, rate, settings.windowSeconds, 0, 0, 1.0));
-    const AlignmentEstimate& est = result_.alignment;
-    std::int64_t shift = 0;
+    Measurement plain(channels, rate, settings.windowSeconds, 0, 0, 1.0);
+    std::unique_ptr<Measurement> aligned;
+    std::unique_ptr<AlignedStream> stream;
+    std::int64_t alignedFrames = 0;  // B's aligned frames still to hand over
+    std::int64_t slack = 0;
     if (result_.alignmentApplied) {
-        shift = est.offsetFrames < 0 ? -est.offsetFrames : est.offsetFrames;
-        measurements.push_back(std::make_unique<Measurement>(
-            channels, rate, settings.windowSeconds, std::max<std::int64_t>(0, -est.offsetFrames),
-            std::max<std::int64_t>(0, est.offsetFrames), est.polarity / est.gain));
+        const AlignmentEstimate& est = result_.alignment;
+        const double start = impl_->start, step = impl_->step;
+        // A's frames whose B position has full support inside B.
+        stream = std::make_unique<AlignedStream>(channels, start, step, 0);
+        const auto support = static_cast<double>(stream->support());
+        const std::int64_t m0 = std::max<std::int64_t>(
+            0, static_cast<std::int64_t>(std::ceil((support - start) / step)));
+        const std::int64_t m1 = std::min<std::int64_t>(
+            lengthA,
+            static_cast<std::int64_t>(std::floor((static_cast<double>(lengthB - 1) - support - start) / step)) + 1);
+        alignedFrames = std::max<std::int64_t>(0, m1 - m0);
+        result_.edgeFrames = stream->support();
+        stream = std::make_unique<AlignedStream>(channels, start + static_cast<double>(m0) * step,
+                                                 step, 0);
+        aligned = std::make_unique<Measurement>(channels, rate, settings.windowSeconds, m0, 0,
+                                                est.polarity / est.gain);
+        // The aligned stream runs behind B by the offset and the filters'
+        // settling, and drifts from it by the clock difference over B.
+        slack = std::llabs(est.offsetFrames) + m0 + 2 * stream->support() +
+                2 * DriftResampler::kSupport +
+                static_cast<std::int64_t>(std::ceil(std::fabs(1.0 / step - 1.0) * static_cast<double>(lengthB)));
     }
-    for (const auto& m : measurements) {
-        if (!m->ok()) {
-            error = "the null-test meter could not be set up";
-            return false;
-        }
+    if (!plain.ok() || (aligned && !aligned->ok()) || (stream && !stream->ok())) {
+        error = stream && !stream->ok() ? stream->error() : "the null-test meter could not be set up";
+        return false;
     }
-    result_.windowFrames = measurements.front()->windowFrames();
-    Measurement& final = *measurements.back();
+    result_.windowFrames = plain.windowFrames();
+    Measurement& final = aligned ? *aligned : plain;
     final.setTap(tap);
 
-    // The lagging queue of the shifted measurement holds up to `shift` frames.
-    const std::int64_t queueLimit = shift + 2 * kReadFrames;
-    const auto done = [&](Measurement& m) {
-        return (a.ended && m.queueA().size() == 0) || (b.ended && m.queueB().size() == 0);
+    // Both files decode ahead on threads of their own while this one measures.
+    a.ahead = std::make_unique<ReadAhead>(a.reader, kReadFrames);
+    b.ahead = std::make_unique<ReadAhead>(b.reader, kReadFrames);
+    bool alignedEnded = !aligned || alignedFrames == 0;
+    std::vector<double> produced;
+    const auto handOver = [&]() {
+        const std::int64_t n =
+            std::min<std::int64_t>(alignedFrames, static_cast<std::int64_t>(produced.size()) / channels);
+        aligned->queueB().push(produced.data(), n);
+        alignedFrames -= n;
+        produced.clear();
+        if (alignedFrames == 0)
+            alignedEnded = true;
     };
-    const auto feed = [&](Source& s, bool isA) -> int {
-        if (s.ended)
-            return 0;
-        for (const auto& m : measurements) {
-            if (done(*m))
-                continue;
-            if ((isA ? m->queueA() : m->queueB()).size() >= queueLimit)
-                return 0;
-        }
-        const std::int64_t n = s.read(kReadFrames, error);
-        if (n < 0)
-            return -1;
-        if (n == 0) {
-            s.ended = true;
-            return 0;
-        }
-        for (const auto& m : measurements)
-            (isA ? m->queueA() : m->queueB()).push(s.selected.data(), n);
-        return 1;
+    const std::int64_t queueLimit = slack + 2 * kReadFrames;
+    const auto finishedWith = [&](Measurement& m, bool bEnded) {
+        return (a.ended && m.queueA().size() == 0) || (bEnded && m.queueB().size() == 0);
     };
+    const auto plainDone = [&] { return finishedWith(plain, b.ended); };
+    const auto alignedDone = [&] { return !aligned || finishedWith(*aligned, alignedEnded); };
     for (;;) {
-        const int readA = feed(a, true);
-        const int readB = feed(b, false);
-        if (readA < 0 || readB < 0)
+        bool progressed = false;
+        // A: unless a measurement still in need of B holds plenty of A.
+        const bool aWaits = (!plainDone() && plain.queueA().size() >= queueLimit) ||
+                            (!alignedDone() && aligned->queueA().size() >= queueLimit);
+        if (!a.ended && !aWaits) {
+            const std::int64_t n = a.read(kReadFrames, error);
+            if (n < 0)
+                return false;
+            if (n == 0)
+                a.ended = true;
+            plain.queueA().push(a.selected.data(), n);
+            if (aligned)
+                aligned->queueA().push(a.selected.data(), n);
+            progressed = true;
+        }
+        const bool bWaits = (!plainDone() && plain.queueB().size() >= queueLimit) ||
+                            (!alignedDone() && aligned->queueB().size() >= queueLimit);
+        if (!b.ended && !bWaits) {
+            const std::int64_t n = b.read(kReadFrames, error);
+            if (n < 0)
+                return false;
+            if (n == 0) {
+                b.ended = true;
+                if (stream && !alignedEnded) {
+                    stream->finish(produced);
+                    handOver();
+                    alignedEnded = true;
+                }
+            } else {
+                plain.queueB().push(b.selected.data(), n);
+                if (stream && !alignedEnded) {
+                    stream->push(b.selected.data(), n, produced);
+                    handOver();
+                }
+            }
+            progressed = true;
+        }
+        if (stream && !stream->ok()) {
+            error = stream->error();
             return false;
-        for (const auto& m : measurements)
-            m->consume(m.get() == &final ? sink : WindowSink());
-        const bool allDone = std::all_of(measurements.begin(), measurements.end(),
-                                         [&](const auto& m) { return done(*m); });
-        if (allDone || (readA == 0 && readB == 0 && a.ended && b.ended))
+        }
+        plain.consume(aligned ? WindowSink() : sink);
+        if (aligned)
+            aligned->consume(sink);
+        if ((plainDone() && alignedDone()) || !progressed)
             break;
     }
-    for (const auto& m : measurements)
-        m->finish(m.get() == &final ? sink : WindowSink());
-    result_.plain = measurements.front()->summary();
-    if (measurements.size() > 1)
-        result_.aligned = final.summary();
+    a.ahead.reset();
+    b.ahead.reset();
+    plain.finish(aligned ? WindowSink() : sink);
+    if (aligned)
+        aligned->finish(sink);
+    result_.plain = plain.summary();
+    if (aligned) {
+        result_.aligned = aligned->summary();
+        // B's frame that A's first compared frame falls on.
+        result_.aligned->offsetB = static_cast<std::int64_t>(std::floor(
+            impl_->start + static_cast<double>(result_.aligned->offsetA) * impl_->step + 1e-9));
+    }
     return true;
 }
 

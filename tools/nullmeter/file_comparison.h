@@ -14,6 +14,7 @@
 
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/alignment.h"
+#include "tools/nullmeter/band_analysis.h"
 #include "tools/nullmeter/measurement.h"
 
 namespace nullmeter {
@@ -44,8 +45,17 @@ struct ComparisonResult {
     std::int64_t searchFrames = 0;
     AlignmentEstimate alignment;
     bool alignmentApplied = false;
+    // What --align applied: B read from this position for A's frame 0 (whole
+    // and fractional frames), through the clock correction of appliedDriftPpm.
+    double appliedOffsetFrames = 0;
+    double appliedDriftPpm = 0;
+    std::int64_t edgeFrames = 0;  // left out at each end: the interpolator lacks support
     MeasurementSummary plain;                   // A against B as they are
     std::optional<MeasurementSummary> aligned;  // with the estimate applied
+    // Of the final measurement, per channel; filled by the caller that ran
+    // a BandAnalyzer on its blocks, with what they say in words.
+    std::vector<std::vector<BandReading>> bands;
+    std::vector<std::string> diagnosis;
     const MeasurementSummary& final() const { return aligned ? *aligned : plain; }
 };
 
@@ -58,7 +68,10 @@ class FileComparison {
     // and the same number of channels. Errors name the file.
     bool open(const Input& a, const Input& b, const ComparisonSettings& settings,
               std::string& error);
-    // Estimates the alignment from an excerpt near the start of the audio.
+    // Estimates the alignment: the whole-sample lag from an excerpt near the
+    // start of the audio, then the sub-sample offset at points along the
+    // files, a line through them (the clock drift), and the polarity and
+    // gain of B read where that line puts A's frames.
     bool estimate(std::string& error);
     // The streaming pass. Windows of the final measurement go to `sink`, its
     // blocks of A and (scaled) B to `tap`.

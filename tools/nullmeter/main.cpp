@@ -1,5 +1,6 @@
 // nullmeter: the null test of two audio files, or of the two channels of one
-// stereo file, measured by the null-test plug-in's own meter. Prints a
+// stereo file, or of a file against itself rendered through a VST 2.4
+// plug-in, measured by the null-test plug-in's own meter. Prints a
 // report (text or JSON) whose last line is the verdict; exit status 0 pass,
 // 1 fail, 2 usage or input error.
 #include <cstdio>
@@ -11,9 +12,12 @@
 #include "tools/common/audio_file.h"
 #include "tools/common/file_paths.h"
 #include "tools/common/staged_file.h"
+#include "tools/nullmeter/band_analysis.h"
+#include "tools/nullmeter/diagnosis.h"
 #include "tools/nullmeter/file_comparison.h"
 #include "tools/nullmeter/options.h"
 #include "tools/nullmeter/plot_collector.h"
+#include "tools/nullmeter/plugin_test.h"
 #include "tools/nullmeter/report.h"
 
 namespace {
@@ -84,6 +88,15 @@ bool checkFiles(const Options& options, std::string& error) {
             return false;
         inputs.push_back({"input", input});
     }
+    using plux::files::NamedPath;
+    for (const NamedPath& more :
+         {NamedPath{"--reference", options.reference}, NamedPath{"the plug-in", options.plugin}}) {
+        if (more.path.empty())
+            continue;
+        if (!plux::files::checkInput(more.path, error))
+            return false;
+        inputs.push_back(more);
+    }
     plux::audio::Container container;
     if (!options.residual.empty() && !ResidualWriter::containerFor(options.residual, container, error))
         return false;
@@ -96,8 +109,16 @@ int run(const Options& options) {
     if (!checkFiles(options, error))
         return inputError(error);
     Input a, b;
-    const bool pair = options.inputs.size() == 1;
-    if (pair) {
+    const bool pair = options.inputs.size() == 1 && options.plugin.empty();
+    // --plugin: A the input or the reference, B the plug-in's output.
+    std::optional<PluginTest> pluginTest;
+    if (!options.plugin.empty()) {
+        pluginTest.emplace();
+        if (!pluginTest->prepare(options, error))
+            return inputError(error);
+        a = pluginTest->a();
+        b = pluginTest->b();
+    } else if (pair) {
         // One stereo file: its left channel is A, its right channel B.
         plux::audio::Reader probe;
         if (!probe.open(options.inputs[0], error))
@@ -136,9 +157,14 @@ int run(const Options& options) {
     std::optional<PlotCollector> plot;
     if (!options.plot.empty())
         plot.emplace(result.channels, result.sampleRate);
+    std::optional<BandAnalyzer> bands;
+    if (options.json || options.bands || plot)
+        bands.emplace(result.channels, result.sampleRate, options.bandResolution);
 
-    std::unique_ptr<Report> report =
-        options.json ? makeJsonReport(stdout, options.windows) : makeTextReport(stdout);
+    std::unique_ptr<Report> report = options.json ? makeJsonReport(stdout, options.windows)
+                                                  : makeTextReport(stdout, options.bands);
+    if (pluginTest)
+        report->setPlugin(pluginTest->report());
     report->begin(result);
     const WindowSink sink = [&](const WindowResult& w) {
         if (options.windows)
@@ -152,19 +178,34 @@ int run(const Options& options) {
             residual->block(blockA, blockB, frames);
         if (plot)
             plot->block(blockA, blockB, frames);
+        if (bands)
+            bands->block(blockA, blockB, frames);
     };
     if (!comparison.run(sink, tap, error))
         return inputError(error);
+    // The comparison's result with what the bands say added.
+    ComparisonResult reported = result;
+    if (bands) {
+        std::vector<double> largest;
+        for (const ChannelSummary& s : result.final().channels)
+            largest.push_back(s.largestDifference);
+        reported.bands = bands->bands();
+        reported.diagnosis = diagnoseBands(reported.bands, result.sampleRate, largest);
+    }
 
     // Every output is complete before any is renamed into place, so a failed
     // run leaves none of them behind.
-    const Verdict verdict = decide(result, options.rule);
+    Verdict verdict = decide(reported, options.rule);
+    if (pluginTest)
+        judgeLatency(pluginTest->report(), verdict);
     plux::files::StagedFile plotFile;
     if (plot) {
-        const std::string title = pair ? result.a.path + ": left against right"
-                                       : result.a.path + " against " + result.b.path;
-        const bool drawn = plotFile.begin(options.plot, error) &&
-                           writePlotPng(plotFile, plot->data(title, verdict.text), error);
+        const std::string bName = pluginTest ? outputLabel(pluginTest->report()) : result.b.path;
+        const std::string title =
+            pair ? result.a.path + ": left against right" : result.a.path + " against " + bName;
+        PlotData data = plot->data(title, verdict.text);
+        data.bands = reported.bands;
+        const bool drawn = plotFile.begin(options.plot, error) && writePlotPng(plotFile, data, error);
         releasePlotCaches();
         if (!drawn)
             return inputError(error);
@@ -173,7 +214,7 @@ int run(const Options& options) {
         return inputError(error);
     if (plot && !plotFile.commit(error))
         return inputError(error);
-    report->end(result, verdict);
+    report->end(reported, verdict);
     return verdict.pass ? kPass : kFail;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "tools/nullmeter/channel_pair_meter.h"
@@ -11,6 +12,8 @@ namespace nullmeter {
 const char* const kUsage =
     "usage: nullmeter [options] A B    null test of file A against file B, channel by channel\n"
     "       nullmeter [options] PAIR   null test of a stereo file's left channel against its right\n"
+    "       nullmeter [options] --plugin PLUGIN.so INPUT\n"
+    "                                  INPUT against itself rendered through a VST 2.4 plug-in\n"
     "\n"
     "Each channel pair is measured by the null-test plug-in's own meter (A as left, B as\n"
     "right): RMS and peak of left, right, mid (L + R) / 2 and side (L - R) / 2, in dB FS\n"
@@ -24,11 +27,23 @@ const char* const kUsage =
     "  --db LEVEL         pass when the side peak is at or below LEVEL dB FS\n"
     "                     (default: pass only when every compared sample is equal)\n"
     "  --json             print one JSON object instead of text\n"
+    "  --bands [third]    a table per channel of level, null depth, gain and phase per octave\n"
+    "                     (or third-octave) band; the JSON report always has them\n"
     "  --residual FILE    write A - B (after alignment) as 32-bit float: .wav .rf64 .w64 .aiff\n"
     "  --plot FILE.png    draw the level per window and the spectra of input and residual\n"
     "\n"
-    "Exit status: 0 pass, 1 fail (differs beyond the tolerance, or a non-finite sample),\n"
-    "2 usage or input error. The verdict is the last line of the text report.\n";
+    "Testing a plug-in: A is INPUT (or REF), B the plug-in's output, its reported latency\n"
+    "dropped from the start; the latency measured from the output must be the reported one.\n"
+    "  --plugin FILE.so   render INPUT through the plug-in, its tail included\n"
+    "  --reference REF    compare the output with REF instead of INPUT\n"
+    "  --rate HZ          the host's sample rate; it must be INPUT's (the default)\n"
+    "  --block N          frames per process call, 1 to 65536 (default 512)\n"
+    "  --block random[:SEED]  a new size in 1 to 2048 for each call, from SEED (default 1)\n"
+    "  --precision 32|64  processReplacing or processDoubleReplacing (default 32)\n"
+    "\n"
+    "Exit status: 0 pass, 1 fail (differs beyond the tolerance, a non-finite sample, or a\n"
+    "plug-in that delays by other than its reported latency), 2 usage or input error (a\n"
+    "plug-in that crashes included). The verdict is the last line of the text report.\n";
 
 namespace {
 
@@ -41,10 +56,45 @@ bool number(const std::string& text, double& out) {
     return errno == 0 && end != nullptr && *end == '\0' && std::isfinite(out);
 }
 
+// A whole number in first ... last, digits only.
+bool integer(const std::string& text, long long first, long long last, long long& out) {
+    if (text.empty() || text.size() > 18 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    out = std::stoll(text);
+    return out >= first && out <= last;
+}
+
+constexpr long long kLargestBlock = 65536;
+constexpr long long kHighestRate = 10000000;
+
+// --block N, random or random:SEED.
+bool blockOption(const std::string& text, Options& out) {
+    long long n = 0;
+    const std::string random = "random";
+    if (text == random) {
+        out.randomBlocks = true;
+        return true;
+    }
+    if (text.rfind(random + ":", 0) == 0) {
+        if (!integer(text.substr(random.size() + 1), 0, UINT32_MAX, n))
+            return false;
+        out.randomBlocks = true;
+        out.blockSeed = static_cast<std::uint32_t>(n);
+        return true;
+    }
+    if (!integer(text, 1, kLargestBlock, n))
+        return false;
+    out.randomBlocks = false;
+    out.blockSize = static_cast<int>(n);
+    return true;
+}
+
 }  // namespace
 
 bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error) {
     bool ruleGiven = false;
+    std::string pluginOnly;  // the last option that needs --plugin
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const auto value = [&](double& target) {
@@ -93,6 +143,12 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
                 return false;
         } else if (arg == "--align") {
             out.align = true;
+        } else if (arg == "--bands") {
+            // The resolution is optional: a following file name stays an input.
+            out.bands = true;
+            if (i + 1 < args.size() && (args[i + 1] == "octave" || args[i + 1] == "third"))
+                out.bandResolution =
+                    args[++i] == "third" ? BandResolution::Third : BandResolution::Octave;
         } else if (arg == "--windows") {
             out.windows = true;
         } else if (arg == "--json") {
@@ -103,6 +159,35 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
         } else if (arg == "--plot") {
             if (!path(out.plot))
                 return false;
+        } else if (arg == "--plugin" || arg == "--reference") {
+            if (!path(arg == "--plugin" ? out.plugin : out.reference))
+                return false;
+        } else if (arg == "--rate" || arg == "--block" || arg == "--precision") {
+            pluginOnly = arg;
+            if (i + 1 >= args.size()) {
+                error = arg + " needs a value";
+                return false;
+            }
+            const std::string& text = args[++i];
+            long long n = 0;
+            if (arg == "--rate") {
+                if (!integer(text, 1, kHighestRate, n)) {
+                    error = "--rate " + text + ": give the rate in Hz, a whole number";
+                    return false;
+                }
+                out.rate = static_cast<int>(n);
+            } else if (arg == "--block") {
+                if (!blockOption(text, out)) {
+                    error = "--block " + text + ": give 1 to 65536 frames, random or random:SEED";
+                    return false;
+                }
+            } else {
+                if (text != "32" && text != "64") {
+                    error = "--precision " + text + ": give 32 or 64";
+                    return false;
+                }
+                out.precision = text == "64" ? 64 : 32;
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option " + arg;
             return false;
@@ -112,6 +197,16 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
     }
     if (out.help)
         return true;
+    if (!out.reference.empty())
+        pluginOnly = "--reference";
+    if (out.plugin.empty() && !pluginOnly.empty()) {
+        error = pluginOnly + " goes with --plugin";
+        return false;
+    }
+    if (!out.plugin.empty() && out.inputs.size() != 1) {
+        error = "--plugin takes one input file, rendered through the plug-in";
+        return false;
+    }
     if (out.inputs.empty() || out.inputs.size() > 2) {
         error = out.inputs.empty() ? "give two files to compare, or one stereo file"
                                    : "give at most two files";

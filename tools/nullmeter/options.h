@@ -1,10 +1,12 @@
 // The command line of the null-test tool.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tools/nullmeter/band_analysis.h"
 #include "tools/nullmeter/verdict.h"
 
 namespace nullmeter {
@@ -16,14 +18,26 @@ struct Options {
     bool align = false;
     bool windows = false;
     bool json = false;
+    bool bands = false;  // the band table in the text report
+    BandResolution bandResolution = BandResolution::Octave;
     bool help = false;
     VerdictRule rule;
     std::filesystem::path residual, plot;
+    // --plugin: B is the one input rendered through this VST 2.4 plug-in, A
+    // the input itself or --reference.
+    std::filesystem::path plugin, reference;
+    int rate = 0;  // --rate: 0 for the input's own
+    int blockSize = 512;
+    bool randomBlocks = false;
+    std::uint32_t blockSeed = 1;
+    int precision = 32;
 };
 
 // False with `error` set for anything it cannot take: unknown options,
 // missing or malformed values, a window that is not one of the meter's
-// steps, a search range outside 0 ... 10 s, one or more than two inputs.
+// steps, a search range outside 0 ... 10 s, one or more than two inputs;
+// with --plugin one input, a block of 1 ... 65536 frames (or random), a
+// precision of 32 or 64, and those options only with --plugin.
 bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error);
 
 extern const char* const kUsage;

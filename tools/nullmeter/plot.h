@@ -1,5 +1,6 @@
 // The picture of a null test: residual level per window over time against
-// the inputs' levels, and the residual's spectrum against the input's.
+// the inputs' levels, the residual's spectrum against the input's and, when
+// measured, B's gain and phase against A per band.
 #pragma once
 
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "tools/common/staged_file.h"
+#include "tools/nullmeter/band_analysis.h"
 
 namespace nullmeter {
 
@@ -27,9 +29,12 @@ struct PlotData {
     int fftSize = 0;
     std::vector<Series> inputSpectra;
     std::vector<Series> residualSpectra;
+    // Band panels, drawn below the others when there are any: per channel,
+    // B's gain (dB) and phase (degrees) against A per band.
+    std::vector<std::vector<BandReading>> bands;
 };
 
-// Draws a PNG (about 1000 x 700) with cairo. The file appears only when
+// Draws a PNG (1000 x 700, taller with band panels) with cairo. The file appears only when
 // complete; on failure `error` names the file and says why.
 bool writePlotPng(const std::filesystem::path& path, const PlotData& data, std::string& error);
 // The same into a begun output's temporary, which the caller commits with

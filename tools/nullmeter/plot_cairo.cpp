@@ -48,6 +48,10 @@ struct Rect {
 
 constexpr Rect kLevelPanel = {70, 80, 760, 330};
 constexpr Rect kSpectrumPanel = {70, 405, 760, 655};
+// Below those when there are band readings; the image grows to hold them.
+constexpr Rect kGainPanel = {70, 735, 760, 895};
+constexpr Rect kPhasePanel = {70, 965, 760, 1075};
+constexpr int kHeightWithBands = 1130;
 constexpr double kLegendLeft = 780;
 
 struct SurfaceDeleter {
@@ -136,6 +140,18 @@ void line(cairo_t* cr, double x0, double y0, double x1, double y1) {
     cairo_stroke(cr);
 }
 
+// A panel's border, its title above and its unit up the left side.
+void panelFrame(cairo_t* cr, const Rect& p, const std::string& title, const std::string& unit) {
+    cairo_rectangle(cr, p.left + 0.5, p.top + 0.5, p.width() - 1, p.height() - 1);
+    cairo_stroke(cr);
+    text(cr, p.left, p.top - 8, title, 13, true);
+    cairo_save(cr);
+    cairo_translate(cr, 22, p.top + p.height() / 2);
+    cairo_rotate(cr, -kPi / 2);
+    alignedText(cr, 0, 0, unit, 11, true);
+    cairo_restore(cr);
+}
+
 double dbToY(const Rect& p, double db) {
     const double clamped = std::clamp(db, kBottomDb, kTopDb);
     return p.top + (kTopDb - clamped) / (kTopDb - kBottomDb) * p.height();
@@ -154,14 +170,7 @@ void drawDbAxis(cairo_t* cr, const Rect& p, const std::string& title) {
         alignedText(cr, p.left - 6, y + 4, label, 11, false);
     }
     setColour(cr, kInk);
-    cairo_rectangle(cr, p.left + 0.5, p.top + 0.5, p.width() - 1, p.height() - 1);
-    cairo_stroke(cr);
-    text(cr, p.left, p.top - 8, title, 13, true);
-    cairo_save(cr);
-    cairo_translate(cr, 22, p.top + p.height() / 2);
-    cairo_rotate(cr, -kPi / 2);
-    alignedText(cr, 0, 0, "dB FS", 11, true);
-    cairo_restore(cr);
+    panelFrame(cr, p, title, "dB FS");
     // Clamped values are otherwise indistinguishable from real ones there.
     setColour(cr, {0.4, 0.4, 0.4});
     text(cr, kLegendLeft, p.bottom - 18, "bottom edge: -160 dB or less,", 10);
@@ -319,22 +328,35 @@ std::string frequencyLabel(double f) {
     return label;
 }
 
-void drawSpectrumPanel(cairo_t* cr, const PlotData& d) {
-    const Rect& p = kSpectrumPanel;
-    drawDbAxis(cr, p, "Spectrum");
-    const double nyquist = d.sampleRate / 2;
-    const double low = std::min(kLowestFrequency, nyquist / 10);
-    const double span = std::log(nyquist / low);
-    auto xAt = [&](double f) { return p.left + std::log(f / low) / span * p.width(); };
-    for (double decade = std::pow(10, std::floor(std::log10(low))); decade <= nyquist;
+// Log frequency from 20 Hz (or a tenth of Nyquist) to Nyquist across a
+// panel, ticked at 1, 2 and 5 times the powers of ten.
+struct FrequencyAxis {
+    double left, width, nyquist, low, span;
+    FrequencyAxis(const Rect& p, double sampleRate)
+        : left(p.left), width(p.width()), nyquist(sampleRate / 2),
+          low(std::min(kLowestFrequency, nyquist / 10)), span(std::log(nyquist / low)) {}
+    double x(double f) const { return left + std::log(f / low) / span * width; }
+};
+
+void drawFrequencyAxis(cairo_t* cr, const Rect& p, const FrequencyAxis& axis) {
+    for (double decade = std::pow(10, std::floor(std::log10(axis.low))); decade <= axis.nyquist;
          decade *= 10) {
         for (double m : {1.0, 2.0, 5.0}) {
             const double f = decade * m;
-            if (f >= low * (1 - 1e-9) && f <= nyquist * (1 + 1e-9))
-                drawXTick(cr, p, xAt(f), frequencyLabel(f));
+            if (f >= axis.low * (1 - 1e-9) && f <= axis.nyquist * (1 + 1e-9))
+                drawXTick(cr, p, axis.x(f), frequencyLabel(f));
         }
     }
     alignedText(cr, p.left + p.width() / 2, p.bottom + 34, "frequency (Hz)", 11, true);
+}
+
+void drawSpectrumPanel(cairo_t* cr, const PlotData& d) {
+    const Rect& p = kSpectrumPanel;
+    drawDbAxis(cr, p, "Spectrum");
+    const FrequencyAxis axis(p, d.sampleRate);
+    const double low = axis.low;
+    auto xAt = [&](double f) { return axis.x(f); };
+    drawFrequencyAxis(cr, p, axis);
 
     const double binWidth = d.fftSize > 0 ? d.sampleRate / d.fftSize : 0;
     auto drawGroup = [&](const std::vector<Series>& group, const Rgb* colours) {
@@ -355,6 +377,87 @@ void drawSpectrumPanel(cairo_t* cr, const PlotData& d) {
     drawGroup(d.inputSpectra, kInputColours);
     drawGroup(d.residualSpectra, kResidualColours);
     drawLegend(cr, p, d.inputSpectra, d.residualSpectra);
+}
+
+bool hasBands(const PlotData& d) {
+    return std::any_of(d.bands.begin(), d.bands.end(),
+                       [](const std::vector<BandReading>& c) { return !c.empty(); });
+}
+
+double toY(const Rect& p, double v, double top) {
+    return p.top + (top - std::clamp(v, -top, top)) / (2 * top) * p.height();
+}
+
+// A panel of values symmetric about 0, +-top, gridded every `step`.
+void drawValueAxis(cairo_t* cr, const Rect& p, const std::string& title, const char* unit,
+                   double top, double step) {
+    cairo_set_line_width(cr, 1);
+    for (int i = -static_cast<int>(std::lround(top / step)); i * step <= top * (1 + 1e-9); ++i) {
+        const double y = std::round(toY(p, i * step, top)) + 0.5;
+        setColour(cr, i == 0 ? Rgb{0.7, 0.7, 0.7} : kGrid);
+        line(cr, p.left, y, p.right, y);
+        setColour(cr, kInk);
+        char label[16];
+        std::snprintf(label, sizeof label, "%g", i * step);
+        alignedText(cr, p.left - 6, y + 4, label, 11, false);
+    }
+    panelFrame(cr, p, title, unit);
+}
+
+// Each band as a level across its width, a channel per colour; bands where A
+// is silent are left out, values beyond the range sit on the edge.
+void drawBandValues(cairo_t* cr, const Rect& p, const PlotData& d, const FrequencyAxis& axis,
+                    double top, double (*value)(const BandReading&)) {
+    cairo_save(cr);
+    cairo_rectangle(cr, p.left, p.top, p.width(), p.height());
+    cairo_clip(cr);
+    for (std::size_t c = 0; c < d.bands.size(); ++c) {
+        setColour(cr, kInputColours[c % 4]);
+        cairo_set_line_width(cr, 2.5);
+        for (const BandReading& b : d.bands[c]) {
+            if (!(b.aDb > -400.0) || !(b.highHz > axis.low))
+                continue;
+            const double v = value(b);
+            if (!std::isfinite(v))
+                continue;
+            const double y = toY(p, v, top);
+            line(cr, axis.x(std::max(b.lowHz, axis.low)), y, axis.x(b.highHz), y);
+            cairo_arc(cr, axis.x(b.centreHz), y, 2.5, 0, 2 * kPi);
+            cairo_fill(cr);
+        }
+    }
+    cairo_restore(cr);
+}
+
+void drawBandPanels(cairo_t* cr, const PlotData& d) {
+    // The gain range: the smallest of 0.1, 0.2, 0.5, 1, 2, 5 ... dB that
+    // holds every band where B is not silent.
+    double largest = 0;
+    for (const auto& channel : d.bands)
+        for (const BandReading& b : channel)
+            if (b.aDb > -400.0 && b.gainDb > -400.0 && std::isfinite(b.gainDb))
+                largest = std::max(largest, std::fabs(b.gainDb));
+    double top = 0.1;
+    for (int i = 0; top < largest * 1.05 && top < 100; ++i)
+        top *= i % 3 == 1 ? 2.5 : 2;
+    const std::vector<Series> legend = [&] {
+        std::vector<Series> s;
+        for (std::size_t c = 0; c < d.bands.size(); ++c)
+            s.push_back({d.bands.size() > 1 ? "B / A ch " + std::to_string(c + 1) : "B / A", {}});
+        return s;
+    }();
+
+    const FrequencyAxis gainAxis(kGainPanel, d.sampleRate);
+    drawValueAxis(cr, kGainPanel, "Gain of B against A per band", "dB", top, top / 2);
+    drawFrequencyAxis(cr, kGainPanel, gainAxis);
+    drawBandValues(cr, kGainPanel, d, gainAxis, top, [](const BandReading& b) { return b.gainDb; });
+    drawLegend(cr, kGainPanel, legend, {});
+
+    const FrequencyAxis phaseAxis(kPhasePanel, d.sampleRate);
+    drawValueAxis(cr, kPhasePanel, "Phase of B against A per band", "degrees", 180, 90);
+    drawFrequencyAxis(cr, kPhasePanel, phaseAxis);
+    drawBandValues(cr, kPhasePanel, d, phaseAxis, 180,
+                   [](const BandReading& b) { return b.phaseDeg; });
 }
 
 struct PngSink {
@@ -401,8 +504,8 @@ bool render(files::StagedFile& output, const PlotData& data, std::string& error)
     if (data.fftSize < 2 && (!data.inputSpectra.empty() || !data.residualSpectra.empty()))
         return fail("spectrum without an FFT size");
 
-    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight));
+    std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(cairo_image_surface_create(
+        CAIRO_FORMAT_RGB24, kWidth, hasBands(data) ? kHeightWithBands : kHeight));
     std::unique_ptr<cairo_t, ContextDeleter> cr(cairo_create(surface.get()));
     cairo_t* c = cr.get();
     cairo_set_source_rgb(c, 1, 1, 1);
@@ -412,6 +515,8 @@ bool render(files::StagedFile& output, const PlotData& data, std::string& error)
     fittedText(c, 20, 50, data.verdict, 13, kWidth - 40, false);
     drawLevelPanel(c, data);
     drawSpectrumPanel(c, data);
+    if (hasBands(data))
+        drawBandPanels(c, data);
     cairo_surface_flush(surface.get());
     if (cairo_status(c) != CAIRO_STATUS_SUCCESS)
         return fail(cairo_status_to_string(cairo_status(c)));

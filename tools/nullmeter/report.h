@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "tools/nullmeter/file_comparison.h"
+#include "tools/nullmeter/plugin_report.h"
 #include "tools/nullmeter/verdict.h"
 
 namespace nullmeter {
@@ -19,9 +21,16 @@ class Report {
     // Each window of the final measurement, when the table was asked for.
     virtual void window(const ComparisonResult& result, const WindowResult& w) = 0;
     virtual void end(const ComparisonResult& result, const Verdict& verdict) = 0;
+
+    // The plug-in B was rendered through (--plugin), before begin().
+    void setPlugin(const PluginReport& plugin) { plugin_ = plugin; }
+
+  protected:
+    std::optional<PluginReport> plugin_;
 };
 
-std::unique_ptr<Report> makeTextReport(std::FILE* out);
+// With `bands`, each channel's summary ends with its table of bands.
+std::unique_ptr<Report> makeTextReport(std::FILE* out, bool bands = false);
 std::unique_ptr<Report> makeJsonReport(std::FILE* out, bool windows);
 
 }  // namespace nullmeter

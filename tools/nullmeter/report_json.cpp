@@ -66,7 +66,25 @@ void pick(JsonWriter& j, const char* key, const WindowPick& p, const ChannelSumm
     j.endObject();
 }
 
-void summary(JsonWriter& j, const char* key, const MeasurementSummary& m, int rate) {
+void bands(JsonWriter& j, const std::vector<BandReading>& readings) {
+    j.beginArray("bands");
+    for (const BandReading& b : readings) {
+        j.beginObject();
+        j.field("low_hz", b.lowHz);
+        j.field("high_hz", b.highHz);
+        j.field("centre_hz", b.centreHz);
+        j.field("a_db", b.aDb);
+        j.field("residual_db", b.residualDb);
+        j.field("gain_db", b.gainDb);
+        j.field("phase_deg", b.phaseDeg);
+        j.endObject();
+    }
+    j.endArray();
+}
+
+// `perChannel`, the band readings, only for the final measurement.
+void summary(JsonWriter& j, const char* key, const MeasurementSummary& m, int rate,
+             const std::vector<std::vector<BandReading>>* perChannel = nullptr) {
     j.beginObject(key);
     j.field("a_start_frame", m.offsetA);
     j.field("b_start_frame", m.offsetB);
@@ -92,9 +110,39 @@ void summary(JsonWriter& j, const char* key, const MeasurementSummary& m, int ra
         j.field("non_finite_b", s.nonFiniteB);
         pick(j, "deepest_window", s.deepest, s);
         pick(j, "shallowest_window", s.shallowest, s);
+        if (perChannel)
+            bands(j, c < perChannel->size() ? (*perChannel)[c] : std::vector<BandReading>());
         j.endObject();
     }
     j.endArray();
+    j.endObject();
+}
+
+void plugin(JsonWriter& j, const PluginReport& p) {
+    j.beginObject("plugin");
+    j.field("path", p.path);
+    j.field("name", p.name);
+    j.field("inputs", p.inputs);
+    j.field("outputs", p.outputs);
+    if (p.randomBlocks) {
+        j.field("block_size", "random");
+        j.field("block_size_largest", p.blockSize);
+        j.field("block_seed", static_cast<std::int64_t>(p.blockSeed));
+    } else {
+        j.field("block_size", p.blockSize);
+    }
+    j.field("precision", p.precision);
+    j.field("tail_frames", p.tailFrames);
+    j.field("reported_latency_frames", p.reportedLatency);
+    if (p.measuredLatency)
+        j.field("measured_latency_frames", *p.measuredLatency);
+    else
+        j.null("measured_latency_frames");
+    if (p.latencyMatches())
+        j.field("latency_matches", *p.latencyMatches());
+    else
+        j.null("latency_matches");
+    j.field("latency_text", latencyText(p));
     j.endObject();
 }
 
@@ -111,7 +159,10 @@ class JsonReport final : public Report {
         json_.field("tool", "nullmeter");
         json_.field("format_version", 1);
         source(json_, "a", r.a);
-        source(json_, "b", r.b);
+        SourceInfo b = r.b;
+        if (plugin_)
+            b.path = outputLabel(*plugin_);
+        source(json_, "b", b);
         json_.field("sample_rate", r.sampleRate);
         json_.field("window_seconds", r.windowSeconds);
         json_.field("window_frames", r.windowFrames);
@@ -125,7 +176,14 @@ class JsonReport final : public Report {
         json_.field("polarity", e.polarity);
         json_.field("gain_db", e.gainDb);
         json_.field("correlation", e.correlation);
+        json_.field("drift_ppm", e.driftPpm);
+        json_.field("drift_points", e.driftPoints);
+        json_.field("drift_fit_residual_frames", e.driftFitResidualFrames);
+        json_.field("drift_significant", e.driftSignificant);
         json_.field("applied", r.alignmentApplied);
+        json_.field("applied_offset_frames", r.appliedOffsetFrames);
+        json_.field("applied_drift_ppm", r.appliedDriftPpm);
+        json_.field("edge_frames_excluded", r.edgeFrames);
         json_.endObject();
         if (windows_)
             json_.beginArray("windows");
@@ -152,7 +210,13 @@ class JsonReport final : public Report {
             json_.endArray();
         if (r.aligned)
             summary(json_, "before_alignment", r.plain, r.sampleRate);
-        summary(json_, "summary", r.final(), r.sampleRate);
+        summary(json_, "summary", r.final(), r.sampleRate, &r.bands);
+        json_.beginArray("diagnosis");
+        for (const std::string& line : r.diagnosis)
+            json_.field(nullptr, line);
+        json_.endArray();
+        if (plugin_)
+            plugin(json_, *plugin_);
         json_.beginObject("verdict");
         json_.field("result", ruleName(verdict));
         json_.field("pass", verdict.pass);

@@ -43,14 +43,46 @@ void printDifference(std::FILE* out, const char* what, std::int64_t compared, st
     std::fprintf(out, "%s at %.6f s (frame %" PRId64 ")", what, seconds(frame, rate), frame);
 }
 
+// A level, or "silent" for the floor (digital silence in the band).
+std::string bandLevel(double db) {
+    if (!(db > -400.0))
+        return "silent";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", db);
+    return text;
+}
+
+// Per band: A's level, the residual's, the null depth between them and B's
+// gain and phase against A.
+void printBands(std::FILE* out, const std::vector<BandReading>& bands) {
+    std::fprintf(out, "  %-8s %10s %10s %10s %10s %10s\n", "band Hz", "A dB", "resid dB", "null dB",
+                 "gain dB", "phase deg");
+    for (const BandReading& b : bands) {
+        const double nominal = nominalCentreHz(b.centreHz);
+        char centre[16];
+        std::snprintf(centre, sizeof centre, nominal >= 1000 ? "%gk" : "%g",
+                      nominal >= 1000 ? nominal / 1000 : nominal);
+        const bool silent = !(b.aDb > -400.0) || !(b.residualDb > -400.0);
+        const std::string null = silent ? "-" : bandLevel(b.aDb - b.residualDb);
+        std::fprintf(out, "  %-8s %10s %10s %10s %+10.3f %+10.2f\n", centre,
+                     bandLevel(b.aDb).c_str(), bandLevel(b.residualDb).c_str(), null.c_str(),
+                     b.gainDb, b.phaseDeg);
+    }
+}
+
 class TextReport final : public Report {
   public:
-    explicit TextReport(std::FILE* out) : out_(out) {}
+    TextReport(std::FILE* out, bool bands) : out_(out), bands_(bands) {}
 
     void begin(const ComparisonResult& r) override {
         const bool oneFile = r.a.path == r.b.path;
         printSource(out_, "A", r.a, oneFile);
-        printSource(out_, "B", r.b, oneFile);
+        SourceInfo b = r.b;
+        if (plugin_)
+            b.path = outputLabel(*plugin_);
+        printSource(out_, "B", b, oneFile);
+        if (plugin_)
+            std::fprintf(out_, "plug-in: %s\n", hostingText(*plugin_).c_str());
         std::fprintf(out_, "window: %.1f s (%" PRId64 " frames at %d Hz)\n", r.windowSeconds,
                      r.windowFrames, r.sampleRate);
         const AlignmentEstimate& e = r.alignment;
@@ -67,6 +99,24 @@ class TextReport final : public Report {
                      std::fabs(e.subSampleOffset),
                      1000.0 * std::fabs(e.subSampleOffset) / (r.sampleRate > 0 ? r.sampleRate : 1),
                      e.polarity < 0 ? "inverted" : "same", e.gainDb, e.correlation);
+        if (e.driftPoints > 1)
+            std::fprintf(out_,
+                         "clock drift: %+.4f ppm (B against A, from %d points along the files; "
+                         "offsets within %.4f frames of the line)%s\n",
+                         e.driftPpm, e.driftPoints, e.driftFitResidualFrames,
+                         e.driftSignificant ? "" : ", none to correct");
+        if (r.alignmentApplied) {
+            const double whole = std::floor(r.appliedOffsetFrames);
+            std::fprintf(out_, "applied: B read from frame %.4f for A's frame 0 (%.0f whole + %.4f)",
+                         r.appliedOffsetFrames, whole, r.appliedOffsetFrames - whole);
+            if (r.appliedDriftPpm != 0.0)
+                std::fprintf(out_, ", resampled for %+.4f ppm of drift", r.appliedDriftPpm);
+            if (r.edgeFrames > 0)
+                std::fprintf(out_, "; %" PRId64 " frames at each end left out (the interpolator "
+                                   "has no full support there)",
+                             r.edgeFrames);
+            std::fprintf(out_, "\n");
+        }
     }
 
     void window(const ComparisonResult& r, const WindowResult& w) override {
@@ -116,18 +166,25 @@ class TextReport final : public Report {
                              s.deepest.index, s.deepest.sideRmsDb, s.shallowest.index,
                              s.shallowest.sideRmsDb);
             }
+            if (bands_ && c < r.bands.size())
+                printBands(out_, r.bands[c]);
         }
+        for (const std::string& line : r.diagnosis)
+            std::fprintf(out_, "diagnosis: %s\n", line.c_str());
+        if (plugin_)
+            std::fprintf(out_, "latency: %s\n", latencyText(*plugin_).c_str());
         std::fprintf(out_, "%s\n", verdict.text.c_str());
     }
 
   private:
     std::FILE* out_;
+    bool bands_;
 };
 
 }  // namespace
 
-std::unique_ptr<Report> makeTextReport(std::FILE* out) {
-    return std::make_unique<TextReport>(out);
+std::unique_ptr<Report> makeTextReport(std::FILE* out, bool bands) {
+    return std::make_unique<TextReport>(out, bands);
 }
 
 }  // namespace nullmeter

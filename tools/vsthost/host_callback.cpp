@@ -71,7 +71,15 @@ VstIntPtr HostContext::handle(VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, f
     case audioMasterGetBlockSize:
         return blockSize_;
     case audioMasterCanDo:
+        if (acceptIoChanges_ && ptr &&
+            std::strcmp(static_cast<const char*>(ptr), "acceptIOChanges") == 0)
+            return 1;
         return canDo(static_cast<const char*>(ptr));
+    case audioMasterIOChanged:
+        if (!acceptIoChanges_)
+            return 0;
+        ++ioChanges_;
+        return 1;
     default:
         return 0;
     }

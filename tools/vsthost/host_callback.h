@@ -25,6 +25,12 @@ class HostContext {
 
     VstIntPtr handle(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
+    // audioMasterIOChanged is refused (0) unless the host takes changes; one
+    // that does answers 1, says so to canDo("acceptIOChanges") and counts the
+    // calls, so that it knows when to read initialDelay again.
+    void acceptIoChanges(bool accept) { acceptIoChanges_ = accept; }
+    int ioChanges() const { return ioChanges_; }
+
     void setSampleRate(double rate) { sampleRate_ = rate; }
     void setBlockSize(VstInt32 frames) { blockSize_ = frames; }
     // Transport: playing from sample 0, then advancing by each rendered block.
@@ -41,6 +47,8 @@ class HostContext {
     double samplePos_ = 0.0;
     bool playing_ = false;
     bool transportChanged_ = false;
+    bool acceptIoChanges_ = false;
+    int ioChanges_ = 0;
     VstTimeInfo time_{};
 };
 

@@ -1,0 +1,58 @@
+#include "tools/nullmeter/read_ahead.h"
+
+#include <utility>
+
+namespace nullmeter {
+
+ReadAhead::ReadAhead(plux::audio::Reader& reader, std::int64_t blockFrames)
+    : reader_(reader), blockFrames_(blockFrames), thread_([this] { decode(); }) {}
+
+ReadAhead::~ReadAhead() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void ReadAhead::decode() {
+    const auto width = static_cast<std::size_t>(reader_.info().channels);
+    std::vector<double> samples;
+    for (;;) {
+        samples.resize(static_cast<std::size_t>(blockFrames_) * width);
+        std::string error;
+        const std::int64_t frames = reader_.read(samples.data(), blockFrames_, error);
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || count_ < kBlocks; });
+        if (stop_)
+            return;
+        Block& block = ring_[(head_ + count_) % kBlocks];
+        std::swap(block.samples, samples);
+        block.frames = frames;
+        if (frames < 0)
+            error_ = error;
+        ++count_;
+        changed_.notify_all();
+        if (frames <= 0)
+            return;  // the end, or an error: nothing more to decode
+    }
+}
+
+std::int64_t ReadAhead::next(std::vector<double>& interleaved, std::string& error) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return count_ > 0; });
+    Block& block = ring_[head_];
+    const std::int64_t frames = block.frames;
+    if (frames > 0) {
+        std::swap(interleaved, block.samples);
+        head_ = (head_ + 1) % kBlocks;
+        --count_;
+        changed_.notify_all();
+    } else if (frames < 0) {
+        error = error_;  // stays at the head: every later call says the same
+    }
+    return frames;
+}
+
+}  // namespace nullmeter

@@ -1,0 +1,50 @@
+// Decodes a file on a thread of its own, a few blocks ahead of the reader,
+// so that decoding A, decoding B and measuring them use all the cores.
+// Memory stays kBlocks blocks of interleaved frames.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/common/audio_file.h"
+
+namespace nullmeter {
+
+class ReadAhead {
+  public:
+    static constexpr int kBlocks = 4;
+
+    // Starts decoding `reader` from where it stands, `blockFrames` frames at
+    // a time; the reader belongs to this thread until the object is gone.
+    ReadAhead(plux::audio::Reader& reader, std::int64_t blockFrames);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The next block into `interleaved` (resized): its frame count, 0 at
+    // the end, -1 on a read error (`error` says which).
+    std::int64_t next(std::vector<double>& interleaved, std::string& error);
+
+  private:
+    struct Block {
+        std::vector<double> samples;
+        std::int64_t frames = 0;  // 0: the end; -1: an error
+    };
+    void decode();
+
+    plux::audio::Reader& reader_;
+    std::int64_t blockFrames_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Block ring_[kBlocks];
+    int head_ = 0, count_ = 0;  // the oldest decoded block and how many wait
+    bool stop_ = false;
+    std::string error_;
+    std::thread thread_;
+};
+
+}  // namespace nullmeter
