@@ -9,6 +9,8 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libfftw3-dev
   # Audio files (libsndfile) and drawing (cairo) of the native tools.
   libsndfile1-dev libcairo2-dev pkg-config
+  # The null test's clock-drift correction: libsoxr's resampler.
+  libsoxr-dev
   # The native editors: X11 windows, cairo drawing, fonts through fontconfig.
   libx11-dev libfontconfig-dev libfreetype-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
