@@ -41,6 +41,27 @@ class JsonWriter {
         prefix(key);
         std::fputs(value ? "true" : "false", out_);
     }
+    // A value already written as JSON (another report's object).
+    void raw(const char* key, const std::string& json) {
+        prefix(key);
+        std::fputs(json.c_str(), out_);
+    }
+    static std::string quoted(const std::string& s) {
+        std::string out = "\"";
+        for (unsigned char c : s) {
+            if (c == '"' || c == '\\') {
+                out += '\\';
+                out += static_cast<char>(c);
+            } else if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+        return out + "\"";
+    }
     void null(const char* key) {
         prefix(key);
         std::fputs("null", out_);
@@ -76,18 +97,7 @@ class JsonWriter {
         for (std::size_t i = 0; i < first_.size(); ++i)
             std::fputs("  ", out_);
     }
-    void string(const std::string& s) {
-        std::fputc('"', out_);
-        for (unsigned char c : s) {
-            if (c == '"' || c == '\\')
-                std::fprintf(out_, "\\%c", c);
-            else if (c < 0x20)
-                std::fprintf(out_, "\\u%04x", c);
-            else
-                std::fputc(c, out_);
-        }
-        std::fputc('"', out_);
-    }
+    void string(const std::string& s) { std::fputs(quoted(s).c_str(), out_); }
 
     std::FILE* out_;
     std::vector<bool> first_;

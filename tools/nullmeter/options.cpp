@@ -14,6 +14,9 @@ const char* const kUsage =
     "       nullmeter [options] PAIR   null test of a stereo file's left channel against its right\n"
     "       nullmeter [options] --plugin PLUGIN.so INPUT\n"
     "                                  INPUT against itself rendered through a VST 2.4 plug-in\n"
+    "       nullmeter [options] DIR_A DIR_B\n"
+    "                                  every audio file below DIR_A against the file of the same\n"
+    "                                  relative path below DIR_B, one line per pair and a total\n"
     "\n"
     "Each channel pair is measured by the null-test plug-in's own meter (A as left, B as\n"
     "right): RMS and peak of left, right, mid (L + R) / 2 and side (L - R) / 2, in dB FS\n"
@@ -40,6 +43,10 @@ const char* const kUsage =
     "  --block N          frames per process call, 1 to 65536 (default 512)\n"
     "  --block random[:SEED]  a new size in 1 to 2048 for each call, from SEED (default 1)\n"
     "  --precision 32|64  processReplacing or processDoubleReplacing (default 32)\n"
+    "\n"
+    "Two folders: the pairs run in parallel; a file on one side only fails.\n"
+    "  --junit FILE.xml   also write a JUnit XML report (one test case per pair)\n"
+    "  --jobs N           pairs compared at once (default: one per core)\n"
     "\n"
     "Exit status: 0 pass, 1 fail (differs beyond the tolerance, a non-finite sample, or a\n"
     "plug-in that delays by other than its reported latency), 2 usage or input error (a\n"
@@ -159,6 +166,18 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
         } else if (arg == "--plot") {
             if (!path(out.plot))
                 return false;
+        } else if (arg == "--junit") {
+            if (!path(out.junit))
+                return false;
+        } else if (arg == "--jobs") {
+            double jobs = 0;
+            if (!value(jobs))
+                return false;
+            if (!(jobs >= 1 && jobs <= 256 && jobs == std::floor(jobs))) {
+                error = "--jobs " + args[i] + ": a whole number of 1 to 256";
+                return false;
+            }
+            out.jobs = static_cast<int>(jobs);
         } else if (arg == "--plugin" || arg == "--reference") {
             if (!path(arg == "--plugin" ? out.plugin : out.reference))
                 return false;

@@ -31,6 +31,10 @@ struct Options {
     bool randomBlocks = false;
     std::uint32_t blockSeed = 1;
     int precision = 32;
+    // Two folders: the file the JUnit report goes to, and how many pairs run
+    // at once (0: one per core).
+    std::filesystem::path junit;
+    int jobs = 0;
 };
 
 // False with `error` set for anything it cannot take: unknown options,
