@@ -1,4 +1,5 @@
 #include "tools/nullmeter/alignment.h"
+#include "tools/nullmeter/diagnosis.h"
 
 #include <gtest/gtest.h>
 
@@ -141,6 +142,49 @@ TEST(NullmeterAlignment, ChannelsAddUpAndUnmatchedOnesAreIgnored) {
     ASSERT_TRUE(e.found);
     EXPECT_EQ(e.offsetFrames, -4321);
     EXPECT_NEAR(e.gain, 0.9, 1e-12);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NullmeterAlignmentDiagnosis, NamesOffsetDriftPolarityAndLevelOnlyWhenClear) {
+    nullmeter::AlignmentEstimate e;
+    e.found = true;
+    e.correlation = 0.999;
+    e.subSampleOffset = 10.25;
+    e.offsetFrames = 10;
+    e.driftPpm = 50.0;
+    e.driftSignificant = true;
+    e.polarity = -1;
+    e.gainDb = -0.5;
+    const auto lines = nullmeter::diagnoseAlignment(e, 48000);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "B lags A by 10.25 samples (0.214 ms)");
+    EXPECT_EQ(lines[1], "B's clock runs 50.0 ppm fast");
+    EXPECT_EQ(lines[2], "B is inverted");
+    EXPECT_EQ(lines[3], "B is 0.50 dB lower than A");
+    // The bands already placed the level difference.
+    EXPECT_EQ(nullmeter::diagnoseAlignment(e, 48000, true).size(), 3u);
+
+    nullmeter::AlignmentEstimate slow = e;
+    slow.subSampleOffset = -3.5;
+    slow.driftPpm = -12.34;
+    slow.polarity = 1;
+    slow.gainDb = 0.004;
+    const auto other = nullmeter::diagnoseAlignment(slow, 44100);
+    ASSERT_EQ(other.size(), 2u);
+    EXPECT_EQ(other[0], "B leads A by 3.50 samples (0.079 ms)");
+    EXPECT_EQ(other[1], "B's clock runs 12.3 ppm slow");
+
+    // A drift within the offsets' scatter, an offset under a hundredth of a
+    // sample, or a pair that hardly correlates: nothing to say.
+    nullmeter::AlignmentEstimate unsure = slow;
+    unsure.driftSignificant = false;
+    unsure.subSampleOffset = 0.004;
+    EXPECT_TRUE(nullmeter::diagnoseAlignment(unsure, 48000).empty());
+    e.correlation = 0.5;
+    EXPECT_TRUE(nullmeter::diagnoseAlignment(e, 48000).empty());
 }
 
 }  // namespace

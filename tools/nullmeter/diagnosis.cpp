@@ -207,4 +207,34 @@ std::vector<std::string> diagnoseBands(const std::vector<std::vector<BandReading
     return lines;
 }
 
+std::vector<std::string> diagnoseAlignment(const AlignmentEstimate& e, int sampleRate,
+                                           bool levelExplained) {
+    // Below this the estimate describes a pair too unlike to name reasons.
+    constexpr double kClearCorrelation = 0.9;
+    std::vector<std::string> lines;
+    if (!e.found || e.correlation < kClearCorrelation)
+        return lines;
+    char text[160];
+    const double offset = e.subSampleOffset;
+    if (std::fabs(offset) >= 0.01) {
+        std::snprintf(text, sizeof text, "B %s A by %.2f samples (%.3f ms)",
+                      offset < 0 ? "leads" : "lags", std::fabs(offset),
+                      1000.0 * std::fabs(offset) / (sampleRate > 0 ? sampleRate : 1));
+        lines.emplace_back(text);
+    }
+    if (e.driftSignificant && std::fabs(e.driftPpm) >= 0.01) {
+        std::snprintf(text, sizeof text, "B's clock runs %.1f ppm %s", std::fabs(e.driftPpm),
+                      e.driftPpm > 0 ? "fast" : "slow");
+        lines.emplace_back(text);
+    }
+    if (e.polarity < 0)
+        lines.emplace_back("B is inverted");
+    if (!levelExplained && std::fabs(e.gainDb) >= 0.01) {
+        std::snprintf(text, sizeof text, "B is %.2f dB %s than A", std::fabs(e.gainDb),
+                      e.gainDb < 0 ? "lower" : "higher");
+        lines.emplace_back(text);
+    }
+    return lines;
+}
+
 }  // namespace nullmeter

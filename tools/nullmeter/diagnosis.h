@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/nullmeter/alignment.h"
 #include "tools/nullmeter/band_analysis.h"
 
 namespace nullmeter {
@@ -39,5 +40,14 @@ std::optional<std::string> roundingResidual(const std::vector<BandReading>& band
 // q = 2^-(N-1) and an error of mean square q^2 / 12; triangular dither of
 // +-1 step adds q^2 / 6.
 double roundingLevelDb(int bits, bool dithered);
+
+// What the alignment estimate says, where the pair clearly belongs together
+// (a high correlation): an offset of more than a hundredth of a sample ("B
+// lags A by 10.25 samples"), a clock drift that is more than the scatter of
+// the offsets ("B's clock runs 50.0 ppm fast"), an inverted B, and a level
+// difference of 0.01 dB or more unless `levelExplained` (the bands already
+// say where B's level differs).
+std::vector<std::string> diagnoseAlignment(const AlignmentEstimate& estimate, int sampleRate,
+                                           bool levelExplained = false);
 
 }  // namespace nullmeter

@@ -1,5 +1,6 @@
 #include "tools/nullmeter/pair_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -136,6 +137,8 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
         return inputError(error);
     // The comparison's result with what the bands say added.
     ComparisonResult reported = result;
+    // The bands' lines first: they say where a level difference lies, which
+    // the broadband gain then need not repeat.
     if (bands) {
         std::vector<double> largest;
         for (const ChannelSummary& s : result.final().channels)
@@ -143,6 +146,11 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
         reported.bands = bands->bands();
         reported.diagnosis = diagnoseBands(reported.bands, result.sampleRate, largest);
     }
+    const bool levelExplained = std::any_of(
+        reported.diagnosis.begin(), reported.diagnosis.end(),
+        [](const std::string& line) { return line.find(" dB ") != std::string::npos; });
+    for (std::string& line : diagnoseAlignment(result.alignment, result.sampleRate, levelExplained))
+        reported.diagnosis.push_back(std::move(line));
 
     // Every output is complete before any is renamed into place, so a failed
     // run leaves none of them behind.
