@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
-#include "tests/tools/analytic_signal.h"
+#include "tools/common/analytic_signal.h"
 #include "tests/tools/noise_signal.h"
 #include "tests/tools/nullmeter_command.h"
 #include "tests/tools/scratch_dir.h"
@@ -188,7 +188,7 @@ TEST_F(NullTestFiles, BLeadingAIsShiftedTheOtherWay) {
 // found to a small fraction of a sample and --align nulls the pair far
 // below what whole samples reach.
 TEST_F(NullTestFiles, FractionalDelaysAreFoundAndApplied) {
-    const plux::testing_support::AnalyticSignal signal(11, 24, kRate);
+    const plux::audio::AnalyticSignal signal(11, 24, kRate);
     const std::size_t frames = 3 * kRate;
     const std::string pa =
         write("a.wav", {signal.render(frames)}, kRate, plux::audio::Encoding::Pcm24);
@@ -220,7 +220,7 @@ TEST_F(NullTestFiles, FractionalDelaysAreFoundAndApplied) {
 // are recovered over the whole length and the null is deep and level from
 // start to end.
 TEST_F(NullTestFiles, ClockDriftIsEstimatedAndCorrected) {
-    const plux::testing_support::AnalyticSignal left(12, 24, kRate), right(13, 24, kRate);
+    const plux::audio::AnalyticSignal left(12, 24, kRate), right(13, 24, kRate);
     const std::size_t frames = 20 * kRate;
     const std::string pa = write("a.wav", {left.render(frames), right.render(frames)}, kRate,
                                  plux::audio::Encoding::Pcm24);

@@ -1,7 +1,10 @@
 #include "tools/nullmeter/verdict.h"
 
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
+
+#include "tools/nullmeter/offset_line.h"
 
 namespace nullmeter {
 
@@ -26,10 +29,17 @@ std::int64_t nonFiniteOf(const MeasurementSummary& m, bool inA) {
     return total;
 }
 
-// Compared from the alignment's start frames on, A and B should end together.
+// Compared from the alignment's start frames on, A and B should end together:
+// after alignment B's end is counted in A's frames, through the applied offset
+// and clock correction.
 std::string lengthNote(const ComparisonResult& r) {
     const MeasurementSummary& m = r.final();
-    const std::int64_t fa = r.a.info.frames - m.offsetA, fb = r.b.info.frames - m.offsetB;
+    std::int64_t fa = r.a.info.frames - m.offsetA, fb = r.b.info.frames - m.offsetB;
+    if (r.aligned) {
+        const double step = 1.0 + slopeFromDriftPpm(r.appliedDriftPpm);
+        const double end = (static_cast<double>(r.b.info.frames) - r.appliedOffsetFrames) / step;
+        fb = static_cast<std::int64_t>(std::llround(end)) - m.offsetA;
+    }
     if (fa == fb || r.a.path == r.b.path)
         return "";
     return "; the lengths differ (A " + std::to_string(fa) + ", B " + std::to_string(fb) +

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/analytic_signal.h"
 #include "tools/common/audio_file.h"
 #include "tools/common/file_paths.h"
 
@@ -27,6 +28,15 @@ int usage() {
                  "                                       (IN delayed by FRAMES: silence before\n"
                  "                                        it, or its first -FRAMES frames\n"
                  "                                        dropped; as float32)\n"
+                 "       wavtool synth OUT [--seconds S] [--rate HZ] [--channels N] [--seed K]\n"
+                 "                    [--delay FRAMES] [--ppm PPM] [--gain DB] [--invert]\n"
+                 "                    [--above HZ --band-gain DB]\n"
+                 "                                       (programme-like material, 24-bit: 64\n"
+                 "                                        sines below 0.4 x the rate; frame n\n"
+                 "                                        holds the material's frame\n"
+                 "                                        (n - FRAMES) * (1 + PPM 1e-6), the\n"
+                 "                                        sines from HZ up BAND-GAIN dB apart;\n"
+                 "                                        the same SEED makes the same material)\n"
                  "Files: WAV, RF64, W64, AIFF, FLAC; OUT's extension picks its container\n"
                  "(WAV for any other). Errors exit 2.\n");
     return 2;
@@ -165,6 +175,77 @@ int shiftCommand(int argc, char** argv) {
     return shift(argv[2], argv[3], frames, factor);
 }
 
+struct SynthSettings {
+    double seconds = 10, rate = 48000, delay = 0, ppm = 0, gainDb = 0, aboveHz = 0, bandDb = 0;
+    double channels = 2, seed = 1;
+    bool invert = false;
+};
+
+bool parseNumber(const char* text, double& out) {
+    return parseDecibels(text, out);
+}
+
+// Material that any delay, drift and level of a pair can be made from
+// exactly, as a copy recorded through another path would differ.
+int synth(const std::string& out, const SynthSettings& s) {
+    if (!outputAllowed(out, {}))
+        return 2;
+    const bool sane = s.seconds > 0 && s.seconds <= 3600 && s.rate >= 8000 && s.rate <= 384000 &&
+                      s.rate == std::floor(s.rate) && s.channels >= 1 && s.channels <= 8 &&
+                      s.channels == std::floor(s.channels) && std::fabs(s.ppm) < 1e5 &&
+                      std::fabs(s.delay) < 1e7 && s.seed >= 0 && s.seed < 4294967296.0;
+    if (!sane) {
+        std::fprintf(stderr, "wavtool: synth: --seconds 0 ... 3600, --rate 8000 ... 384000, "
+                             "--channels 1 ... 8\n");
+        return 2;
+    }
+    Audio audio;
+    audio.sampleRate = static_cast<int>(s.rate);
+    const auto frames = static_cast<std::size_t>(std::llround(s.seconds * s.rate));
+    const double gain = (s.invert ? -1.0 : 1.0) * std::pow(10.0, s.gainDb / 20.0);
+    for (int c = 0; c < static_cast<int>(s.channels); ++c) {
+        plux::audio::AnalyticSignal signal(
+            static_cast<unsigned>(s.seed) * 16u + static_cast<unsigned>(c), 64, s.rate, 0.5);
+        if (s.aboveHz > 0)
+            signal.scaleAbove(s.aboveHz, std::pow(10.0, s.bandDb / 20.0));
+        audio.channels.push_back(signal.render(frames, s.delay, s.ppm, gain));
+    }
+    plux::audio::Container container = plux::audio::Container::Wav;
+    plux::audio::containerForPath(out, container);
+    std::string error;
+    if (plux::audio::writeFile(out, audio, plux::audio::Encoding::Pcm24, container, error))
+        return 0;
+    std::fprintf(stderr, "wavtool: %s\n", error.c_str());
+    return 2;
+}
+
+int synthCommand(int argc, char** argv) {
+    if (argc < 3)
+        return usage();
+    SynthSettings s;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--invert") {
+            s.invert = true;
+            continue;
+        }
+        double* target = option == "--seconds"     ? &s.seconds
+                         : option == "--rate"      ? &s.rate
+                         : option == "--channels"  ? &s.channels
+                         : option == "--seed"      ? &s.seed
+                         : option == "--delay"     ? &s.delay
+                         : option == "--ppm"       ? &s.ppm
+                         : option == "--gain"      ? &s.gainDb
+                         : option == "--above"     ? &s.aboveHz
+                         : option == "--band-gain" ? &s.bandDb
+                                                   : nullptr;
+        if (target == nullptr || i + 1 >= argc || !parseNumber(argv[i + 1], *target))
+            return usage();
+        ++i;
+    }
+    return synth(argv[2], s);
+}
+
 int run(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "peak" && argc == 3)
@@ -175,6 +256,8 @@ int run(int argc, char** argv) {
         return compare(argv[2], argv[3]);
     if (command == "shift")
         return shiftCommand(argc, argv);
+    if (command == "synth")
+        return synthCommand(argc, argv);
     return usage();
 }
 

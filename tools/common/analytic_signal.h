@@ -1,7 +1,8 @@
-// Programme-like test material with an exact truth: a sum of sines below
-// 0.4 of the sample rate, evaluated at any instant, so a pair "B is A
-// delayed by 10.25 frames and its clock runs 40 ppm fast" is made without
-// any resampling error of its own.
+// Programme-like material with an exact truth: a sum of sines below 0.4 of
+// the sample rate, evaluated at any instant, so a pair "B is A delayed by
+// 10.25 frames and its clock runs 40 ppm fast" is made without any
+// resampling error of its own (the tests and `wavtool synth` make their
+// pairs so).
 #pragma once
 
 #include <cmath>
@@ -9,7 +10,7 @@
 #include <random>
 #include <vector>
 
-namespace plux::testing_support {
+namespace plux::audio {
 
 class AnalyticSignal {
   public:
@@ -23,16 +24,25 @@ class AnalyticSignal {
             const double hz = 20.0 + unit(random) * (0.4 * rate - 20.0);
             omega_.push_back(2 * pi * hz / rate);
             phase_.push_back(2 * pi * unit(random));
+            hz_.push_back(hz);
         }
-        amplitude_ = peak / sines;
+        gain_.assign(omega_.size(), peak / sines);
+    }
+
+    // The partials at or above `hz` scaled by `factor`: an exact band-limited
+    // level difference ("the top octave half a dB lower").
+    void scaleAbove(double hz, double factor) {
+        for (std::size_t i = 0; i < hz_.size(); ++i)
+            if (hz_[i] >= hz)
+                gain_[i] *= factor;
     }
 
     // The signal at frame position `t` (any real number).
     double at(double t) const {
         double sum = 0;
         for (std::size_t i = 0; i < omega_.size(); ++i)
-            sum += std::sin(omega_[i] * t + phase_[i]);
-        return amplitude_ * sum;
+            sum += gain_[i] * std::sin(omega_[i] * t + phase_[i]);
+        return sum;
     }
 
     // Frames 0 ... frames - 1 of a copy whose frame n carries the content of
@@ -46,8 +56,7 @@ class AnalyticSignal {
     }
 
   private:
-    std::vector<double> omega_, phase_;
-    double amplitude_ = 0;
+    std::vector<double> omega_, phase_, hz_, gain_;
 };
 
-}  // namespace plux::testing_support
+}  // namespace plux::audio
