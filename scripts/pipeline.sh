@@ -9,6 +9,12 @@
 #      and a plot (OUT_DIR/nullmeter-plot.png); a copy of a noise burst that
 #      is 37 frames late and inverted fails as it is, and its offset and
 #      polarity are found and the pair nulls after --align;
+#      then the reasons a null fails, each shown and undone: a capture 10.25
+#      frames late whose clock runs 50 ppm fast, inverted and 1 dB lower,
+#      nulls to the noise floor after --align; a copy whose top octave is
+#      half a dB lower is found in its band; nulltest.so passes its own
+#      plug-in test (bit for bit, latency as reported); a folder of renders
+#      against its golden files, with a JUnit report;
 #   5. both editors, open in the host tool while audio plays (nulltest on the
 #      pair until its first window has closed, tonegen on silence), saved as
 #      OUT_DIR/nulltest.png and OUT_DIR/tonegen.png.
@@ -57,6 +63,27 @@ host render "$plugins/nulltest.dll" --generate noise:0.25 --seconds 2 --rate 480
 nullmeter "$out/noise.wav" "$out/noise-late-inverted.wav"
 echo "-- the same pair with --align"
 nullmeter --align "$out/noise.wav" "$out/noise-late-inverted.wav"
+
+echo "-- why it doesn't null: a capture 10.25 frames late, its clock 50 ppm fast, inverted, 1 dB lower"
+"$native_bin/wavtool" synth "$out/programme.wav" --seconds 10
+"$native_bin/wavtool" synth "$out/capture.wav" --seconds 10 --delay 10.25 --ppm 50 --gain -1 --invert
+nullmeter "$out/programme.wav" "$out/capture.wav"
+echo "-- the same pair with --align: offset, fraction and drift undone"
+nullmeter --align --bits 15 "$out/programme.wav" "$out/capture.wav"
+
+echo "-- a copy whose top octave is half a dB lower: where the difference lies"
+"$native_bin/wavtool" synth "$out/programme-eq.wav" --seconds 10 --above 11200 --band-gain -0.5
+nullmeter --bands "$out/programme.wav" "$out/programme-eq.wav"
+
+echo "-- nulltest.so under test: transparent, latency as reported, random block sizes"
+nullmeter --plugin "$native_bin/nulltest.so" --block random "$out/programme.wav"
+
+echo "-- a folder of renders against its golden files, with a JUnit report for CI"
+rm -rf "$out/golden" "$out/renders"
+mkdir -p "$out/golden/set" "$out/renders/set"
+cp "$out/tone.wav" "$out/noise.wav" "$out/golden/set/"
+cp "$out/tone.wav" "$out/noise.wav" "$out/renders/set/"
+nullmeter "$out/golden" "$out/renders" --junit "$out/renders.xml"
 
 echo "-- the editors, open while audio plays"
 "$root/scripts/screenshots.sh" "$win_bin" "$plugins" "$out/tone-vs-16bit.wav" "$out" "$native_bin"

@@ -35,8 +35,22 @@ awk -v v="$rms_db" 'BEGIN { exit !(v < -100 && v > -115) }' || fail "side RMS $r
 # The late, inverted copy: found, and identical once aligned.
 expect "$log" 'alignment: B lags A by 37 frames \(37\.[0-9]+ frames, 0\.77[0-9] ms\), polarity inverted'
 expect "$log" 'after alignment: +null depth 66\.44 bits'
-[ "$(grep -c '^PASS: identical' <<<"$log")" = 2 ] || fail "the aligned pair did not pass"
-[ "$(grep -c '^(exit status 1)' <<<"$log")" = 3 ] || fail "expected three failing null tests"
+# The drifting, fractionally late capture: each reason named, and nulled to
+# far below 15 bits once aligned.
+expect "$log" 'clock drift: \+50\.0000 ppm'
+expect "$log" 'applied: B read from frame 10\.2500 for A.s frame 0 \(10 whole \+ 0\.2500\), resampled for \+50\.0000 ppm'
+expect "$log" 'diagnosis: B lags A by 10\.25 samples'
+expect "$log" "diagnosis: B's clock runs 50\.0 ppm fast"
+expect "$log" 'PASS: nulls to at least 15 bits: null depth (1[89]|2[0-9])\.'
+# The top octave half a dB lower: found in its band and nowhere else.
+expect "$log" 'diagnosis: all channels: B is 0\.50 dB lower from the 16 kHz band up'
+# nulltest.so under test, and the folder of renders.
+expect "$log" 'latency: the plug-in reports 0 frames of latency and delays by 0 frames, as reported'
+expect "$log" 'set/noise\.wav: PASS: identical'
+expect "$log" 'PASS: all 2 pairs pass'
+grep -q '<testsuite name="nullmeter" tests="2" failures="0"' "$work/renders.xml" || fail "JUnit report"
+[ "$(grep -c '^PASS: identical' <<<"$log")" = 3 ] || fail "the aligned pair or the plug-in test did not pass"
+[ "$(grep -c '^(exit status 1)' <<<"$log")" = 5 ] || fail "expected five failing null tests"
 # The editors' pictures: PNG files of the editors' sizes, each framed in red,
 # which the effects draw only once audio has reached them.
 png_size() {
