@@ -443,6 +443,9 @@ bool FileComparison::estimate(std::string& error) {
     if (result_.alignmentApplied) {
         result_.appliedOffsetFrames = impl_->start;
         result_.appliedDriftPpm = impl_->step != 1.0 ? driftPpmFromSlope(impl_->step - 1.0) : 0.0;
+        result_.edgeFrames =
+            (impl_->start != std::round(impl_->start) ? FractionalDelay::kHalfTaps : 0) +
+            (impl_->step != 1.0 ? DriftResampler::kSupport : 0);
     }
     a.position = b.position = 0;
     return a.reader.seek(0, error) && b.reader.seek(0, error);
