@@ -16,6 +16,9 @@ namespace nullmeter {
 namespace {
 
 constexpr std::int64_t kReadFrames = 4096;
+// Blocks the decoding threads hand over: large, so that handing over costs
+// little against the work.
+constexpr std::int64_t kAheadFrames = 32768;
 // The whole-sample search: this much of A against B over it and the search
 // range, within about 32 MB for both.
 constexpr std::int64_t kCoarseFrames = 1 << 17;
@@ -53,7 +56,8 @@ struct Source {
         const std::size_t fileWidth = static_cast<std::size_t>(fileChannels());
         std::int64_t n = 0;
         if (ahead) {
-            n = ahead->next(interleaved, error);
+            // Already the compared channels only.
+            n = ahead->next(selected, error);
         } else {
             interleaved.resize(static_cast<std::size_t>(frames) * fileWidth);
             n = reader.read(interleaved.data(), frames, error);
@@ -68,6 +72,8 @@ struct Source {
         if (n <= 0)
             return n;
         position += n;
+        if (ahead)
+            return n;
         const std::size_t width = channels.size();
         selected.resize(static_cast<std::size_t>(n) * width);
         for (std::int64_t i = 0; i < n; ++i)
@@ -496,8 +502,8 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
     final.setTap(tap);
 
     // Both files decode ahead on threads of their own while this one measures.
-    a.ahead = std::make_unique<ReadAhead>(a.reader, kReadFrames);
-    b.ahead = std::make_unique<ReadAhead>(b.reader, kReadFrames);
+    a.ahead = std::make_unique<ReadAhead>(a.reader, kAheadFrames, a.channels);
+    b.ahead = std::make_unique<ReadAhead>(b.reader, kAheadFrames, b.channels);
     bool alignedEnded = !aligned || alignedFrames == 0;
     std::vector<double> produced;
     const auto handOver = [&]() {
@@ -509,7 +515,7 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
         if (alignedFrames == 0)
             alignedEnded = true;
     };
-    const std::int64_t queueLimit = slack + 2 * kReadFrames;
+    const std::int64_t queueLimit = slack + 2 * kAheadFrames;
     const auto finishedWith = [&](Measurement& m, bool bEnded) {
         return (a.ended && m.queueA().size() == 0) || (bEnded && m.queueB().size() == 0);
     };

@@ -4,8 +4,10 @@
 
 namespace nullmeter {
 
-ReadAhead::ReadAhead(plux::audio::Reader& reader, std::int64_t blockFrames)
-    : reader_(reader), blockFrames_(blockFrames), thread_([this] { decode(); }) {}
+ReadAhead::ReadAhead(plux::audio::Reader& reader, std::int64_t blockFrames,
+                     std::vector<int> channels)
+    : reader_(reader), blockFrames_(blockFrames), channels_(std::move(channels)),
+      thread_([this] { decode(); }) {}
 
 ReadAhead::~ReadAhead() {
     {
@@ -18,11 +20,25 @@ ReadAhead::~ReadAhead() {
 
 void ReadAhead::decode() {
     const auto width = static_cast<std::size_t>(reader_.info().channels);
-    std::vector<double> samples;
+    const std::size_t kept = channels_.size();
+    bool everyChannel = kept == width;
+    for (std::size_t c = 0; c < kept; ++c)
+        everyChannel = everyChannel && channels_[c] == static_cast<int>(c);
+    std::vector<double> decoded, samples;
     for (;;) {
-        samples.resize(static_cast<std::size_t>(blockFrames_) * width);
+        decoded.resize(static_cast<std::size_t>(blockFrames_) * width);
         std::string error;
-        const std::int64_t frames = reader_.read(samples.data(), blockFrames_, error);
+        const std::int64_t frames = reader_.read(decoded.data(), blockFrames_, error);
+        // The selection is made here, off the measuring thread.
+        if (everyChannel) {
+            std::swap(decoded, samples);
+        } else if (frames > 0) {
+            samples.resize(static_cast<std::size_t>(frames) * kept);
+            for (std::size_t i = 0; i < static_cast<std::size_t>(frames); ++i)
+                for (std::size_t c = 0; c < kept; ++c)
+                    samples[i * kept + c] =
+                        decoded[i * width + static_cast<std::size_t>(channels_[c])];
+        }
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return stop_ || count_ < kBlocks; });
         if (stop_)

@@ -19,14 +19,15 @@ class ReadAhead {
     static constexpr int kBlocks = 4;
 
     // Starts decoding `reader` from where it stands, `blockFrames` frames at
-    // a time; the reader belongs to this thread until the object is gone.
-    ReadAhead(plux::audio::Reader& reader, std::int64_t blockFrames);
+    // a time, keeping the file's channels `channels` in that order; the
+    // reader belongs to this thread until the object is gone.
+    ReadAhead(plux::audio::Reader& reader, std::int64_t blockFrames, std::vector<int> channels);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // The next block into `interleaved` (resized): its frame count, 0 at
-    // the end, -1 on a read error (`error` says which).
+    // The next block of the kept channels into `interleaved` (resized): its
+    // frame count, 0 at the end, -1 on a read error (`error` says which).
     std::int64_t next(std::vector<double>& interleaved, std::string& error);
 
   private:
@@ -38,6 +39,7 @@ class ReadAhead {
 
     plux::audio::Reader& reader_;
     std::int64_t blockFrames_;
+    std::vector<int> channels_;
     std::mutex mutex_;
     std::condition_variable changed_;
     Block ring_[kBlocks];
