@@ -25,7 +25,9 @@ fi
 seconds=$((minutes * 60))
 echo "== two ${minutes}-minute 48 kHz stereo 24-bit files"
 # A: pink noise; B: A 0.01 dB quieter, so that every sample differs a little.
-sox -n -r 48000 -c 2 -b 24 "$work/a.wav" synth "$seconds" pinknoise vol 0.3
+# A is band-limited below 0.42 of the rate, as programme material is, so that
+# the drifting copy C can null deeply once aligned.
+sox -n -r 48000 -c 2 -b 24 "$work/a.wav" synth "$seconds" pinknoise vol 0.3 sinc -20k
 sox "$work/a.wav" -b 24 "$work/b.wav" gain -0.01
 # C: A through a clock 40 ppm fast (sox's speed resamples), 3 dB lower and
 # inverted: drift and a fractional offset for --align to find and undo.
@@ -58,3 +60,19 @@ printf '%-34s %8s %8s %10s\n' "nullmeter --align A C (drift)" "$drift_s" "$(rati
 printf '%-34s %8s %8s %10s\n' "nullmeter --bands A B" "$bands_s" "$(ratio "$bands_s" "$sox_s")" "$bands_mb"
 echo "--bands on top of the plain comparison: $(ratio "$(awk -v a="$bands_s" -v b="$plain_s" 'BEGIN { print a - b }')" "$sox_s") x sox"
 "$bin/nullmeter" --align "$work/a.wav" "$work/c.wav" | grep -E "alignment|drift|applied|after alignment" || true
+
+echo "== a folder of 100 one-minute pairs, one at a time and in one parallel run"
+mkdir -p "$work/golden" "$work/renders"
+sox "$work/a.wav" "$work/one-a.wav" trim 0 60
+sox "$work/b.wav" "$work/one-b.wav" trim 0 60
+for i in $(seq -w 1 100); do
+  ln "$work/one-a.wav" "$work/golden/take$i.wav"
+  ln "$work/one-b.wav" "$work/renders/take$i.wav"
+done
+serial() { for f in "$work"/golden/*.wav; do "$bin/nullmeter" "$f" "$work/renders/${f##*/}" >/dev/null || true; done; }
+export -f serial; export bin work
+read -r serial_s _ < <(measure bash -c serial)
+read -r folder_s folder_mb < <(measure "$bin/nullmeter" "$work/golden" "$work/renders")
+printf '%-34s %8s\n' "100 pairs one at a time" "$serial_s"
+printf '%-34s %8s %18s\n' "nullmeter GOLDEN RENDERS" "$folder_s" "peak $folder_mb MB"
+echo "speed-up: $(ratio "$serial_s" "$folder_s") x"

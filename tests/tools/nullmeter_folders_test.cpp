@@ -156,10 +156,10 @@ TEST_F(NullmeterFolderCommand, MistakesStopBeforeAnyComparison) {
         runNullmeter((dir / "empty1").string() + " " + (dir / "empty2").string(), dir);
     EXPECT_EQ(empty.status, 2);
     EXPECT_NE(empty.err.find("no audio files"), std::string::npos);
-    const auto junitOnFiles = runNullmeter(
-        (dir / "golden/set/take0.wav").string() + " " + (dir / "renders/set/take0.wav").string() +
-            " --junit " + (dir / "x.xml").string(),
-        dir);
+    const auto junitOnFiles = runNullmeter((dir / "golden/set/take0.wav").string() + " " +
+                                               (dir / "renders/set/take0.wav").string() +
+                                               " --junit " + (dir / "x.xml").string(),
+                                           dir);
     EXPECT_EQ(junitOnFiles.status, 2);
     EXPECT_FALSE(fs::exists(dir / "x.xml"));
     const auto junitIsFolder = runNullmeter(folders() + " --junit " + dir.string(), dir);

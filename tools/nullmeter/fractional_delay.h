@@ -5,6 +5,7 @@
 // frame s - (kHalfTaps - 1) and gets B(s + f), B(s + 1 + f), ...
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,10 +27,20 @@ class FractionalDelay {
 
     const std::vector<double>& taps() const { return taps_; }
 
+    // Long inputs are filtered by overlap-save in transforms of 2^kLog2Block
+    // points, each giving kBlockOutputs outputs; the rest by the direct sum.
+    static constexpr int kLog2Block = 13;
+    static constexpr std::size_t kBlockOutputs = (std::size_t{1} << kLog2Block) - 2 * kHalfTaps + 1;
+
   private:
+    void direct(std::size_t first, std::size_t count, double* out) const;
+    void transformed(std::size_t first, double* out);
+
     int channels_;
-    std::vector<double> taps_;     // taps_[t] weighs input frame k + t - (kHalfTaps - 1)
-    std::vector<double> history_;  // the last 2 * kHalfTaps - 1 input frames, interleaved
+    std::vector<double> taps_;      // taps_[t] weighs input frame k + t - (kHalfTaps - 1)
+    std::vector<double> history_;   // the input frames not yet used up, interleaved
+    std::vector<double> spectrum_;  // the taps' transform (empty: direct sums only)
+    std::vector<double> block_;     // one transform's worth
 };
 
 }  // namespace nullmeter

@@ -106,9 +106,11 @@ class TextReport final : public Report {
                          e.driftPpm, e.driftPoints, e.driftFitResidualFrames,
                          e.driftSignificant ? "" : ", none to correct");
         if (r.alignmentApplied) {
-            const double whole = std::floor(r.appliedOffsetFrames);
+            // + 0.0 turns a negative zero into zero for printing.
+            const double offset = r.appliedOffsetFrames + 0.0;
+            const double whole = std::floor(offset) + 0.0;
             std::fprintf(out_, "applied: B read from frame %.4f for A's frame 0 (%.0f whole + %.4f)",
-                         r.appliedOffsetFrames, whole, r.appliedOffsetFrames - whole);
+                         offset, whole, offset - whole);
             if (r.appliedDriftPpm != 0.0)
                 std::fprintf(out_, ", resampled for %+.4f ppm of drift", r.appliedDriftPpm);
             if (r.edgeFrames > 0)
