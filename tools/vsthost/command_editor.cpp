@@ -105,8 +105,13 @@ std::uint64_t runRealTime(const PluginSession& session, BlockPlayer& player,
     double nextIdle = 0.0;
     for (;;) {
         const double elapsed = platform.milliseconds() - start + kSlackMs;
-        if (elapsed >= endMs)
+        if (elapsed >= endMs) {
+            // A late wake-up near the end must not cost the last blocks: the
+            // run always plays every block that starts within its duration.
+            for (; static_cast<double>(blocks) * blockMs < endMs; ++blocks)
+                player.playBlock();
             break;
+        }
         while (static_cast<double>(blocks) * blockMs <= elapsed) {
             player.playBlock();
             ++blocks;
