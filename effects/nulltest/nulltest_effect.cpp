@@ -1,7 +1,7 @@
 #include "effects/nulltest/nulltest_effect.h"
 
 #include <cmath>
-#include <limits>
+#include <cstring>
 
 #include "runtime/frameloop.h"
 #include "runtime/scriptvalue.h"
@@ -13,12 +13,7 @@ namespace nulltest {
 namespace {
 
 constexpr double kVersionDate = 20260721.0;
-constexpr double kFloorDb = -400.0;
-// This exact decimal, not 20 * log10(2), which differs in the last digits.
-constexpr double kDbPerBit = 6.02059991327959;
-constexpr double kThreshold = 1e-20;
 constexpr double kFrameWidth = 500.0, kFrameHeight = 250.0;
-constexpr double kLargestSum = std::numeric_limits<double>::max();
 
 const char* const kEffectName = "KESTRAVON - null testing - (20260721)";
 
@@ -70,102 +65,79 @@ const char* const kDisplayTexts[] = {
 };
 constexpr int kFirstTextSlot = 10000;
 
-// The running part of the measurement: sums of squares, running peaks and
-// the window's frame count. Small enough for the frame loop to keep in
-// registers; it lives in the meters between calls.
-struct Running {
-    double sumSquares;
-    double peak;
-};
-struct WindowAccumulation {
-    Running left, right, mid, side;
-    double count;
-};
-
-inline WindowAccumulation takeAccumulation(const Variables& v) {
-    return {{v.left.sumSquares, v.left.runningPeak},
-            {v.right.sumSquares, v.right.runningPeak},
-            {v.mid.sumSquares, v.mid.runningPeak},
-            {v.side.sumSquares, v.side.runningPeak},
-            v.windowSampleCount};
+// The window's running sums live in the meters' variables between calls,
+// and in a WindowSums (registers) while frames are measured.
+inline WindowSums takeSums(const Variables& v) {
+    WindowSums s;
+    s.sumLR = Lanes{v.left.sumSquares, v.right.sumSquares};
+    s.sumMS = Lanes{v.mid.sumSquares, v.side.sumSquares};
+    s.peakLR = Lanes{v.left.runningPeak, v.right.runningPeak};
+    s.peakMS = Lanes{v.mid.runningPeak, v.side.runningPeak};
+    s.frames = v.windowSampleCount;
+    return s;
 }
 
-inline void storeRunning(const Running& r, SignalMeter& m) {
-    m.sumSquares = r.sumSquares;
-    m.runningPeak = r.peak;
+inline void storeSums(const WindowSums& s, Variables& v) {
+    v.left.sumSquares = WindowSums::clampedSum(s.sumLR[0]);
+    v.right.sumSquares = WindowSums::clampedSum(s.sumLR[1]);
+    v.mid.sumSquares = WindowSums::clampedSum(s.sumMS[0]);
+    v.side.sumSquares = WindowSums::clampedSum(s.sumMS[1]);
+    v.left.runningPeak = s.peakLR[0];
+    v.right.runningPeak = s.peakLR[1];
+    v.mid.runningPeak = s.peakMS[0];
+    v.side.runningPeak = s.peakMS[1];
+    v.windowSampleCount = s.frames;
 }
 
-inline void storeAccumulation(const WindowAccumulation& a, Variables& v) {
-    storeRunning(a.left, v.left);
-    storeRunning(a.right, v.right);
-    storeRunning(a.mid, v.mid);
-    storeRunning(a.side, v.side);
-    v.windowSampleCount = a.count;
+void showReading(const SignalReading& r, SignalMeter& m) {
+    m.rms = r.rms;
+    m.rmsDb = r.rmsDb;
+    m.rmsBits = r.rmsBits;
+    m.peakDb = r.peakDb;
+    m.peakBits = r.peakBits;
 }
 
-// Adds a sample to one signal. A non-finite sample counts as full scale
-// (magnitude 1.0), so a NaN or an infinity can never read as silence, and a
-// square or sum too large for a double stays at the largest double instead
-// of dropping to nothing.
-inline void accumulate(Running& r, double x) {
-    const double magnitude = std::isfinite(x) ? std::fabs(x) : 1.0;
-    const double sum = r.sumSquares + magnitude * magnitude;  // never NaN
-    r.sumSquares = sum <= kLargestSum ? sum : kLargestSum;
-    if (magnitude > r.peak)
-        r.peak = magnitude;
-}
-
-inline double levelDb(double level, const Variables& v) {
-    return finiteOrZero(level > v.threshold ? 20.0 * std::log10(level) : v.floorDb);
-}
-
-void closeMeter(SignalMeter& m, const Variables& v) {
-    m.rms = finiteOrZero(std::sqrt(std::fabs(m.sumSquares / v.windowSampleCount)));
-    m.rmsDb = levelDb(m.rms, v);
-    m.peakDb = levelDb(m.runningPeak, v);
-    m.rmsBits = finiteOrZero(std::fabs(m.rmsDb) / v.dbPerBit);
-    m.peakBits = finiteOrZero(std::fabs(m.peakDb) / v.dbPerBit);
-    m.sumSquares = 0.0;
-    m.runningPeak = 0.0;
-}
-
-// Closes the measuring window: results of all four signals, then a new window.
-void closeWindow(Variables& v) {
-    closeMeter(v.left, v);
-    closeMeter(v.right, v);
-    closeMeter(v.mid, v);
-    closeMeter(v.side, v);
-    v.windowSampleCount = 0.0;
+// Closes the measuring window: results of all four signals, then a new
+// window, in the variables and in `s`.
+void closeWindow(WindowSums& s, Variables& v) {
+    const WindowReadings w = nulltest::closeWindow(s);
+    showReading(w.left, v.left);
+    showReading(w.right, v.right);
+    showReading(w.mid, v.mid);
+    showReading(w.side, v.side);
+    storeSums(s, v);
 }
 
 // The measurement of one frame against a window of windowLength frames. It
 // only reads the frame, so the output of the plug-in is its input.
-inline void measureFrame(WindowAccumulation& a, Variables& v, double windowLength, double l,
-                         double r) {
-    // Sum or difference first, then the factor. A channel that is not
-    // finite makes mid and side non-finite too, and so full scale.
-    const double m = (l + r) * 0.5;
-    const double s = (l - r) * 0.5;
-    accumulate(a.left, l);
-    accumulate(a.right, r);
-    accumulate(a.mid, m);
-    accumulate(a.side, s);
-    a.count += 1.0;
-    if (a.count >= windowLength) {
-        storeAccumulation(a, v);
-        closeWindow(v);
-        a = takeAccumulation(v);
+inline void measureFrame(WindowSums& s, Variables& v, double windowLength, double l, double r) {
+    addFrame(s, l, r);
+    if (s.frames >= windowLength)
+        closeWindow(s, v);
+}
+
+// The plug-in's output is its input, bit for bit (a round trip through
+// double would quieten signalling NaN payloads). Buffers that are the same
+// need no copy; crossed ones (left out on right in) are copied frame by
+// frame, each frame read before it is written.
+template <typename Sample>
+void passThrough(const Sample* in0, const Sample* in1, Sample* out0, Sample* out1,
+                 int32_t frames) {
+    if (out0 == in1 || out1 == in0) {
+        for (int32_t i = 0; i < frames; ++i) {
+            const Sample l = in0[i], r = in1[i];
+            out0[i] = l;
+            out1[i] = r;
+        }
+        return;
     }
+    const size_t bytes = static_cast<size_t>(frames) * sizeof(Sample);
+    if (out0 != in0)
+        std::memmove(out0, in0, bytes);
+    if (out1 != in1)
+        std::memmove(out1, in1, bytes);
 }
 }  // namespace
-
-double meterDb(double level) {
-    return finiteOrZero(level > kThreshold ? 20.0 * std::log10(level) : kFloorDb);
-}
-
-double meterBits(double db) {
-    return finiteOrZero(std::fabs(db) / kDbPerBit);
-}
 
 TVexmoldEffect::TVexmoldEffect() {
     describeKestravonEffect(*this, kEffectName, kUniqueId);
@@ -175,9 +147,9 @@ TVexmoldEffect::TVexmoldEffect() {
     TVexmoldSlider window;
     window.valueIndex = 1;
     window.defaultValue = 1.0;
-    window.minimum = 0.1;
-    window.maximum = 10.0;
-    window.step = 0.1;
+    window.minimum = kMinWindowSeconds;
+    window.maximum = kMaxWindowSeconds;
+    window.step = kWindowStepSeconds;
     window.description = "Window Duration (Seconds)";
     declareSlider(window);
 
@@ -213,14 +185,14 @@ void TVexmoldEffect::doInit() {
     v.versionDate = kVersionDate;
     v.floorDb = kFloorDb;
     v.dbPerBit = kDbPerBit;
-    v.threshold = kThreshold;
+    v.threshold = kLevelThreshold;
     v.mid = SignalMeter{};
     v.side = SignalMeter{};
 }
 
 void TVexmoldEffect::doSlider() {
     refreshSectionCopies(common);
-    vars.windowLength = finiteOrZero(common.sampleRate * slider(1));
+    vars.windowLength = windowLengthFrames(common.sampleRate, slider(1));
 }
 
 void TVexmoldEffect::doBlock() {
@@ -229,39 +201,61 @@ void TVexmoldEffect::doBlock() {
 
 void TVexmoldEffect::doSample() {
     refreshSectionCopies(common);
-    WindowAccumulation a = takeAccumulation(vars);
-    measureFrame(a, vars, vars.windowLength, sampleValues[0], sampleValues[1]);
-    storeAccumulation(a, vars);
+    WindowSums s = takeSums(vars);
+    measureFrame(s, vars, vars.windowLength, sampleValues[0], sampleValues[1]);
+    storeSums(s, vars);
     vars.frameWidth = kFrameWidth;
     vars.frameHeight = kFrameHeight;
 }
 
 void TVexmoldEffect::closeWindowEarly() {
-    if (vars.windowSampleCount > 0.0)
-        closeWindow(vars);
+    if (vars.windowSampleCount > 0.0) {
+        WindowSums s = takeSums(vars);
+        closeWindow(s, vars);
+    }
 }
 
 void TVexmoldEffect::doSerialize() {
     serializeSliderValues(*this, vars.serializeLoop);
 }
 
-// The frame loop runs the sample section with the accumulation in local
+// The frame loop runs the sample section with the window's sums in local
 // variables. Within a block nothing changes the section copies or the frame
 // size, so refreshing and setting them once per block gives the state that
-// refreshing them on every frame gives.
+// refreshing them on every frame gives. In the usual stereo case the frames
+// are measured a window's stretch at a time, then passed through.
 template <typename Sample>
 void TVexmoldEffect::runFramesLocally(const Sample* const* inputs, Sample* const* outputs,
                                       int32_t frames, int32_t channels) {
     refreshSectionCopies(common);
-    WindowAccumulation a = takeAccumulation(vars);
+    WindowSums s = takeSums(vars);
     Variables& v = vars;
     const double windowLength = vars.windowLength;  // only the slider section changes it
-    auto measure = [&](const double* values) {
-        measureFrame(a, v, windowLength, values[0], values[1]);
-    };
-    vexmold::runFramesWithKernel<decltype(measure)&, Sample, true>(
-        measure, sampleValues.data(), inputs, outputs, frames, channels);
-    storeAccumulation(a, vars);
+    const bool stereo =
+        channels == 2 && inputs && outputs && inputs[0] && inputs[1] && outputs[0] && outputs[1];
+    if (stereo) {
+        const Sample* in0 = inputs[0];
+        const Sample* in1 = inputs[1];
+        for (int32_t done = 0; done < frames;) {
+            done += static_cast<int32_t>(
+                addFrames(s, in0 + done, in1 + done, frames - done, windowLength));
+            if (s.frames >= windowLength)
+                closeWindow(s, v);
+        }
+        if (frames > 0) {
+            // The sample section leaves the last frame in sampleValues.
+            sampleValues[0] = static_cast<double>(in0[frames - 1]);
+            sampleValues[1] = static_cast<double>(in1[frames - 1]);
+        }
+        passThrough(in0, in1, outputs[0], outputs[1], frames);
+    } else {
+        auto measure = [&](const double* values) {
+            measureFrame(s, v, windowLength, values[0], values[1]);
+        };
+        vexmold::runFramesWithKernel<decltype(measure)&, Sample, true>(
+            measure, sampleValues.data(), inputs, outputs, frames, channels);
+    }
+    storeSums(s, vars);
     vars.frameWidth = kFrameWidth;
     vars.frameHeight = kFrameHeight;
 }

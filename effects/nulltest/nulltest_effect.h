@@ -3,6 +3,7 @@
 // length, in dB FS and in bits below full scale.
 #pragma once
 
+#include "effects/nulltest/window_meter.h"
 #include "runtime/effectcommon.h"
 #include "runtime/effectdisplay.h"
 #include "runtime/vexmold.h"
@@ -48,11 +49,6 @@ struct DisplayValues {
     double versionDate = 0;
     double frameWidth = 0, frameHeight = 0;
 };
-
-// The meter's scale: dB FS of a level (the floor, -400 dB, at or below
-// 1e-20) and bits below full scale of a dB value (6.02059991327959 dB a bit).
-double meterDb(double level);
-double meterBits(double db);
 
 // The VST unique ID hosts know the meter by; their saved sessions find it
 // again by it.

@@ -1,25 +1,18 @@
 // One channel of A against the same channel of B, measured by the null-test
-// effect itself: an instance made through the same wrapper a host uses, A on
-// its left input and B on its right, so the numbers are the plug-in's.
+// meter's own measuring unit, A as its left input and B as its right, so the
+// numbers are the plug-in's.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <vector>
 
-struct AEffect;
-namespace nulltest {
-class TVexmoldEffect;
-}
+#include "effects/nulltest/window_meter.h"
 
 namespace nullmeter {
 
 // RMS and peak of one signal over a window, in dB FS and bits below full
 // scale, as the meter computes them; `rms` is the linear RMS.
-struct Reading {
-    double rms = 0, rmsDb = 0, rmsBits = 0, peakDb = 0, peakBits = 0;
-};
+using Reading = nulltest::SignalReading;
 
 struct WindowResult {
     int channel = 0;           // 0-based channel pair
@@ -35,11 +28,8 @@ class ChannelPairMeter {
   public:
     // `windowSeconds` must be one of the meter's steps (0.1 ... 10 by 0.1).
     ChannelPairMeter(int channel, double sampleRate, double windowSeconds);
-    ~ChannelPairMeter();
-    ChannelPairMeter(const ChannelPairMeter&) = delete;
-    ChannelPairMeter& operator=(const ChannelPairMeter&) = delete;
 
-    bool ok() const { return effect_ != nullptr; }
+    bool ok() const { return windowLength_ > 0.0; }
     std::int64_t windowFrames() const { return windowFrames_; }
 
     // Measures frames of A and B; every window that closes goes to `sink`.
@@ -51,17 +41,15 @@ class ChannelPairMeter {
     void report(bool partial, const WindowSink& sink);
 
     int channel_;
-    AEffect* effect_ = nullptr;
-    nulltest::TVexmoldEffect* script_ = nullptr;  // owned by the instance
+    double windowLength_ = 0;  // frames, as the meter holds it: may have a fraction
     std::int64_t windowFrames_ = 1;
-    std::int64_t framesInWindow_ = 0;
+    nulltest::WindowSums sums_;
     std::int64_t measuredFrames_ = 0;
     std::int64_t windows_ = 0;
-    std::vector<double> scratchLeft_, scratchRight_;  // the pass-through outputs
 };
 
-// The window length the meter's slider holds for `seconds`, or 0 when it is
-// not one of its steps (0.1 ... 10 by 0.1).
+// The window length the meter's slider holds for `seconds`, as a decimal
+// (0.3, not the slider's 3 × 0.1), or 0 when it is not one of its steps.
 double meterWindowSeconds(double seconds);
 
 }  // namespace nullmeter

@@ -465,7 +465,8 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
     const double rate = result_.sampleRate;
     const std::int64_t lengthA = a.reader.info().frames, lengthB = b.reader.info().frames;
 
-    Measurement plain(channels, rate, settings.windowSeconds, 0, 0, 1.0);
+    const int helpers = settings.parallel ? measurementHelpers(channels) : 0;
+    Measurement plain(channels, rate, settings.windowSeconds, 0, 0, 1.0, helpers);
     std::unique_ptr<Measurement> aligned;
     std::unique_ptr<AlignedStream> stream;
     std::int64_t alignedFrames = 0;  // B's aligned frames still to hand over
@@ -486,7 +487,7 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
         stream = std::make_unique<AlignedStream>(channels, start + static_cast<double>(m0) * step,
                                                  step, 0);
         aligned = std::make_unique<Measurement>(channels, rate, settings.windowSeconds, m0, 0,
-                                                est.polarity / est.gain);
+                                                est.polarity / est.gain, helpers);
         // The aligned stream runs behind B by the offset and the filters'
         // settling, and drifts from it by the clock difference over B.
         slack = std::llabs(est.offsetFrames) + m0 + 2 * stream->support() +

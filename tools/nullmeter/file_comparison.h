@@ -34,6 +34,9 @@ struct ComparisonSettings {
     double windowSeconds = 1.0;  // one of the meter's steps
     double searchSeconds = 1.0;  // alignment search: +- this
     bool align = false;          // measure B shifted, inverted and scaled as estimated
+    // Channel pairs of a block measured on all the cores; off where pairs
+    // already run side by side (a folder).
+    bool parallel = true;
 };
 
 struct ComparisonResult {

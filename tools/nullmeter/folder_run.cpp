@@ -169,8 +169,10 @@ int runFolders(const Options& options, std::FILE* out, std::string& error) {
                                      : std::max(1u, std::thread::hardware_concurrency());
     jobs = std::min<unsigned>(jobs, static_cast<unsigned>(pairs.size()));
 
+    Options each = options;
+    each.parallelPair = jobs <= 1;
     std::vector<PairResult> results;
-    compareAll(options, pairs, results, jobs, [&](std::size_t i) {
+    compareAll(each, pairs, results, jobs, [&](std::size_t i) {
         if (!options.json)
             std::fprintf(out, "%s: %s\n", pairs[i].relative.c_str(), results[i].verdict.c_str());
         std::fflush(out);

@@ -4,14 +4,15 @@
 #include <cmath>
 #include <limits>
 
-#include "effects/nulltest/nulltest_effect.h"
+#include "effects/nulltest/window_meter.h"
 
 namespace nullmeter {
 
 namespace {
 
-constexpr std::int64_t kBlockFrames = 8192;
-constexpr double kFloorDb = -400.0;
+// Large enough that handing a block's channels to the helpers costs little.
+constexpr std::int64_t kBlockFrames = 16384;
+constexpr double kFloorDb = nulltest::kFloorDb;
 
 Reading wholeLength(double energy, std::int64_t frames, double peakDb) {
     Reading r;
@@ -51,11 +52,12 @@ double MeasurementSummary::nullDepthBits() const {
 }
 
 Measurement::Measurement(int channels, double sampleRate, double windowSeconds,
-                         std::int64_t offsetA, std::int64_t offsetB, double factorB)
+                         std::int64_t offsetA, std::int64_t offsetB, double factorB, int helpers)
     : channels_(channels), queueA_(channels, offsetA), queueB_(channels, offsetB),
       a_(static_cast<std::size_t>(channels), std::vector<double>(kBlockFrames)),
       b_(static_cast<std::size_t>(channels), std::vector<double>(kBlockFrames)),
-      energy_(static_cast<std::size_t>(channels) * 4, 0.0) {
+      energy_(static_cast<std::size_t>(channels) * 4, 0.0),
+      closed_(static_cast<std::size_t>(channels)), workers_(helpers) {
     summary_.offsetA = offsetA;
     summary_.offsetB = offsetB;
     summary_.factorB = factorB;
@@ -77,36 +79,44 @@ std::int64_t Measurement::windowFrames() const {
 }
 
 void Measurement::consume(const WindowSink& sink) {
-    const WindowSink both = [this, &sink](const WindowResult& w) {
-        record(w);
-        if (sink)
-            sink(w);
-    };
     for (;;) {
         const std::int64_t frames =
             std::min({queueA_.size(), queueB_.size(), kBlockFrames});
         if (frames == 0)
             return;
-        const double* a = queueA_.front();
-        const double* b = queueB_.front();
-        const double factor = summary_.factorB;
-        for (std::size_t c = 0; c < a_.size(); ++c) {
-            double* ac = a_[c].data();
-            double* bc = b_[c].data();
-            for (std::int64_t i = 0; i < frames; ++i) {
-                ac[i] = a[i * channels_ + static_cast<std::int64_t>(c)];
-                bc[i] = b[i * channels_ + static_cast<std::int64_t>(c)] * factor;
-            }
-        }
+        workers_.run(channels_, [&](int c) { measureChannel(static_cast<std::size_t>(c), frames); });
         queueA_.pop(frames);
         queueB_.pop(frames);
-        compare(frames);
         if (tap_)
             tap_(a_, b_, frames);
-        for (std::size_t c = 0; c < meters_.size(); ++c)
-            meters_[c]->measure(a_[c].data(), b_[c].data(), frames, both);
+        // The windows in the order one thread would have closed them.
+        for (std::vector<WindowResult>& closed : closed_) {
+            for (const WindowResult& w : closed) {
+                record(w);
+                if (sink)
+                    sink(w);
+            }
+            closed.clear();
+        }
         summary_.comparedFrames += frames;
     }
+}
+
+// One channel pair of the block at the queues' fronts: its samples out of
+// the interleaved frames (B scaled), what differs, and the meter.
+void Measurement::measureChannel(std::size_t c, std::int64_t frames) {
+    const double* a = queueA_.front() + c;
+    const double* b = queueB_.front() + c;
+    const double factor = summary_.factorB;
+    double* ac = a_[c].data();
+    double* bc = b_[c].data();
+    for (std::int64_t i = 0; i < frames; ++i) {
+        ac[i] = a[i * channels_];
+        bc[i] = b[i * channels_] * factor;
+    }
+    compare(c, frames);
+    std::vector<WindowResult>& closed = closed_[c];
+    meters_[c]->measure(ac, bc, frames, [&closed](const WindowResult& w) { closed.push_back(w); });
 }
 
 void Measurement::finish(const WindowSink& sink) {
@@ -127,43 +137,41 @@ void Measurement::finish(const WindowSink& sink) {
     }
 }
 
-// Counts what differs before the meter sees the block. The counting loops
-// have no branches, so they vectorise; only the first and last difference
+// Counts what differs before the meter sees the block. The counting loop
+// has no branches, so it vectorises; only the first and last difference
 // need a search, from either end of the block.
-void Measurement::compare(std::int64_t frames) {
+void Measurement::compare(std::size_t c, std::int64_t frames) {
     constexpr double kLargest = std::numeric_limits<double>::max();
     const std::int64_t base = summary_.comparedFrames;
-    for (std::size_t c = 0; c < a_.size(); ++c) {
-        ChannelSummary& s = summary_.channels[c];
-        const double* a = a_[c].data();
-        const double* b = b_[c].data();
-        std::int64_t badA = 0, badB = 0, differing = 0;
-        double largest = s.largestDifference;
-        for (std::int64_t i = 0; i < frames; ++i) {
-            badA += std::fabs(a[i]) <= kLargest ? 0 : 1;
-            badB += std::fabs(b[i]) <= kLargest ? 0 : 1;
-            differing += a[i] != b[i] ? 1 : 0;
-            // NaN and infinite differences fail the first test and are left out.
-            const double d = std::fabs(a[i] - b[i]);
-            largest = d <= kLargest && d > largest ? d : largest;
-        }
-        s.nonFiniteA += badA;
-        s.nonFiniteB += badB;
-        s.largestDifference = largest;
-        if (differing == 0)
-            continue;
-        s.differing += differing;
-        if (s.firstDifference < 0) {
-            std::int64_t i = 0;
-            while (a[i] == b[i])
-                ++i;
-            s.firstDifference = base + i;
-        }
-        std::int64_t last = frames - 1;
-        while (a[last] == b[last])
-            --last;
-        s.lastDifference = base + last;
+    ChannelSummary& s = summary_.channels[c];
+    const double* a = a_[c].data();
+    const double* b = b_[c].data();
+    std::int64_t badA = 0, badB = 0, differing = 0;
+    double largest = s.largestDifference;
+    for (std::int64_t i = 0; i < frames; ++i) {
+        badA += std::fabs(a[i]) <= kLargest ? 0 : 1;
+        badB += std::fabs(b[i]) <= kLargest ? 0 : 1;
+        differing += a[i] != b[i] ? 1 : 0;
+        // NaN and infinite differences fail the first test and are left out.
+        const double d = std::fabs(a[i] - b[i]);
+        largest = d <= kLargest && d > largest ? d : largest;
     }
+    s.nonFiniteA += badA;
+    s.nonFiniteB += badB;
+    s.largestDifference = largest;
+    if (differing == 0)
+        return;
+    s.differing += differing;
+    if (s.firstDifference < 0) {
+        std::int64_t i = 0;
+        while (a[i] == b[i])
+            ++i;
+        s.firstDifference = base + i;
+    }
+    std::int64_t last = frames - 1;
+    while (a[last] == b[last])
+        --last;
+    s.lastDifference = base + last;
 }
 
 // The whole-length summary from the meter's windows: energies weighted by

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/nullmeter/channel_pair_meter.h"
+#include "tools/nullmeter/fork_join.h"
 #include "tools/nullmeter/frame_queue.h"
 
 namespace nullmeter {
@@ -53,8 +54,10 @@ using BlockTap = std::function<void(const std::vector<std::vector<double>>& a,
 
 class Measurement {
   public:
+    // `helpers`: threads besides the caller's that measure channel pairs
+    // of a block side by side (see measurementHelpers).
     Measurement(int channels, double sampleRate, double windowSeconds, std::int64_t offsetA,
-                std::int64_t offsetB, double factorB);
+                std::int64_t offsetB, double factorB, int helpers = 0);
 
     bool ok() const;
     FrameQueue& queueA() { return queueA_; }
@@ -71,7 +74,8 @@ class Measurement {
 
   private:
     void record(const WindowResult& w);
-    void compare(std::int64_t frames);
+    void measureChannel(std::size_t c, std::int64_t frames);
+    void compare(std::size_t c, std::int64_t frames);
 
     int channels_;
     FrameQueue queueA_, queueB_;
@@ -80,6 +84,8 @@ class Measurement {
     std::vector<double> energy_;              // per channel: left, right, mid, side
     MeasurementSummary summary_;
     BlockTap tap_;
+    std::vector<std::vector<WindowResult>> closed_;  // per channel, in one block
+    ForkJoin workers_;
 };
 
 }  // namespace nullmeter

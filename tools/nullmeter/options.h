@@ -35,6 +35,9 @@ struct Options {
     // at once (0: one per core).
     std::filesystem::path junit;
     int jobs = 0;
+    // Not an option: false where pairs already run side by side, so that
+    // one pair does not also spread its channels over the cores.
+    bool parallelPair = true;
 };
 
 // False with `error` set for anything it cannot take: unknown options,

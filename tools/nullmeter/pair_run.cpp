@@ -89,6 +89,7 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
     settings.windowSeconds = options.windowSeconds;
     settings.searchSeconds = options.searchSeconds;
     settings.align = options.align;
+    settings.parallel = options.parallelPair;
 
     FileComparison comparison;
     if (!comparison.open(a, b, settings, error))
