@@ -3,9 +3,11 @@
 // alignment applied, the verdict and its exit status, and bad input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -21,6 +23,7 @@
 #include "tests/tools/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/file_comparison.h"
+#include "tools/nullmeter/measurement.h"
 #include "tools/nullmeter/options.h"
 #include "tools/nullmeter/verdict.h"
 
@@ -76,6 +79,54 @@ class NullTestFiles : public ::testing::Test {
     FileComparison comparison;
     std::string lastError;
 };
+
+// Channel pairs measured on helper threads give what one thread gives: the
+// same windows in the same order and the same summary, to the bit.
+TEST(NullTestMeasurement, HelperThreadsChangeNothing) {
+    constexpr int kChannels = 3;
+    constexpr std::int64_t kFrames = 100000;  // several blocks, a partial window at the end
+    std::vector<double> a = noise(kFrames * kChannels, 5), b = a;
+    for (std::int64_t i = 0; i < kFrames * kChannels; i += 997)
+        b[static_cast<std::size_t>(i)] += 1e-6 * static_cast<double>(i % 7);
+    b[12345] = std::numeric_limits<double>::quiet_NaN();
+    const auto measure = [&](int helpers, std::vector<WindowResult>& windows) {
+        Measurement m(kChannels, kRate, 0.1, 0, 0, 0.5, helpers);
+        EXPECT_TRUE(m.ok());
+        const WindowSink sink = [&windows](const WindowResult& w) { windows.push_back(w); };
+        // Pushed in uneven pieces, as the decoders hand them over.
+        for (std::int64_t at = 0; at < kFrames; at += 7001) {
+            const std::int64_t n = std::min<std::int64_t>(7001, kFrames - at);
+            m.queueA().push(a.data() + at * kChannels, n);
+            m.queueB().push(b.data() + at * kChannels, n);
+            m.consume(sink);
+        }
+        m.finish(sink);
+        return m.summary();
+    };
+    std::vector<WindowResult> serial, parallel;
+    const MeasurementSummary one = measure(0, serial);
+    const MeasurementSummary three = measure(3, parallel);
+    ASSERT_EQ(serial.size(), parallel.size());
+    EXPECT_EQ(serial.size(), 3u * 21u);  // 4800 frames a window: 20 whole and a partial
+    for (std::size_t i = 0; i < serial.size(); ++i) {
+        EXPECT_EQ(serial[i].channel, parallel[i].channel) << i;
+        EXPECT_EQ(serial[i].index, parallel[i].index) << i;
+        EXPECT_EQ(serial[i].partial, parallel[i].partial) << i;
+        EXPECT_EQ(std::memcmp(&serial[i].side, &parallel[i].side, sizeof(Reading)), 0) << i;
+        EXPECT_EQ(std::memcmp(&serial[i].left, &parallel[i].left, sizeof(Reading)), 0) << i;
+    }
+    ASSERT_EQ(one.channels.size(), three.channels.size());
+    for (std::size_t c = 0; c < one.channels.size(); ++c) {
+        EXPECT_EQ(one.channels[c].differing, three.channels[c].differing);
+        EXPECT_EQ(one.channels[c].firstDifference, three.channels[c].firstDifference);
+        EXPECT_EQ(one.channels[c].lastDifference, three.channels[c].lastDifference);
+        EXPECT_EQ(one.channels[c].nonFiniteB, three.channels[c].nonFiniteB);
+        EXPECT_EQ(one.channels[c].largestDifference, three.channels[c].largestDifference);
+        EXPECT_EQ(one.channels[c].side.rms, three.channels[c].side.rms);
+    }
+    EXPECT_EQ(one.nonFinite(), 1);
+    EXPECT_EQ(one.comparedFrames, kFrames);
+}
 
 TEST_F(NullTestFiles, LastPartialWindowIsMeasuredAndADifferenceInItFails) {
     // 2.7 s that differ only at 2.698 s: two full windows and a partial one.

@@ -359,6 +359,37 @@ TEST(EffectNullTestRobustness, OverflowsNeverReadAsSilence) {
     EXPECT_EQ(rig.v().mid.peakDb, 0.0);
 }
 
+TEST(EffectNullTestRobustness, AnOverflowedSumStaysAtTheLargestDoubleAcrossBlocks) {
+    // The square of 1e200 overflows in the middle of a window; later finite
+    // frames, in later blocks, leave the clamped sum where it is.
+    NullTestRig rig;  // 1 s: 44100 frames
+    rig.runConstant(100, 0.5, 0.5);
+    rig.run(0, 1, [](int64_t) { return 1e200; }, [](int64_t) { return 0.0; });
+    EXPECT_EQ(rig.v().left.sumSquares, std::numeric_limits<double>::max());
+    rig.runConstant(43999, 0.5, 0.5);
+    const nulltest::Variables& v = rig.v();
+    EXPECT_EQ(v.windowSampleCount, 0.0);
+    EXPECT_EQ(v.left.rms, std::sqrt(std::numeric_limits<double>::max() / 44100.0));
+    EXPECT_EQ(v.right.rms, std::sqrt(44099 * 0.25 / 44100.0));
+    EXPECT_EQ(v.left.sumSquares, 0.0);
+}
+
+TEST(EffectNullTestWindow, EverySliderStepHoldsTheWindowTheMeasuringUnitComputes) {
+    // nullmeter measures without the slider: both must agree on every step.
+    for (int step = 1; step <= 100; ++step) {
+        NullTestRig rig(48000.0f);
+        const double seconds = step / 10.0;
+        rig.fx->setParameter(0, static_cast<float>((seconds - 0.1) / 9.9));
+        EXPECT_EQ(rig.v().windowLength,
+                  nulltest::windowLengthFrames(48000.0, nulltest::windowStepSeconds(seconds)))
+            << seconds;
+    }
+    EXPECT_EQ(nulltest::windowStepSeconds(0.05), 0.0);
+    EXPECT_EQ(nulltest::windowStepSeconds(0.25), 0.0);
+    EXPECT_EQ(nulltest::windowStepSeconds(10.1), 0.0);
+    EXPECT_EQ(nulltest::windowStepSeconds(std::nan("")), 0.0);
+}
+
 TEST(EffectNullTestWindow, ClosingEarlyMeasuresTheFramesSoFar) {
     NullTestRig rig;
     rig.fx->setParameter(0, 0.0);  // 4410 frames
@@ -411,6 +442,20 @@ TEST(EffectNullTestRobustness, OutputEqualsInputBitForBit) {
 
     EXPECT_EQ(rig.v().frameWidth, 500.0);
     EXPECT_EQ(rig.v().frameHeight, 250.0);
+}
+
+TEST(EffectNullTestRobustness, CrossedBuffersPassEachChannelToItsOwnOutput) {
+    // A host may hand the right input's buffer as the left output and the
+    // other way round: each output must still get its own input.
+    NullTestRig rig;
+    std::vector<double> a = {0.1, 0.2, 0.3, 0.4}, b = {-1.0, -2.0, -3.0, -4.0};
+    const double* inputs[] = {a.data(), b.data()};
+    double* outputs[] = {b.data(), a.data()};
+    rig.fx->processDouble(inputs, outputs, 4);
+    EXPECT_EQ(b, (std::vector<double>{0.1, 0.2, 0.3, 0.4}));
+    EXPECT_EQ(a, (std::vector<double>{-1.0, -2.0, -3.0, -4.0}));
+    EXPECT_EQ(rig.v().windowSampleCount, 4.0);
+    EXPECT_EQ(rig.v().right.runningPeak, 4.0);
 }
 
 TEST(EffectNullTestRobustness, SampleSectionAloneMatchesTheProcessingLoop) {

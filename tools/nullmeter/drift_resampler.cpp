@@ -9,7 +9,7 @@ namespace nullmeter {
 
 DriftResampler::DriftResampler(int channels, double step) : channels_(channels), step_(step) {
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT64_I, SOXR_FLOAT64_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, SOXR_HI_PREC_CLOCK);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, SOXR_HI_PREC_CLOCK);
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     soxr_error_t failure = nullptr;
     // Rates in the ratio of input frames to output frames: 1 / step outputs
