@@ -12,8 +12,8 @@
 #   wine/   the Wine prefix the check runs in
 # A library is rebuilt only when its Debian source version, its build options
 # or a library it depends on changed, so a second run does nothing. The source
-# indexes are fetched once; to look for newer Debian versions, delete
-# PREFIX_DIR/apt/lists or set PLUX_MINGW_DEPS_UPDATE=1.
+# indexes are fetched once (again only when the system's sources change); to
+# look for newer Debian versions, set PLUX_MINGW_DEPS_UPDATE=1.
 set -euo pipefail
 # A command failing outside the checks below still says where.
 trap 'echo "build-mingw-deps: failed at line $LINENO" >&2' ERR
