@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "tools/nullmeter/aligned_stream.h"
 #include "tools/nullmeter/drift_resampler.h"
@@ -197,7 +200,9 @@ bool alignedExcerpt(Source& b, double start, double step, std::int64_t frameOfA,
 
 struct FileComparison::Impl {
     Source a, b;
+    Input inputA, inputB;
     ComparisonSettings settings;
+    bool estimateInRun = false;  // the estimate runs beside the plain pass
     // Where B is read for A's frame m: start + m * step.
     double start = 0, step = 1;
 
@@ -379,6 +384,8 @@ FileComparison::~FileComparison() = default;
 bool FileComparison::open(const Input& a, const Input& b, const ComparisonSettings& settings,
                           std::string& error) {
     impl_->settings = settings;
+    impl_->inputA = a;
+    impl_->inputB = b;
     if (!openSource(a, impl_->a, result_.a, error) || !openSource(b, impl_->b, result_.b, error))
         return false;
     const plux::audio::FileInfo& ia = result_.a.info;
@@ -407,10 +414,11 @@ bool FileComparison::open(const Input& a, const Input& b, const ComparisonSettin
 }
 
 
-bool FileComparison::estimate(std::string& error) {
-    Source& a = impl_->a;
-    Source& b = impl_->b;
-    const std::int64_t maxLag = result_.searchFrames;
+// The alignment of impl's sources into `result`'s estimate.
+bool FileComparison::estimateWith(Impl& impl, ComparisonResult& result, std::string& error) {
+    Source& a = impl.a;
+    Source& b = impl.b;
+    const std::int64_t maxLag = result.searchFrames;
     const std::int64_t first = firstSound(a, error);
     if (first == -2)
         return false;
@@ -420,7 +428,7 @@ bool FileComparison::estimate(std::string& error) {
             // stretch and the search range either side: short, so that a
             // drifting clock cannot smear the correlation peak.
             const std::int64_t bytesPerFrame =
-                static_cast<std::int64_t>(sizeof(double)) * result_.channels;
+                static_cast<std::int64_t>(sizeof(double)) * result.channels;
             const std::int64_t frames =
                 std::min(kCoarseFrames, kExcerptBytes / bytesPerFrame / 2 - 2 * maxLag);
             std::vector<std::vector<double>> ea, eb;
@@ -430,19 +438,31 @@ bool FileComparison::estimate(std::string& error) {
             // Both excerpts start at B's first frame read.
             for (auto& channel : ea)
                 channel.insert(channel.begin(), static_cast<std::size_t>(maxLag), 0.0);
-            result_.alignment = estimateAlignment(ea, eb, maxLag);
+            result.alignment = estimateAlignment(ea, eb, maxLag);
         }
-        AlignmentEstimate& estimate = result_.alignment;
+        AlignmentEstimate& estimate = result.alignment;
         if (estimate.found) {
-            if (!impl_->measurePoints(estimate, maxLag, error) ||
-                !impl_->refineLine(estimate, error) ||
-                !impl_->measureGain(estimate, impl_->points, error))
+            if (!impl.measurePoints(estimate, maxLag, error) ||
+                !impl.refineLine(estimate, error) ||
+                !impl.measureGain(estimate, impl.points, error))
                 return false;
         }
     } catch (const std::bad_alloc&) {
         error = "not enough memory for the alignment excerpts";
         return false;
     }
+    return true;
+}
+
+void FileComparison::estimateDuringRun() {
+    impl_->estimateInRun = !impl_->settings.align;
+}
+
+bool FileComparison::estimate(std::string& error) {
+    if (impl_->estimateInRun)
+        return true;
+    if (!estimateWith(*impl_, result_, error))
+        return false;
     const AlignmentEstimate& estimate = result_.alignment;
     result_.alignmentApplied =
         impl_->settings.align && estimate.found && estimate.gain > 0.0;
@@ -453,6 +473,8 @@ bool FileComparison::estimate(std::string& error) {
             (impl_->start != std::round(impl_->start) ? FractionalDelay::kHalfTaps : 0) +
             (impl_->step != 1.0 ? DriftResampler::kSupport : 0);
     }
+    Source& a = impl_->a;
+    Source& b = impl_->b;
     a.position = b.position = 0;
     return a.reader.seek(0, error) && b.reader.seek(0, error);
 }
@@ -494,6 +516,44 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
                 2 * DriftResampler::kSupport +
                 static_cast<std::int64_t>(std::ceil(std::fabs(1.0 / step - 1.0) * static_cast<double>(lengthB)));
     }
+    // Without --align the plain pass needs nothing of the estimate, which is
+    // then made beside it, from readers of its own.
+    std::unique_ptr<Impl> side;
+    ComparisonResult sideResult;
+    std::string sideError;
+    bool sideOk = true;
+    std::thread sideThread;
+    if (impl_->estimateInRun) {
+        side = std::make_unique<Impl>();
+        side->settings = settings;
+        SourceInfo ignored;
+        sideResult.channels = result_.channels;
+        sideResult.searchFrames = result_.searchFrames;
+        if (!openSource(impl_->inputA, side->a, ignored, error) ||
+            !openSource(impl_->inputB, side->b, ignored, error))
+            return false;
+        try {
+            sideThread = std::thread(
+                [&] { sideOk = estimateWith(*side, sideResult, sideError); });
+        } catch (const std::system_error&) {
+            sideOk = estimateWith(*side, sideResult, sideError);  // no thread: here, first
+        }
+    }
+    const auto joinSide = [&]() -> bool {
+        if (sideThread.joinable())
+            sideThread.join();
+        if (!side)
+            return true;
+        side.reset();
+        result_.alignment = sideResult.alignment;
+        if (!sideOk)
+            error = sideError;
+        return sideOk;
+    };
+    struct Joiner {
+        const std::function<bool()> join;
+        ~Joiner() { join(); }
+    } joinOnReturn{joinSide};
     if (!plain.ok() || (aligned && !aligned->ok()) || (stream && !stream->ok())) {
         error = stream && !stream->ok() ? stream->error() : "the null-test meter could not be set up";
         return false;
@@ -575,6 +635,8 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
     plain.finish(aligned ? WindowSink() : sink);
     if (aligned)
         aligned->finish(sink);
+    if (!joinSide())
+        return false;
     result_.plain = plain.summary();
     if (aligned) {
         result_.aligned = aligned->summary();

@@ -76,6 +76,10 @@ class FileComparison {
     // files, a line through them (the clock drift), and the polarity and
     // gain of B read where that line puts A's frames.
     bool estimate(std::string& error);
+    // Without --align: the estimate is made during run(), beside the plain
+    // pass on readers of its own, and estimate() does nothing. For callers
+    // that show the estimate only after the run.
+    void estimateDuringRun();
     // The streaming pass. Windows of the final measurement go to `sink`, its
     // blocks of A and (scaled) B to `tap`.
     bool run(const WindowSink& sink, const BlockTap& tap, std::string& error);
@@ -84,6 +88,7 @@ class FileComparison {
 
   private:
     struct Impl;
+    static bool estimateWith(Impl& impl, ComparisonResult& result, std::string& error);
     std::unique_ptr<Impl> impl_;
     ComparisonResult result_;
 };

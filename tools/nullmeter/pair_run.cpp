@@ -97,6 +97,11 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
     for (const SourceInfo* s : {&comparison.result().a, &comparison.result().b})
         if (s->info.frames == 0)
             return inputError(s->path + ": holds no audio frames");
+    // A plain comparison that shows nothing before its end estimates the
+    // alignment beside the pass instead of before it.
+    const bool estimateBeside = !options.align && !options.windows && !pluginTest;
+    if (estimateBeside)
+        comparison.estimateDuringRun();
     if (!comparison.estimate(error))
         return inputError(error);
     const ComparisonResult& result = comparison.result();
@@ -118,7 +123,8 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
         options.json ? makeJsonReport(out, options.windows) : makeTextReport(out, options.bands);
     if (pluginTest)
         report->setPlugin(pluginTest->report());
-    report->begin(result);
+    if (!estimateBeside)
+        report->begin(result);
     const WindowSink sink = [&](const WindowResult& w) {
         if (options.windows)
             report->window(result, w);
@@ -136,6 +142,8 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
     };
     if (!comparison.run(sink, tap, error))
         return inputError(error);
+    if (estimateBeside)
+        report->begin(result);
     // The comparison's result with what the bands say added.
     ComparisonResult reported = result;
     // The bands' lines first: they say where a level difference lies, which
