@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
+#include <future>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include "tools/nullmeter/aligned_stream.h"
 #include "tools/nullmeter/drift_resampler.h"
@@ -521,8 +519,7 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
     std::unique_ptr<Impl> side;
     ComparisonResult sideResult;
     std::string sideError;
-    bool sideOk = true;
-    std::thread sideThread;
+    std::future<bool> beside;  // waits for the estimate when left early
     if (impl_->estimateInRun) {
         side = std::make_unique<Impl>();
         side->settings = settings;
@@ -532,28 +529,10 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
         if (!openSource(impl_->inputA, side->a, ignored, error) ||
             !openSource(impl_->inputB, side->b, ignored, error))
             return false;
-        try {
-            sideThread = std::thread(
-                [&] { sideOk = estimateWith(*side, sideResult, sideError); });
-        } catch (const std::system_error&) {
-            sideOk = estimateWith(*side, sideResult, sideError);  // no thread: here, first
-        }
+        // On a thread of its own, or at the end if none can be started.
+        beside = std::async(std::launch::async | std::launch::deferred,
+                            [&] { return estimateWith(*side, sideResult, sideError); });
     }
-    const auto joinSide = [&]() -> bool {
-        if (sideThread.joinable())
-            sideThread.join();
-        if (!side)
-            return true;
-        side.reset();
-        result_.alignment = sideResult.alignment;
-        if (!sideOk)
-            error = sideError;
-        return sideOk;
-    };
-    struct Joiner {
-        const std::function<bool()> join;
-        ~Joiner() { join(); }
-    } joinOnReturn{joinSide};
     if (!plain.ok() || (aligned && !aligned->ok()) || (stream && !stream->ok())) {
         error = stream && !stream->ok() ? stream->error() : "the null-test meter could not be set up";
         return false;
@@ -635,8 +614,13 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
     plain.finish(aligned ? WindowSink() : sink);
     if (aligned)
         aligned->finish(sink);
-    if (!joinSide())
-        return false;
+    if (beside.valid()) {
+        if (!beside.get()) {
+            error = sideError;
+            return false;
+        }
+        result_.alignment = sideResult.alignment;
+    }
     result_.plain = plain.summary();
     if (aligned) {
         result_.aligned = aligned->summary();
