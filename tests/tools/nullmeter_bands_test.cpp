@@ -57,8 +57,8 @@ void tonesPerBand(const std::vector<Band>& bands, double amplitude, GainOf gainD
 
 // Through an analyzer in blocks of `block` frames, as the tool's tap hands them.
 Readings analyse(const Channels& a, const Channels& b, int rate, BandResolution resolution,
-                 std::size_t block = 4096) {
-    BandAnalyzer analyzer(static_cast<int>(a.size()), rate, resolution);
+                 std::size_t block = 4096, std::int64_t expectedFrames = 0) {
+    BandAnalyzer analyzer(static_cast<int>(a.size()), rate, resolution, expectedFrames);
     Channels pa(a.size()), pb(b.size());
     for (std::size_t at = 0; at < a[0].size(); at += block) {
         const std::size_t n = std::min(block, a[0].size() - at);
@@ -154,8 +154,18 @@ TEST(NullmeterBands, GainInOneBandIsFoundThereAndNowhereElse) {
     tonesPerBand(
         bands, 0.05, [k](std::size_t i) { return i == k ? 0.7 : 0.0; }, ta, tb);
     const std::vector<double> a = render(ta, 2 * rate, rate), b = render(tb, 2 * rate, rate);
-    const Readings r = analyse({a}, {b}, rate, BandResolution::Octave);
     const double residual = 20 * std::log10(0.05 * (std::pow(10.0, 0.7 / 20) - 1));
+    // Segments overlapping (a short stream) or not (a long one announced).
+    const Readings apart = analyse({a}, {b}, rate, BandResolution::Octave, 4096, 1LL << 40);
+    const Readings r = analyse({a}, {b}, rate, BandResolution::Octave);
+    for (std::size_t j = 0; j < bands.size(); ++j) {
+        EXPECT_NEAR(apart[0][j].aDb, r[0][j].aDb, 0.05) << j;
+        EXPECT_NEAR(apart[0][j].gainDb, r[0][j].gainDb, 0.005) << j;
+        if (j + 2 <= k || j >= k + 2) {
+            EXPECT_LT(apart[0][j].residualDb, residual - 60) << j;
+        }
+    }
+    EXPECT_NEAR(apart[0][k].residualDb, residual, 0.1);
     for (std::size_t j = 0; j < bands.size(); ++j) {
         EXPECT_NEAR(r[0][j].aDb, 20 * std::log10(0.05), 0.1) << j;
         EXPECT_NEAR(r[0][j].gainDb, j == k ? 0.7 : 0.0, j == k ? 0.02 : 0.01) << j;

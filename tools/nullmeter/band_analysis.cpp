@@ -58,14 +58,20 @@ double nominalCentreHz(double centreHz) {
     return 1000 * kR10[k - 10 * decade] * std::pow(10.0, decade);
 }
 
-BandAnalyzer::BandAnalyzer(int channels, int sampleRate, BandResolution resolution)
-    : log2Size_(log2SizeFor(resolution)), size_(1 << log2Size_) {
+BandAnalyzer::BandAnalyzer(int channels, int sampleRate, BandResolution resolution,
+                           std::int64_t expectedFrames)
+    : log2Size_(log2SizeFor(resolution)), size_(1 << log2Size_),
+      overlap_(expectedFrames < kOverlapUpToSegments * size_) {
     if (channels <= 0 || sampleRate <= 0)
         return;
     const auto n = static_cast<std::size_t>(size_);
     try {
-        if (!vexmold::ensureFftTables())
+        const vexmold::TFftTables* tables = vexmold::fftTables();
+        if (!tables)
             return;
+        // The bins are read where the transform leaves them, without
+        // reordering the whole segment first.
+        binPositions_ = tables->reorderFor(log2Size_);
         bands_ = standardBands(resolution, sampleRate);
         window_.resize(n);
         for (std::size_t i = 0; i < n; ++i)
@@ -117,13 +123,15 @@ void BandAnalyzer::finishSegment() {
     double energy = 0;
     for (std::size_t c = 0; c < pendingA_.size(); ++c) {
         energy = accumulate(pendingA_[c], pendingB_[c], n, buffer_, spectra_[c]);
-        // The second half starts the next segment.
-        for (std::vector<double>* p : {&pendingA_[c], &pendingB_[c]})
-            std::copy(p->begin() + static_cast<std::ptrdiff_t>(n / 2), p->end(), p->begin());
+        // With overlap, the second half starts the next segment.
+        if (overlap_) {
+            for (std::vector<double>* p : {&pendingA_[c], &pendingB_[c]})
+                std::copy(p->begin() + static_cast<std::ptrdiff_t>(n / 2), p->end(), p->begin());
+        }
     }
     windowEnergy_ += energy;
     ++segments_;
-    filled_ = n / 2;
+    filled_ = overlap_ ? n / 2 : 0;
 }
 
 double BandAnalyzer::accumulate(const std::vector<double>& a, const std::vector<double>& b,
@@ -142,11 +150,11 @@ double BandAnalyzer::accumulate(const std::vector<double>& a, const std::vector<
         energy += w * w;
     }
     vexmold::fftDispatch(log2Size_, buffer.data(), vexmold::kFftForward);
-    vexmold::fftDispatch(log2Size_, buffer.data(), vexmold::kFftToNaturalOrder);
     for (std::size_t k = 0; k <= n / 2; ++k) {
-        const std::size_t mirror = (n - k) % n;
-        const double zr = buffer[2 * k], zi = buffer[2 * k + 1];
-        const double mr = buffer[2 * mirror], mi = buffer[2 * mirror + 1];
+        const auto at = 2 * static_cast<std::size_t>(binPositions_[k]);
+        const auto mirror = 2 * static_cast<std::size_t>(binPositions_[(n - k) % n]);
+        const double zr = buffer[at], zi = buffer[at + 1];
+        const double mr = buffer[mirror], mi = buffer[mirror + 1];
         // A = (Z[k] + conj Z[n-k]) / 2, B = (Z[k] - conj Z[n-k]) / 2i.
         const double ar = (zr + mr) / 2, ai = (zi - mi) / 2;
         const double br = (zi + mi) / 2, bi = (mr - zr) / 2;

@@ -1,8 +1,10 @@
 // Where A and B differ, by frequency band: averaged spectra of A, of the
 // residual A - B and the cross-spectrum of A and B per channel (Welch: Hann
-// window, half-overlapping segments), summed over octave or third-octave
-// bands. Memory is one segment per channel and the accumulated spectra,
-// whatever the length of the stream.
+// window), summed over octave or third-octave bands. Segments overlap by half
+// in a stream short enough that the estimate needs every average it can get;
+// a long one has thousands of segments, and they follow each other. Memory
+// is one segment per channel and the accumulated spectra, whatever the length
+// of the stream.
 #pragma once
 
 #include <cstdint>
@@ -40,7 +42,15 @@ double nominalCentreHz(double centreHz);
 
 class BandAnalyzer {
   public:
-    BandAnalyzer(int channels, int sampleRate, BandResolution resolution);
+    // `expectedFrames`: the stream's length if known (0: not known), which
+    // decides whether segments overlap.
+    BandAnalyzer(int channels, int sampleRate, BandResolution resolution,
+                 std::int64_t expectedFrames = 0);
+
+    // Streams of at least this many segments' length are cut into segments
+    // that do not overlap: the variance of the averages is then already far
+    // below what a band level shows, and the transforms cost half.
+    static constexpr std::int64_t kOverlapUpToSegments = 256;
 
     // One block of the stream, `frames` values per channel (non-finite
     // values count as 0).
@@ -65,6 +75,8 @@ class BandAnalyzer {
     double sampleRate_ = 0;
     int log2Size_;
     int size_;
+    bool overlap_ = true;
+    const std::int32_t* binPositions_ = nullptr;  // where the transform leaves bin k
     std::vector<Band> bands_;
     std::vector<double> window_;                            // periodic Hann, size_ values
     std::vector<std::vector<double>> pendingA_, pendingB_;  // per channel, size_ values

@@ -572,9 +572,9 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
                 return false;
             if (n == 0)
                 a.ended = true;
-            plain.queueA().push(a.selected.data(), n);
             if (aligned)
                 aligned->queueA().push(a.selected.data(), n);
+            plain.queueA().take(a.selected, n);
             progressed = true;
         }
         const bool bWaits = (!plainDone() && plain.queueB().size() >= queueLimit) ||
@@ -591,11 +591,11 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
                     alignedEnded = true;
                 }
             } else {
-                plain.queueB().push(b.selected.data(), n);
                 if (stream && !alignedEnded) {
                     stream->push(b.selected.data(), n, produced);
                     handOver();
                 }
+                plain.queueB().take(b.selected, n);
             }
             progressed = true;
         }

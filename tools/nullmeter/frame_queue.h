@@ -28,6 +28,18 @@ class FrameQueue {
         }
         data_.insert(data_.end(), frames, frames + count * channels_);
     }
+    // The same for a whole block the caller will not read again: when
+    // nothing is queued the block is taken by swapping buffers instead of
+    // copied, and `frames` gets the queue's old buffer back to refill.
+    void take(std::vector<double>& frames, std::int64_t count) {
+        if (skip_ == 0 && head_ == data_.size() && count > 0 &&
+            frames.size() == static_cast<std::size_t>(count * channels_)) {
+            data_.swap(frames);
+            head_ = 0;
+            return;
+        }
+        push(frames.data(), count);
+    }
     std::int64_t size() const {
         return static_cast<std::int64_t>((data_.size() - head_) / static_cast<std::size_t>(channels_));
     }

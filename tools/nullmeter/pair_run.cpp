@@ -17,6 +17,7 @@
 #include "tools/nullmeter/plugin_test.h"
 #include "tools/nullmeter/report.h"
 #include "tools/nullmeter/residual_writer.h"
+#include "tools/nullmeter/tap_thread.h"
 
 namespace nullmeter {
 
@@ -116,8 +117,15 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
     if (!options.plot.empty())
         plot.emplace(result.channels, result.sampleRate);
     std::optional<BandAnalyzer> bands;
-    if (options.json || options.bands || plot)
-        bands.emplace(result.channels, result.sampleRate, options.bandResolution);
+    // The band analysis costs more than the measurement: it runs beside it.
+    std::optional<TapThread> bandThread;
+    if (options.json || options.bands || plot) {
+        bands.emplace(result.channels, result.sampleRate, options.bandResolution,
+                      std::min(result.a.info.frames, result.b.info.frames));
+        bandThread.emplace([&bands](const std::vector<std::vector<double>>& blockA,
+                                    const std::vector<std::vector<double>>& blockB,
+                                    std::int64_t frames) { bands->block(blockA, blockB, frames); });
+    }
 
     std::unique_ptr<Report> report =
         options.json ? makeJsonReport(out, options.windows) : makeTextReport(out, options.bands);
@@ -137,11 +145,13 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
             residual->block(blockA, blockB, frames);
         if (plot)
             plot->block(blockA, blockB, frames);
-        if (bands)
-            bands->block(blockA, blockB, frames);
+        if (bandThread)
+            bandThread->block(blockA, blockB, frames);
     };
     if (!comparison.run(sink, tap, error))
         return inputError(error);
+    if (bandThread)
+        bandThread->finish();
     if (estimateBeside)
         report->begin(result);
     // The comparison's result with what the bands say added.

@@ -1,0 +1,50 @@
+// Runs a block tap on a thread of its own: the measuring thread hands over a
+// copy of each block and goes on, so a costly tap (the band analysis) runs
+// beside the measurement instead of after each block of it. At most kBlocks
+// copies wait; the measuring thread waits only when the tap falls that far
+// behind. The tap sees the blocks in order, on one thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "tools/nullmeter/measurement.h"
+
+namespace nullmeter {
+
+class TapThread {
+  public:
+    static constexpr int kBlocks = 3;
+
+    // Without a thread (none could be started) the tap runs in block().
+    explicit TapThread(BlockTap tap);
+    // Waits until the tap has taken every block handed over.
+    ~TapThread();
+    TapThread(const TapThread&) = delete;
+    TapThread& operator=(const TapThread&) = delete;
+
+    void block(const std::vector<std::vector<double>>& a,
+               const std::vector<std::vector<double>>& b, std::int64_t frames);
+    // Returns once the tap has taken every block so far, and stops the thread.
+    void finish();
+
+  private:
+    struct Block {
+        std::vector<std::vector<double>> a, b;
+        std::int64_t frames = 0;
+    };
+    void work();
+
+    BlockTap tap_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Block ring_[kBlocks];
+    int head_ = 0, count_ = 0;  // the oldest waiting block and how many wait
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+}  // namespace nullmeter
