@@ -56,8 +56,9 @@ enum class Container { Wav, Rf64, W64, Aiff, Flac };
 // Writes a file that appears under its name only when complete: frames go
 // to a temporary file beside it, commit() renames it into place, and a
 // writer destroyed without a successful commit() removes the temporary
-// file, so a failure never leaves a partial output behind. Integer
-// encodings round and clip; float encodings store the values as they are.
+// file, so a failure never leaves a partial output behind; after a failed
+// write(), commit() fails too. Integer encodings round and clip; float
+// encodings store the values as they are.
 class Writer {
   public:
     Writer();
@@ -65,8 +66,8 @@ class Writer {
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
-    bool open(const std::filesystem::path& path, int channels, int sampleRate,
-              Encoding encoding, Container container, std::string& error);
+    bool open(const std::filesystem::path& path, int channels, int sampleRate, Encoding encoding,
+              Container container, std::string& error);
     bool write(const double* interleaved, std::int64_t frames, std::string& error);
     bool commit(std::string& error);
 
@@ -85,6 +86,12 @@ struct Audio {
 bool readFile(const std::filesystem::path& path, Audio& out, std::string& error);
 bool writeFile(const std::filesystem::path& path, const Audio& audio, Encoding encoding,
                Container container, std::string& error);
+// writeFile but for its last step: the whole of `audio` is in `writer`,
+// which puts the file in place on commit() (or leaves nothing if destroyed
+// first), so that a run with several outputs renames them only when all are
+// written.
+bool stageFile(const std::filesystem::path& path, const Audio& audio, Encoding encoding,
+               Container container, Writer& writer, std::string& error);
 
 // The container a file name asks for: .wav, .rf64, .w64, .aif/.aiff, .flac
 // (case-insensitive); false for anything else.
