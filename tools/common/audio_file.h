@@ -1,8 +1,10 @@
-// Audio files of every format the native tools read and write, through
-// libsndfile: WAV (PCM 8/16/24/32, float 32/64, EXTENSIBLE), RF64, W64,
-// AIFF, FLAC. Samples are doubles, full scale 1.0; integer formats are scaled
-// by 1 / 2^(bits - 1), floating-point samples arrive as stored (non-finite
-// values included, never clipped).
+// Audio files of every format the tools read and write, on both systems,
+// through libsndfile: WAV (PCM 8/16/24/32, float 32/64, EXTENSIBLE), RF64,
+// W64, AIFF, FLAC, and for reading whatever else libsndfile reads. Samples
+// are doubles, full scale 1.0; integer formats are scaled by 1 / 2^(bits - 1),
+// floating-point samples arrive as stored (non-finite values included, never
+// clipped). Paths are the system's own: on Windows files open by their
+// UTF-16 names.
 //
 // Nothing here throws. Every failure names the file and says why in
 // `error`, in words a user can act on ("no such file", "is a directory",
