@@ -69,6 +69,20 @@ bool CVexmoldDescription::setParameter(int32_t index, double x) {
     return true;
 }
 
+void CVexmoldDescription::keepSliderValuesInRange() {
+    for (const TVexmoldSlider& r : sliders) {
+        const double low = std::fmin(r.minimum, r.maximum);
+        const double high = std::fmax(r.minimum, r.maximum);
+        if (!validValueIndex(r.valueIndex) || !std::isfinite(low) || !std::isfinite(high))
+            continue;
+        double& value = sliderValues[static_cast<size_t>(r.valueIndex)];
+        if (!(value >= low))  // NaN as well
+            value = low;
+        else if (value > high)
+            value = high;
+    }
+}
+
 void CVexmoldDescription::parameterName(int32_t index, char* text, size_t size) const {
     const TVexmoldSlider* r = sliderAt(index);
     copyBoundedText(text, size, r ? r->description : std::string());

@@ -40,6 +40,12 @@ class CVexmoldDescription : public CVexmoldSamples {
     void parameterLabel(int32_t index, char* text, size_t size) const;
     void parameterDisplay(int32_t index, char* text, size_t size) const;
 
+    // Brings each slider's value into its range, for values that did not
+    // come through setParameter (a restored state may hold anything): the
+    // host's parameters then read within 0 ... 1 and the slider section sees
+    // a value the slider can take. A value inside the range stays exactly.
+    void keepSliderValuesInRange();
+
   protected:
     CVexmoldDescription() = default;
     ~CVexmoldDescription() = default;

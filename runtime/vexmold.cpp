@@ -98,6 +98,7 @@ int32_t TVexmold::restoreDecodedState(std::vector<float>&& values, int32_t count
         return count;
     doInitOnce();
     doSerialize();
+    keepSliderValuesInRange();
     doSlider();
     return count;
 }

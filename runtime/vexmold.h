@@ -47,6 +47,8 @@ class TVexmold : public CVexmoldMouse {
     virtual void doSerialize() {}
     // Restores a state chunk; always answers count. A chunk shorter than one
     // value or without the leading marker changes nothing but the stream.
+    // Slider values come back within their sliders' ranges, whatever the
+    // chunk held.
     virtual int32_t restoreState(const void* bytes, int32_t count, bool preset);
     // Serialises into handle 0 and points *bytes at the chunk; answers its size
     // in bytes, or 0 (leaving *bytes untouched) when the section wrote nothing.

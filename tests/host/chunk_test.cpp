@@ -42,11 +42,36 @@ TEST_P(Chunks, FormatIsMarkerThenSixtyFourSliderValues) {
         EXPECT_EQ(values[i], 0.0f) << i;
 }
 
+// The meter's two sliders keep a restored value inside their ranges; the
+// other 62 values are no host parameter and come back as they were.
+struct SliderRange {
+    size_t position;
+    double minimum, maximum;
+};
+std::vector<SliderRange> sliderRanges(const std::string& plugin) {
+    if (plugin == "nulltest")
+        return {{1, 0.1, 10.0}, {2, 0.0, 1.0}};
+    return {};
+}
+
+// What a restored chunk value reads back as: non-finite values store 0, then
+// a slider's range applies.
+float restoredValue(const std::string& plugin, size_t position, float sent) {
+    double value = std::isfinite(sent) ? static_cast<double>(sent) : 0.0;
+    for (const SliderRange& r : sliderRanges(plugin))
+        if (r.position == position)
+            value = value < r.minimum ? r.minimum : value > r.maximum ? r.maximum : value;
+    return static_cast<float>(value);
+}
+
 TEST_P(Chunks, GetSetGetIsByteExact) {
     std::vector<float> values(65, 0.0f);
     values[0] = -1000.0f;
     for (int i = 1; i < 65; ++i)
         values[static_cast<size_t>(i)] = 0.25f * static_cast<float>(i) - 3.0f;
+    // Inside the meter's slider ranges, off their steps: a valid chunk.
+    values[1] = 2.55f;
+    values[2] = 0.1234f;
     const std::vector<unsigned char> input = floatsToBytes(values);
     EXPECT_EQ(p.setChunk(input.data(), static_cast<VstIntPtr>(input.size())),
               static_cast<VstIntPtr>(input.size()));
@@ -128,14 +153,57 @@ TEST_P(Chunks, OneMegabyteOfRandomBytes) {
         float got = 0.0f, sent = 0.0f;
         std::memcpy(&got, &restored[i * 4], 4);
         std::memcpy(&sent, &noise[i * 4], 4);
-        if (std::isfinite(sent)) {
-            EXPECT_EQ(std::memcmp(&got, &sent, 4), 0) << i;
-        } else {  // a restored value is an assignment: NaN and infinities store 0
+        const float expected = restoredValue(GetParam(), i, sent);
+        EXPECT_EQ(std::memcmp(&got, &expected, 4), 0) << i;
+        if (!std::isfinite(sent))
             ++nonFinite;
-            EXPECT_EQ(std::memcmp(&got, "\0\0\0\0", 4), 0) << i;
-        }
     }
     EXPECT_GT(nonFinite, 0);  // this noise holds both kinds of value
+    for (VstInt32 index = 0; index < p.effect->numParams; ++index) {
+        EXPECT_GE(p.effect->getParameter(p.effect, index), 0.0f) << index;
+        EXPECT_LE(p.effect->getParameter(p.effect, index), 1.0f) << index;
+    }
+}
+
+// A damaged or foreign preset: whatever the chunk holds for a slider, the
+// host reads its parameter within 0 ... 1 and the plug-in shows and saves the
+// nearest value the slider can take.
+TEST(DamagedChunks, SliderValuesComeBackWithinTheirRanges) {
+    fakehost::reset();
+    PluginInstance p{"nulltest"};
+    p.start();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    // Chunk value -> parameter, display text and saved value of both sliders.
+    const struct {
+        float sent;
+        float parameter;
+        const char* window;
+        const char* smoothing;
+    } cases[] = {
+        {-5.0f, 0.0f, "0.10", "0.00"}, {1e30f, 1.0f, "10.00", "1.00"}, {nan, 0.0f, "0.10", "0.00"},
+        {inf, 0.0f, "0.10", "0.00"},   {-inf, 0.0f, "0.10", "0.00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sent);
+        const std::vector<unsigned char> chunk = floatsToBytes({-1000.0f, c.sent, c.sent});
+        EXPECT_EQ(p.setChunk(chunk.data(), 12), 12);
+        for (VstInt32 index = 0; index < 2; ++index)
+            EXPECT_EQ(p.effect->getParameter(p.effect, index), c.parameter) << index;
+        EXPECT_EQ(p.text(effGetParamDisplay, 0, kVstMaxParamStrLen), c.window);
+        EXPECT_EQ(p.text(effGetParamDisplay, 1, kVstMaxParamStrLen), c.smoothing);
+        float saved[3] = {};
+        const std::vector<unsigned char> now = p.chunk();
+        ASSERT_GE(now.size(), sizeof saved);
+        std::memcpy(saved, now.data(), sizeof saved);
+        EXPECT_EQ(saved[1], restoredValue("nulltest", 1, c.sent));
+        EXPECT_EQ(saved[2], restoredValue("nulltest", 2, c.sent));
+        // The next valid chunk restores exactly again.
+        const std::vector<unsigned char> valid = floatsToBytes({-1000.0f, 2.5f, 0.25f});
+        p.setChunk(valid.data(), 12);
+        EXPECT_FLOAT_EQ(p.effect->getParameter(p.effect, 0), 2.4f / 9.9f);
+        EXPECT_EQ(p.effect->getParameter(p.effect, 1), 0.25f);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Plugins, Chunks, ::testing::Values("nulltest", "tonegen"));

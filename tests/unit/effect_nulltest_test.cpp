@@ -554,6 +554,27 @@ TEST(EffectNullTestState, ShortStateRestoresOnlyWhatItHolds) {
     EXPECT_EQ(rig.v().windowLength, 22050.0);
 }
 
+TEST(EffectNullTestState, DamagedWindowValuesRestoreAsTheNearestWindowTheSliderHas) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    // Chunk value of the window and of the smoothing -> what the sections see.
+    const struct {
+        float window, smoothing;
+        double windowSeconds, smoothingValue;
+    } cases[] = {
+        {-5.0f, -5.0f, 0.1, 0.0}, {1e30f, 1e30f, 10.0, 1.0}, {nan, nan, 0.1, 0.0},
+        {inf, inf, 0.1, 0.0},     {-inf, -inf, 0.1, 0.0},    {0.05f, 1.5f, 0.1, 1.0},
+    };
+    for (const auto& c : cases) {
+        NullTestRig rig;
+        const float chunk[] = {-1000.0f, c.window, c.smoothing};
+        EXPECT_EQ(rig.fx->restoreState(chunk, sizeof chunk, false), 12);
+        EXPECT_EQ(rig.fx->sliderValues[1], c.windowSeconds) << c.window;
+        EXPECT_EQ(rig.fx->sliderValues[2], c.smoothingValue) << c.smoothing;
+        EXPECT_EQ(rig.v().windowLength, 44100.0 * c.windowSeconds) << c.window;
+    }
+}
+
 // --- Reset ---------------------------------------------------------------------------------------
 
 TEST(EffectNullTestReset, FillsTextsAndImageNamesAndZeroesEveryVariable) {

@@ -204,6 +204,34 @@ TEST(RuntimeSliderParameterEdges, EmptyRangeReadsZero) {
     EXPECT_EQ(script.getParameter(0), 0.0);
 }
 
+TEST_F(RuntimeSliderParameters, KeepingValuesInRangeMovesOnlyThoseOutside) {
+    script.declareSlider(makeSlider(3, 2.0, 4.0, -4.0, 1.0));  // bounds given the wrong way
+    script.declareSlider(makeSlider(200, 0.0, 0.0, 1.0, 1.0));  // no value of its own
+    const std::vector<std::vector<double>> cases = {
+        // window, fine, reversed, undeclared  ->  the same four afterwards
+        {-5.0, 1e30, -7.0, -7.0, 0.1, 1.0, -4.0, -7.0},
+        {kNaN, -kInf, kInf, kNaN, 0.1, 0.0, 4.0, kNaN},
+        {2.55, 0.1234, 3.5, 1e30, 2.55, 0.1234, 3.5, 1e30},
+        {0.1, 1.0, -4.0, 0.0, 0.1, 1.0, -4.0, 0.0},
+    };
+    for (const std::vector<double>& c : cases) {
+        for (size_t i = 0; i < 4; ++i)
+            script.sliderValues[i + 1] = c[i];
+        script.keepSliderValuesInRange();
+        for (size_t i = 0; i < 4; ++i) {
+            if (std::isnan(c[i + 4]))
+                EXPECT_TRUE(std::isnan(script.sliderValues[i + 1])) << i;
+            else
+                EXPECT_EQ(script.sliderValues[i + 1], c[i + 4]) << i << " from " << c[i];
+        }
+        for (int32_t index = 0; index < 3; ++index) {
+            EXPECT_GE(script.getParameter(index), 0.0) << index;
+            EXPECT_LE(script.getParameter(index), 1.0) << index;
+        }
+    }
+    EXPECT_EQ(script.sliderRuns, 0);  // no section runs
+}
+
 TEST_F(RuntimeSliderParameters, EveryStepSurvivesAFloatRoundTripThroughTheHost) {
     // The host keeps normalised values as 32-bit floats; giving back what
     // getParameter answered must not move the slider.
