@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "tools/common/file_paths.h"
+#include "tools/common/sndfile_open.h"
 #include "tools/common/staged_file.h"
 
 namespace plux::audio {
@@ -266,7 +267,7 @@ bool Reader::open(const fs::path& path, std::string& error) {
         auto impl = std::make_unique<Impl>();
         impl->path = path;
         SF_INFO sfInfo{};
-        impl->file = sf_open(path.c_str(), SFM_READ, &sfInfo);
+        impl->file = openSoundFile(path, SFM_READ, &sfInfo);
         if (!impl->file) {
             error = named(path,
                           "not an audio file libsndfile can read (" + sndfileReason(nullptr) + ")");
@@ -412,7 +413,7 @@ bool Writer::open(const fs::path& path, int channels, int sampleRate, Encoding e
         impl->encoding = encoding;
         if (!impl->output.begin(path, error))
             return false;
-        impl->file = sf_open(impl->output.temporary().c_str(), SFM_WRITE, &sfInfo);
+        impl->file = openSoundFile(impl->output.temporary(), SFM_WRITE, &sfInfo);
         if (!impl->file) {
             error = named(path, "cannot write (" + sndfileReason(nullptr) + ")");
             return false;  // the Impl's destructor removes anything sf_open left
