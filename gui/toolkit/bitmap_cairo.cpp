@@ -148,7 +148,8 @@ bool readImagePixels(PlatformImage* image, uint32_t* argbRows) {
             } else if (alpha != 0) {
                 straight = alpha << 24;
                 for (const int shift : {16, 8, 0}) {
-                    const uint32_t c = (((premultiplied >> shift) & 0xff) * 255 + alpha / 2) / alpha;
+                    const uint32_t c =
+                        (((premultiplied >> shift) & 0xff) * 255 + alpha / 2) / alpha;
                     straight |= (c > 255 ? 255 : c) << shift;
                 }
             }

@@ -154,7 +154,8 @@ bool readImagePixels(PlatformImage* image, uint32_t* argbRows) {
     data.PixelFormat = PixelFormat32bppARGB;
     data.Scan0 = argbRows;
     const GpRect area(0, 0, width, height);
-    if (!image->check(GdipBitmapLockBits(native, &area, ImageLockModeRead | ImageLockModeUserInputBuf,
+    if (!image->check(GdipBitmapLockBits(native, &area,
+                                         ImageLockModeRead | ImageLockModeUserInputBuf,
                                          PixelFormat32bppARGB, &data)))
         return false;
     return image->check(GdipBitmapUnlockBits(native, &data));

@@ -491,7 +491,7 @@ TEST_F(NullTestCommand, OutputsNeverReplaceInputsDevicesOrEachOther) {
     for (const std::string device : {"NUL", "con.wav", "COM1.png"})
         cases.push_back({"--plot " + (dir / device).string() + " " + both,
                          "is a Windows device name, not a file"});
-    cases.push_back({"--residual \\\\.\\nul " + both, "is a Windows device name"});
+    cases.push_back({"--plot \\\\.\\PhysicalDrive0 " + both, "is a Windows device name"});
 #else
     fs::create_symlink("b.wav", dir / "link.wav");
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);

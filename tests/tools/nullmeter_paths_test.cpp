@@ -56,7 +56,8 @@ class NullmeterPaths : public ::testing::Test {
 
 TEST_F(NullmeterPaths, NamesWithSpacesAndNonAsciiAreReadAndWritten) {
     const fs::path a = folder / fs::u8path(kTakeName);
-    const fs::path b = folder / fs::u8path("prise \xc3\xa9 2 \xe2\x80\x94 r\xc3\xa9" "f.wav");
+    const fs::path b = folder / fs::u8path("prise \xc3\xa9 2 \xe2\x80\x94 r\xc3\xa9"
+                                           "f.wav");
     writeNoise(a, 1);
     writeNoise(b, 1, 0.5);
     const fs::path plot = folder / fs::u8path("courbe \xc3\xb6.png");
@@ -79,16 +80,16 @@ TEST_F(NullmeterPaths, NamesWithSpacesAndNonAsciiAreReadAndWritten) {
     EXPECT_EQ(gone.status, 2);
     EXPECT_NE(gone.err.find(missing.u8string() + ": no such file"), std::string::npos) << gone.err;
     const fs::path nowhere = folder / fs::u8path("nulle part \xc3\xa9") / "p.png";
-    const CommandRun refused = runNullmeter({"--plot", nowhere.u8string(), a.u8string(),
-                                             b.u8string()},
-                                            dir);
+    const CommandRun refused =
+        runNullmeter({"--plot", nowhere.u8string(), a.u8string(), b.u8string()}, dir);
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find(nowhere.u8string()), std::string::npos) << refused.err;
     EXPECT_FALSE(fs::exists(nowhere.parent_path()));
 }
 
 TEST_F(NullmeterPaths, FoldersPairNonAsciiNamesByRelativePath) {
-    const fs::path golden = folder / "golden", renders = folder / fs::u8path("rendu \xc3\xa9t\xc3\xa9");
+    const fs::path golden = folder / "golden",
+                   renders = folder / fs::u8path("rendu \xc3\xa9t\xc3\xa9");
     const std::string sub = "voix \xe5\xa3\xb0";
     writeNoise(golden / fs::u8path(sub) / fs::u8path(kTakeName), 2);
     writeNoise(renders / fs::u8path(sub) / fs::u8path(kTakeName), 2);

@@ -133,13 +133,25 @@ void PlotCanvas::polyline(const std::vector<PlotPoint>& points) {
     shifted.reserve(points.size());
     for (const PlotPoint& p : points)
         shifted.emplace_back(p.x - kPenShift, p.y - kPenShift);
-    context_.drawPolygon(shifted.data(), static_cast<int32_t>(shifted.size()),
-                         VSTGUI::kDrawStroked, false);
+    context_.drawPolygon(shifted.data(), static_cast<int32_t>(shifted.size()), VSTGUI::kDrawStroked,
+                         false);
 }
 
+// A ring half the radius across, stroked as wide as the radius: a disc
+// drawn by the pen, which both backends place alike (their fills differ
+// by half a pixel off the pixel grid).
 void PlotCanvas::dot(double x, double y, double radius) {
-    context_.drawArc(CRect(x - radius, y - radius, x + radius, y + radius), 0, 360,
-                     VSTGUI::kDrawFilled);
+    constexpr int kCorners = 16;
+    constexpr double kTurn = 6.283185307179586;
+    std::vector<CPoint> ring;
+    ring.reserve(kCorners);
+    for (int i = 0; i < kCorners; ++i)
+        ring.emplace_back(x - kPenShift + radius / 2 * std::cos(kTurn * i / kCorners),
+                          y - kPenShift + radius / 2 * std::sin(kTurn * i / kCorners));
+    const CCoord width = context_.getLineWidth();
+    context_.setLineWidth(radius);
+    context_.drawPolygon(ring.data(), kCorners, VSTGUI::kDrawStroked, true);
+    context_.setLineWidth(width);
 }
 
 void PlotCanvas::clip(const PlotRect& r) {

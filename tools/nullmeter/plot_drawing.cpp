@@ -335,7 +335,6 @@ void drawBandPanels(PlotCanvas& c, const PlotData& d) {
                    [](const BandReading& b) { return b.phaseDeg; });
 }
 
-
 }  // namespace
 
 int plotHeight(const PlotData& data) {
