@@ -12,34 +12,41 @@
 #include "tools/common/analytic_signal.h"
 #include "tools/common/audio_file.h"
 #include "tools/common/file_paths.h"
+#include "tools/common/release.h"
 
 namespace {
 
 using plux::audio::Audio;
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: wavtool peak FILE\n"
-                 "       wavtool pair A B OUT            (left: channel 0 of A, right:\n"
-                 "                                        channel 0 of B, as float32)\n"
-                 "       wavtool compare A B             (exit 0 when the samples are equal,\n"
-                 "                                        1 when they differ)\n"
-                 "       wavtool shift IN OUT FRAMES [--invert] [--gain DB]\n"
-                 "                                       (IN delayed by FRAMES: silence before\n"
-                 "                                        it, or its first -FRAMES frames\n"
-                 "                                        dropped; as float32)\n"
-                 "       wavtool synth OUT [--seconds S] [--rate HZ] [--channels N] [--seed K]\n"
-                 "                    [--delay FRAMES] [--ppm PPM] [--gain DB] [--invert]\n"
-                 "                    [--above HZ --band-gain DB]\n"
-                 "                                       (programme-like material, 24-bit: 64\n"
-                 "                                        sines below 0.4 x the rate; frame n\n"
-                 "                                        holds the material's frame\n"
-                 "                                        (n - FRAMES) * (1 + PPM 1e-6), the\n"
-                 "                                        sines from HZ up BAND-GAIN dB apart;\n"
-                 "                                        the same SEED makes the same material)\n"
+// On request (--help) the text goes to standard output and the run succeeds.
+int usage(std::FILE* to = stderr) {
+    std::fprintf(to,
+                 "Usage: wavtool peak FILE\n"
+                 "  or:  wavtool pair A B OUT\n"
+                 "  or:  wavtool compare A B\n"
+                 "  or:  wavtool shift IN OUT FRAMES [--invert] [--gain DB]\n"
+                 "  or:  wavtool synth OUT [synth options]\n"
+                 "  or:  wavtool --help | --version\n"
+                 "\n"
+                 "  peak      the peak of each channel\n"
+                 "  pair      left: channel 0 of A, right: channel 0 of B, as float32\n"
+                 "  compare   exit 0 when the samples are equal, 1 when they differ\n"
+                 "  shift     IN delayed by FRAMES: silence before it, or its first -FRAMES\n"
+                 "            frames dropped; as float32\n"
+                 "  synth     programme-like material, 24-bit: 64 sines below 0.4 x the rate;\n"
+                 "            frame n holds the material's frame (n - FRAMES) * (1 + PPM 1e-6),\n"
+                 "            the sines from HZ up BAND-GAIN dB apart; the same SEED makes the\n"
+                 "            same material\n"
+                 "\n"
+                 "Synth options:\n"
+                 "  --seconds S, --rate HZ, --channels N   (default 10 s, 48000 Hz, 2 channels)\n"
+                 "  --seed K, --delay FRAMES, --ppm PPM    (default 1, 0, 0)\n"
+                 "  --gain DB, --invert                    level and polarity\n"
+                 "  --above HZ --band-gain DB              the sines from HZ up changed in level\n"
+                 "\n"
                  "Files: WAV, RF64, W64, AIFF, FLAC; OUT's extension picks its container\n"
                  "(WAV for any other). Errors exit 2.\n");
-    return 2;
+    return to == stderr ? 2 : 0;
 }
 
 bool load(const std::string& path, Audio& audio) {
@@ -248,6 +255,10 @@ int synthCommand(int argc, char** argv) {
 
 int run(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
+    if ((command == "--help" || command == "-h") && argc == 2)
+        return usage(stdout);
+    if (command == "--version" && argc == 2)
+        return std::fputs(plux::tools::versionLine("wavtool").c_str(), stdout) < 0 ? 2 : 0;
     if (command == "peak" && argc == 3)
         return peak(argv[2]);
     if (command == "pair" && argc == 5)
