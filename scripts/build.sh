@@ -3,7 +3,9 @@
 #   native  portable code, unit and host tests, benchmarks, native tools
 #   asan    the same with AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan    the same with ThreadSanitizer
-#   win     the Windows x86-64 DLLs, the host tool and the Windows tests (mingw-w64)
+#   win     the Windows x86-64 DLLs, the host tool and the Windows tests (mingw-w64);
+#           first the static mingw-w64 libsndfile and libsoxr into build/mingw-deps
+#           (scripts/build-mingw-deps.sh, which rebuilds nothing that is up to date)
 # Usage: scripts/build.sh [native|asan|tsan|win]...   (default: native win)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -28,8 +30,10 @@ for kind in "${kinds[@]}"; do
             "-DPLUX_SANITIZE=address;undefined" ;;
     tsan) configure_and_build tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLUX_BENCHMARKS=OFF \
             -DPLUX_SANITIZE=thread ;;
-    win) configure_and_build win -DCMAKE_BUILD_TYPE=Release -DPLUX_BENCHMARKS=OFF \
-           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" ;;
+    win) bash "$root/scripts/build-mingw-deps.sh" "$root/build/mingw-deps"
+         configure_and_build win -DCMAKE_BUILD_TYPE=Release -DPLUX_BENCHMARKS=OFF \
+           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+           -DPLUX_MINGW_DEPS_DIR="$root/build/mingw-deps" ;;
     *) echo "build.sh: unknown build '$kind'" >&2; exit 2 ;;
   esac
 done

@@ -14,6 +14,9 @@ packages=(
   # The native editors: X11 windows, cairo drawing, fonts through fontconfig.
   libx11-dev libfontconfig-dev libfreetype-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
+  # scripts/build-mingw-deps.sh: Debian's source packages of libsndfile, its
+  # codecs and libsoxr, unpacked (dpkg-source, patch, xz) and cross-built.
+  dpkg-dev patch xz-utils
   wine64 xvfb xauth
   fonts-liberation fonts-dejavu-core
   imagemagick
