@@ -22,6 +22,9 @@ packages=(
   imagemagick
   # A host we did not write for the native plug-ins: Ardour's VST 2 scanner.
   ardour
+  # The release packages: manual pages from --help, the .deb's dependencies
+  # (dpkg-shlibdeps, which needs file), and reading them back in their tests.
+  help2man dpkg-dev file man-db unzip
   # flock (wine-run.sh) and the usual file tools; present on most systems.
   util-linux coreutils findutils
 )

@@ -354,6 +354,9 @@ TEST(NullTestOptions, WindowsAreTheMetersStepsAndBadArgumentsAreRefused) {
     EXPECT_TRUE(o.align);
     EXPECT_EQ(o.rule.kind, VerdictRule::Kind::Bits);
     EXPECT_EQ(o.inputs.size(), 2u);
+    Options version;
+    ASSERT_TRUE(parseOptions({"--version"}, version, error)) << error;
+    EXPECT_TRUE(version.version && !version.help && version.inputs.empty());
     const std::vector<std::vector<std::string>> bad = {
         {"--window", "0.25", "a.wav"}, {"--window", "0", "a.wav"}, {"--window", "10.1", "a.wav"},
         {"--window", "x", "a.wav"},    {"--search", "11", "a.wav"}, {"--bits", "16", "--db", "-90", "a"},

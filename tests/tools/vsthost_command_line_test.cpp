@@ -118,6 +118,8 @@ TEST(VsthostCommandLine, Help) {
     EXPECT_TRUE(contains(plux::vsthost::helpText("chunk"), "--load"));
     EXPECT_FALSE(contains(plux::vsthost::helpText("chunk"), "--generate"));
     EXPECT_TRUE(contains(parseError({"help", "bogus"}), "bogus"));
+    EXPECT_EQ(parseOk({"--version"}).command, CommandLine::Command::Version);
+    EXPECT_TRUE(contains(parseError({"--version", "p.dll"}), "unknown command"));
 }
 
 TEST(VsthostCommandLine, RefusesBadCommandLines) {

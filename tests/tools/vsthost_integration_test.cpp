@@ -99,7 +99,7 @@ void expectFloatGain(const Audio& got, const Audio& input, float factor) {
 TEST(VsthostTool, HelpGoesToStdout) {
     const ChildResult r = vsthost({"--help"});
     EXPECT_EQ(r.exitCode, 0u);
-    EXPECT_TRUE(contains(r.out, "usage:")) << r.out;
+    EXPECT_TRUE(contains(r.out, "Usage: vsthost info")) << r.out;
     EXPECT_TRUE(contains(r.out, "vsthost render")) << r.out;
     EXPECT_TRUE(r.err.empty()) << r.err;
 }

@@ -27,11 +27,14 @@ windows=0
 case "${wavtool[-1]}" in *.exe) windows=1 ;; esac
 
 run 0 --help
-expect "$out" '^usage: wavtool peak FILE'
+expect "$out" '^Usage: wavtool peak FILE'
 expect "$out" 'wavtool synth OUT'
 [ -z "$err" ] || fail "--help wrote to stderr: $err"
+run 0 --version
+expect "$out" '^wavtool \([a-z-]+\) [0-9]+\.[0-9]+\.[0-9]+[[:space:]]*$'
+run 2 --version extra
 run 2
-expect "$err" '^usage: wavtool peak FILE'
+expect "$err" '^Usage: wavtool peak FILE'
 [ -z "$out" ] || fail "usage went to stdout"
 run 2 peak
 run 2 shift a.wav b.wav 12x

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "tools/common/release.h"
 #include "tools/nullmeter/folder_run.h"
 #include "tools/nullmeter/options.h"
 #include "tools/nullmeter/pair_run.h"
@@ -56,9 +57,9 @@ int runCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "nullmeter: %s\n\n%s", error.c_str(), kUsage);
         return kError;
     }
-    if (options.help) {
-        std::fputs(kUsage, stdout);
-        return kPass;
+    if (options.help || options.version) {
+        const std::string text = options.help ? kUsage : plux::tools::versionLine("nullmeter");
+        return std::fputs(text.c_str(), stdout) < 0 ? kError : kPass;
     }
     try {
         return run(options);

@@ -19,13 +19,16 @@
 namespace nullmeter {
 
 const char* const kUsage =
-    "usage: nullmeter [options] A B    null test of file A against file B, channel by channel\n"
-    "       nullmeter [options] PAIR   null test of a stereo file's left channel against its right\n"
-    "       nullmeter [options] --plugin " NULLMETER_PLUGIN_FILE " INPUT\n"
-    "                                  INPUT against itself rendered through a VST 2.4 plug-in\n"
-    "       nullmeter [options] DIR_A DIR_B\n"
-    "                                  every audio file below DIR_A against the file of the same\n"
-    "                                  relative path below DIR_B, one line per pair and a total\n"
+    "Usage: nullmeter [options] A B\n"
+    "  or:  nullmeter [options] PAIR\n"
+    "  or:  nullmeter [options] --plugin " NULLMETER_PLUGIN_FILE " INPUT\n"
+    "  or:  nullmeter [options] DIR_A DIR_B\n"
+    "\n"
+    "  A B          null test of file A against file B, channel by channel\n"
+    "  PAIR         null test of a stereo file's left channel against its right\n"
+    "  INPUT        with --plugin: INPUT against itself rendered through a VST 2.4 plug-in\n"
+    "  DIR_A DIR_B  every audio file below DIR_A against the file of the same relative\n"
+    "               path below DIR_B, one line per pair and a total\n"
     "\n"
     "Each channel pair is measured by the null-test plug-in's own meter (A as left, B as\n"
     "right): RMS and peak of left, right, mid (L + R) / 2 and side (L - R) / 2, in dB FS\n"
@@ -43,6 +46,7 @@ const char* const kUsage =
     "                     (or third-octave) band; the JSON report always has them\n"
     "  --residual FILE    write A - B (after alignment) as 32-bit float: .wav .rf64 .w64 .aiff\n"
     "  --plot FILE.png    draw the level per window and the spectra of input and residual\n"
+    "  --help, --version  print this text, or the release nullmeter belongs to\n"
     "\n"
     "Testing a plug-in: A is INPUT (or REF), B the plug-in's output, its reported latency\n"
     "dropped from the start; the latency measured from the output must be the reported one.\n"
@@ -131,6 +135,8 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
         };
         if (arg == "-h" || arg == "--help") {
             out.help = true;
+        } else if (arg == "--version") {
+            out.version = true;
         } else if (arg == "--window") {
             double seconds = 0;
             if (!value(seconds))
@@ -223,7 +229,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
             out.inputs.push_back(std::filesystem::u8path(arg));
         }
     }
-    if (out.help)
+    if (out.help || out.version)
         return true;
     if (!out.reference.empty())
         pluginOnly = "--reference";

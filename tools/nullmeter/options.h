@@ -21,6 +21,7 @@ struct Options {
     bool bands = false;  // the band table in the text report
     BandResolution bandResolution = BandResolution::Octave;
     bool help = false;
+    bool version = false;
     VerdictRule rule;
     std::filesystem::path residual, plot;
     // --plugin: B is the one input rendered through this VST 2.4 plug-in, A

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "tools/common/file_paths.h"
+#include "tools/common/release.h"
 
 namespace plux::vsthost {
 
@@ -20,6 +21,11 @@ bool readCommand(const std::vector<std::string>& args, CommandLine& cl, std::ost
     }
     if (cl.command == CommandLine::Command::Help) {
         out << helpText(cl.helpTopic);
+        status = kExitOk;
+        return false;
+    }
+    if (cl.command == CommandLine::Command::Version) {
+        out << plux::tools::versionLine("vsthost");
         status = kExitOk;
         return false;
     }
@@ -87,6 +93,7 @@ int runPluginCommand(const CommandLine& cl, EditorPlatform* platform, std::ostre
     case CommandLine::Command::Editor:
         return runEditor(library.entry(), cl.editor, *platform, out, err);
     case CommandLine::Command::Help:
+    case CommandLine::Command::Version:
         break;
     }
     return kExitOk;

@@ -328,6 +328,10 @@ bool parseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         }
         return true;
     }
+    if (command == "--version" && args.size() == 1) {
+        out.command = CommandLine::Command::Version;
+        return true;
+    }
     std::string* plugin = nullptr;
     if (command == "info") {
         out.command = CommandLine::Command::Info;
@@ -395,7 +399,7 @@ std::string helpText(const std::string& topic) {
         "  vsthost render PLUGIN.dll (--in IN | --generate SIGNAL) --out OUT [options]\n"
         "      Runs audio through the plug-in and prints peak and RMS per output channel.\n"
         "      IN: WAV, RF64, W64, AIFF, FLAC, ...; OUT's extension picks its container\n"
-        "      (.wav, .rf64, .w64, .aif/.aiff, .flac; WAV for any other).\n"
+        "      (.wav, .rf64, .w64, .aif/.aiff, .flac; WAV for any other).\n\n"
         "      --generate SIGNAL   silence | sine:HZ:AMP | noise:AMP (one channel per input)\n"
         "      --seconds S         length (default 1 for --generate, the file's for --in;\n"
         "                          a longer length pads the file with silence)\n"
@@ -415,7 +419,7 @@ std::string helpText(const std::string& topic) {
     const std::string editor =
         "  vsthost editor PLUGIN.dll --out SHOT.png [options]\n"
         "      Opens the plug-in's editor in a window, runs audio through the plug-in in\n"
-        "      real time while the editor is open, then saves the editor's pixels as PNG.\n"
+        "      real time while the editor is open, then saves the editor's pixels as PNG.\n\n"
         "      --seconds S         how long the editor stays open (default 1, at most 60)\n"
         "      --in IN             audio file to play, looped (default: silence)\n"
         "      --generate SIGNAL   silence | sine:HZ:AMP | noise:AMP instead of a file\n"
@@ -429,11 +433,17 @@ std::string helpText(const std::string& topic) {
         return "usage:\n" + render;
     if (topic == "chunk")
         return "usage:\n" + chunk;
-    return "vsthost: a command-line VST 2.4 host for testing plug-ins\n\n"
-           "usage:\n" +
+    // Each command's first line, "  vsthost ...", is its line of the synopsis.
+    const auto synopsis = [](const std::string& text) {
+        return text.substr(2, text.find('\n') - 1);
+    };
+    return "Usage: " + synopsis(info) + "  or:  " + synopsis(render) + "  or:  " +
+           synopsis(chunk) + "  or:  " + synopsis(editor) +
+           "  or:  vsthost --help [COMMAND] | --version\n\n"
+           "vsthost: a command-line VST 2.4 host for testing plug-ins\n\n"
+           "Commands:\n" +
            info + render + chunk + editor +
-           "  vsthost --help [COMMAND]\n\n"
-           "Exit status: 0 success, 1 failure, 2 bad command line, 3 the plug-in crashed.\n";
+           "\nExit status: 0 success, 1 failure, 2 bad command line, 3 the plug-in crashed.\n";
 }
 
 }  // namespace plux::vsthost

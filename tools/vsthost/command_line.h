@@ -60,7 +60,7 @@ struct EditorOptions {
 };
 
 struct CommandLine {
-    enum class Command { Help, Info, Render, Chunk, Editor };
+    enum class Command { Help, Version, Info, Render, Chunk, Editor };
     Command command = Command::Help;
     std::string helpTopic;  // "", "info", "render", "chunk" or "editor"
     InfoOptions info;

@@ -13,6 +13,7 @@
 #include "tools/common/analytic_signal.h"
 #include "tools/common/audio_file.h"
 #include "tools/common/file_paths.h"
+#include "tools/common/release.h"
 
 namespace plux::wavtool {
 namespace {
@@ -21,25 +22,29 @@ namespace fs = std::filesystem;
 using plux::audio::Audio;
 
 const char kUsage[] =
-    "usage: wavtool peak FILE\n"
-    "       wavtool pair A B OUT            (left: channel 0 of A, right:\n"
-    "                                        channel 0 of B, as float32)\n"
-    "       wavtool compare A B             (exit 0 when the samples are equal,\n"
-    "                                        1 when they differ)\n"
-    "       wavtool shift IN OUT FRAMES [--invert] [--gain DB]\n"
-    "                                       (IN delayed by FRAMES: silence before\n"
-    "                                        it, or its first -FRAMES frames\n"
-    "                                        dropped; as float32)\n"
-    "       wavtool synth OUT [--seconds S] [--rate HZ] [--channels N] [--seed K]\n"
-    "                    [--delay FRAMES] [--ppm PPM] [--gain DB] [--invert]\n"
-    "                    [--above HZ --band-gain DB]\n"
-    "                                       (programme-like material, 24-bit: 64\n"
-    "                                        sines below 0.4 x the rate; frame n\n"
-    "                                        holds the material's frame\n"
-    "                                        (n - FRAMES) * (1 + PPM 1e-6), the\n"
-    "                                        sines from HZ up BAND-GAIN dB apart;\n"
-    "                                        the same SEED makes the same material)\n"
-    "       wavtool --help\n"
+    "Usage: wavtool peak FILE\n"
+    "  or:  wavtool pair A B OUT\n"
+    "  or:  wavtool compare A B\n"
+    "  or:  wavtool shift IN OUT FRAMES [--invert] [--gain DB]\n"
+    "  or:  wavtool synth OUT [synth options]\n"
+    "  or:  wavtool --help | --version\n"
+    "\n"
+    "  peak      the peak of each channel\n"
+    "  pair      left: channel 0 of A, right: channel 0 of B, as float32\n"
+    "  compare   exit 0 when the samples are equal, 1 when they differ\n"
+    "  shift     IN delayed by FRAMES: silence before it, or its first -FRAMES\n"
+    "            frames dropped; as float32\n"
+    "  synth     programme-like material, 24-bit: 64 sines below 0.4 x the rate;\n"
+    "            frame n holds the material's frame (n - FRAMES) * (1 + PPM 1e-6),\n"
+    "            the sines from HZ up BAND-GAIN dB apart; the same SEED makes the\n"
+    "            same material\n"
+    "\n"
+    "Synth options:\n"
+    "  --seconds S, --rate HZ, --channels N   (default 10 s, 48000 Hz, 2 channels)\n"
+    "  --seed K, --delay FRAMES, --ppm PPM    (default 1, 0, 0)\n"
+    "  --gain DB, --invert                    level and polarity\n"
+    "  --above HZ --band-gain DB              the sines from HZ up changed in level\n"
+    "\n"
     "Files: WAV, RF64, W64, AIFF, FLAC; OUT's extension picks its container\n"
     "(WAV for any other). Errors exit 2.\n";
 
@@ -254,6 +259,8 @@ int run(const std::vector<std::string>& args) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (command == "--version" && args.size() == 1)
+        return std::fputs(plux::tools::versionLine("wavtool").c_str(), stdout) < 0 ? 2 : 0;
     if (command == "peak" && args.size() == 2)
         return peak(args[1]);
     if (command == "pair" && args.size() == 4)
