@@ -3,13 +3,16 @@
 # (`sox -m A -v -1 B -n stat`, the difference's statistics), on two 10-minute
 # 48 kHz stereo 24-bit files, in one run. Prints the best of three wall-clock
 # times of each command, their ratio and each one's peak memory. A benchmark,
-# not a test: the figures depend on the machine.
+# not a test: the figures depend on the machine. When the Windows build is
+# there, nullmeter.exe runs under Wine on the same files in the same run,
+# its times beside the native tool's.
 # Installs sox and GNU time (for the memory figure) when they are missing.
-# Usage: bench/nullmeter_vs_sox.sh [NATIVE_BIN_DIR] [MINUTES]
+# Usage: bench/nullmeter_vs_sox.sh [NATIVE_BIN_DIR] [MINUTES] [WINDOWS_BIN_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin=${1:-$root/build/native/bin}
 minutes=${2:-10}
+win_bin=${3:-$root/build/win/bin}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -60,6 +63,26 @@ printf '%-34s %8s %8s %10s\n' "nullmeter --align A C (drift)" "$drift_s" "$(rati
 printf '%-34s %8s %8s %10s\n' "nullmeter --bands A B" "$bands_s" "$(ratio "$bands_s" "$sox_s")" "$bands_mb"
 echo "--bands on top of the plain comparison: $(ratio "$(awk -v a="$bands_s" -v b="$plain_s" 'BEGIN { print a - b }')" "$sox_s") x sox"
 "$bin/nullmeter" --align "$work/a.wav" "$work/c.wav" | grep -E "alignment|drift|applied|after alignment" || true
+
+if [ -f "$win_bin/nullmeter.exe" ]; then
+  echo "== nullmeter.exe under Wine on the same files"
+  wine_run=$root/scripts/wine-run.sh
+  # Wine's drive Z: is the Unix root.
+  windows() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+  wa=$(windows "$work/a.wav") wb=$(windows "$work/b.wav") wc=$(windows "$work/c.wav")
+  # The first run starts the Wine server (and makes the prefix on a fresh tree).
+  "$wine_run" "$win_bin/nullmeter.exe" --help >/dev/null
+  read -r wplain_s wplain_mb < <(measure "$wine_run" "$win_bin/nullmeter.exe" "$wa" "$wb")
+  read -r walign_s walign_mb < <(measure "$wine_run" "$win_bin/nullmeter.exe" --align "$wa" "$wb")
+  read -r wdrift_s wdrift_mb < <(measure "$wine_run" "$win_bin/nullmeter.exe" --align "$wa" "$wc")
+  read -r wbands_s wbands_mb < <(measure "$wine_run" "$win_bin/nullmeter.exe" --bands "$wa" "$wb")
+  printf '%-34s %8s %8s %10s\n' command seconds "x native" "peak MB"
+  printf '%-34s %8s %8s %10s\n' "nullmeter.exe A B" "$wplain_s" "$(ratio "$wplain_s" "$plain_s")" "$wplain_mb"
+  printf '%-34s %8s %8s %10s\n' "nullmeter.exe --align A B" "$walign_s" "$(ratio "$walign_s" "$align_s")" "$walign_mb"
+  printf '%-34s %8s %8s %10s\n' "nullmeter.exe --align A C (drift)" "$wdrift_s" "$(ratio "$wdrift_s" "$drift_s")" "$wdrift_mb"
+  printf '%-34s %8s %8s %10s\n' "nullmeter.exe --bands A B" "$wbands_s" "$(ratio "$wbands_s" "$bands_s")" "$wbands_mb"
+  echo "(peak MB of the Wine loader process, not of the Windows program alone)"
+fi
 
 echo "== a folder of 100 one-minute pairs, one at a time and in one parallel run"
 mkdir -p "$work/golden" "$work/renders"

@@ -93,6 +93,10 @@ PlatformImage* CBitmap::getPlatformImage() {
     return image;
 }
 
+bool CBitmap::copyPixels(uint32_t* argbRows) {
+    return argbRows && backend::readImagePixels(getPlatformImage(), argbRows);
+}
+
 void CBitmap::draw(CDrawContext* context, const CRect& dest, const CPoint& offset) {
     drawAlphaBlend(context, dest, offset, 255);
 }

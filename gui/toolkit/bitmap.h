@@ -65,6 +65,11 @@ class CBitmap : public CBaseObject {
 
     // The decoded image, made on first need from GDI data; null when none.
     PlatformImage* getPlatformImage();
+    // Copies width x height pixels into argbRows, top row first, each
+    // 0xAARRGGBB with straight (not premultiplied) colour: what a program
+    // needs to save or compare a drawing. False, with nothing written,
+    // without an image.
+    bool copyPixels(uint32_t* argbRows);
 
   protected:
     // Takes ownership of image (after dropping whatever the bitmap held).

@@ -127,6 +127,38 @@ int32_t imageHeight(PlatformImage* image) {
     return image && image->surface ? cairo_image_surface_get_height(image->surface) : 0;
 }
 
+bool readImagePixels(PlatformImage* image, uint32_t* argbRows) {
+    if (!image || !image->surface)
+        return false;
+    cairo_surface_flush(image->surface);
+    const int width = cairo_image_surface_get_width(image->surface);
+    const int height = cairo_image_surface_get_height(image->surface);
+    const int stride = cairo_image_surface_get_stride(image->surface);
+    const unsigned char* data = cairo_image_surface_get_data(image->surface);
+    if (!data)
+        return false;
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+        for (int x = 0; x < width; ++x) {
+            const uint32_t premultiplied = row[x];
+            const uint32_t alpha = premultiplied >> 24;
+            uint32_t straight = 0;
+            if (alpha == 255) {
+                straight = premultiplied;
+            } else if (alpha != 0) {
+                straight = alpha << 24;
+                for (const int shift : {16, 8, 0}) {
+                    const uint32_t c =
+                        (((premultiplied >> shift) & 0xff) * 255 + alpha / 2) / alpha;
+                    straight |= (c > 255 ? 255 : c) << shift;
+                }
+            }
+            *argbRows++ = straight;
+        }
+    }
+    return true;
+}
+
 void drawImage(PlatformGraphics* graphics, PlatformImage* image, int32_t x, int32_t y,
                int32_t width, int32_t height, int32_t sourceX, int32_t sourceY, uint8_t alpha) {
     cairo_t* cr = graphics ? graphics->cairo : nullptr;

@@ -139,6 +139,28 @@ int32_t imageHeight(PlatformImage* image) {
     return static_cast<int32_t>(height);
 }
 
+bool readImagePixels(PlatformImage* image, uint32_t* argbRows) {
+    GpBitmap* native = image ? image->get() : nullptr;
+    const int32_t width = imageWidth(image);
+    const int32_t height = imageHeight(image);
+    if (!native || width <= 0 || height <= 0 || width > INT32_MAX / 4)
+        return false;
+    // Locked in the caller's layout, so GDI+ converts (and un-premultiplies)
+    // straight into the rows.
+    BitmapData data = {};
+    data.Width = static_cast<UINT>(width);
+    data.Height = static_cast<UINT>(height);
+    data.Stride = width * 4;
+    data.PixelFormat = PixelFormat32bppARGB;
+    data.Scan0 = argbRows;
+    const GpRect area(0, 0, width, height);
+    if (!image->check(GdipBitmapLockBits(native, &area,
+                                         ImageLockModeRead | ImageLockModeUserInputBuf,
+                                         PixelFormat32bppARGB, &data)))
+        return false;
+    return image->check(GdipBitmapUnlockBits(native, &data));
+}
+
 void drawImage(PlatformGraphics* graphics, PlatformImage* image, int32_t x, int32_t y,
                int32_t width, int32_t height, int32_t sourceX, int32_t sourceY, uint8_t alpha) {
     GpGraphics* target = graphics && graphics->graphics ? graphics->graphics->get() : nullptr;

@@ -109,6 +109,9 @@ PlatformImage* createImageFromGdiData(const uint32_t* pixelRows, void* gdiBitmap
 void destroyImage(PlatformImage* image);
 int32_t imageWidth(PlatformImage* image);
 int32_t imageHeight(PlatformImage* image);
+// Every pixel as straight 0xAARRGGBB, rows top first, into imageWidth x
+// imageHeight values; false when there is no image or it cannot be read.
+bool readImagePixels(PlatformImage* image, uint32_t* argbRows);
 void drawImage(PlatformGraphics* graphics, PlatformImage* image, int32_t x, int32_t y,
                int32_t width, int32_t height, int32_t sourceX, int32_t sourceY, uint8_t alpha);
 void deleteGdiBitmap(void* gdiBitmap);

@@ -1,5 +1,7 @@
 #include "runtime/math/sine.h"
 
+#include "runtime/math/double_double.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -14,31 +16,9 @@ constexpr double kHalfPi3 = -0x1.f1976b7ed8fbcp-110;
 constexpr double kTwoOverPi = 0x1.45f306dc9c883p-1;
 constexpr double kReductionLimit = 0x1p60;
 
-// A value held as an unevaluated sum hi + lo, |lo| <= ulp(hi) / 2.
-struct Sum {
-    double hi;
-    double lo;
-};
-
-Sum twoSum(double a, double b) {
-    const double s = a + b;
-    const double bb = s - a;
-    return {s, (a - (s - bb)) + (b - bb)};
-}
-
-// Dekker's exact product through Veltkamp's split: no fused multiply-add,
-// so it gives the same bits on any IEEE double unit.
-Sum twoProduct(double a, double b) {
-    constexpr double kSplitter = 134217729.0;  // 2^27 + 1
-    const double ta = kSplitter * a;
-    const double aHi = ta - (ta - a);
-    const double aLo = a - aHi;
-    const double tb = kSplitter * b;
-    const double bHi = tb - (tb - b);
-    const double bLo = b - bHi;
-    const double p = a * b;
-    return {p, ((aHi * bHi - p) + aHi * bLo + aLo * bHi) + aLo * bLo};
-}
+using dd::Sum;
+using dd::twoProduct;
+using dd::twoSum;
 
 // x - k pi/2 in double-double; k is a whole number below 2^61. Every partial
 // difference that can carry bits of the result is taken exactly (twoSum), so
@@ -53,16 +33,7 @@ Sum subtractQuarterTurns(Sum x, double k) {
     return twoSum(c.hi, tail);
 }
 
-// The nearest whole number, ties to even, as std::nearbyint in the default
-// rounding mode but without a library call: below 2^52, adding 2^52 (with
-// t's sign) leaves no bits for a fraction, and taking it away again is
-// exact; from 2^52 on every double is whole.
-double nearestWhole(double t) {
-    if (!(std::fabs(t) < 0x1p52))
-        return t;
-    const double shift = std::copysign(0x1p52, t);
-    return (t + shift) - shift;
-}
+using dd::nearestWhole;
 
 // Taylor terms 1/n! with alternating signs; on |r| <= pi/4 + a little the
 // series cut after r^21 (sine) and r^22 (cosine) is exact to far below 1 ulp.
@@ -108,21 +79,14 @@ double cosineKernel(Sum r) {
     return w + (((1.0 - w) - half) + (z * z * q - r.hi * r.lo));
 }
 
-}  // namespace
-
-double portableSin(double x) {
-    if (!std::isfinite(x))
-        return x - x;  // NaN, for NaN and both infinities
-    const double magnitude = std::fabs(x);
-    if (magnitude < 0x1p-26)
-        return x;  // sin x = x - x^3/6 rounds to x here; keeps -0
-    if (magnitude >= kReductionLimit)
-        return std::sin(x);
+// sin x for quarterTurns 0 and cos x for 1: the sine of x + quarterTurns
+// pi/2, reduced exactly.
+double sineOfShifted(double x, int64_t quarterTurns) {
     const double k = nearestWhole(x * kTwoOverPi);
     Sum r = subtractQuarterTurns({x, 0.0}, k);
     // The quadrant is k mod 4: k is whole and below 2^61, so it converts
     // exactly (a double that large has no room for the ones digit of a sum).
-    int64_t quadrant = static_cast<int64_t>(k);
+    int64_t quadrant = static_cast<int64_t>(k) + quarterTurns;
     // The first estimate of k can be off by a few for large x (x * 2/pi
     // rounds); one more reduction of the remainder settles it.
     if (std::fabs(r.hi) > 0.8) {
@@ -140,6 +104,30 @@ double portableSin(double x) {
     default:
         return -cosineKernel(r);
     }
+}
+
+}  // namespace
+
+double portableSin(double x) {
+    if (!std::isfinite(x))
+        return x - x;  // NaN, for NaN and both infinities
+    const double magnitude = std::fabs(x);
+    if (magnitude < 0x1p-26)
+        return x;  // sin x = x - x^3/6 rounds to x here; keeps -0
+    if (magnitude >= kReductionLimit)
+        return std::sin(x);
+    return sineOfShifted(x, 0);
+}
+
+double portableCos(double x) {
+    if (!std::isfinite(x))
+        return x - x;
+    const double magnitude = std::fabs(x);
+    if (magnitude < 0x1p-27)
+        return 1.0;  // cos x = 1 - x^2/2 rounds to 1 here
+    if (magnitude >= kReductionLimit)
+        return std::cos(x);
+    return sineOfShifted(x, 1);
 }
 
 }  // namespace vexmold

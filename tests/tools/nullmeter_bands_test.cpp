@@ -3,8 +3,6 @@
 // gives from them (and withholds), and the bands in the tool's reports.
 #include <gtest/gtest.h>
 
-#include <cairo.h>
-
 #include <cmath>
 #include <random>
 #include <string>
@@ -12,6 +10,7 @@
 
 #include "tests/tools/noise_signal.h"
 #include "tests/tools/nullmeter_command.h"
+#include "tests/tools/png_image.h"
 #include "tests/tools/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/band_analysis.h"
@@ -375,18 +374,13 @@ TEST(NullmeterBandsCommand, JsonHasTheBandsTheTextItsTableAndThePlotItsPanels) {
     const std::filesystem::path png = dir / "plot.png";
     EXPECT_EQ(
         plux::testing_support::runNullmeter("--plot " + png.string() + " " + files, dir).status, 1);
-    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
-    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
-    EXPECT_EQ(cairo_image_surface_get_height(image), 1130);
-    const int stride = cairo_image_surface_get_stride(image);
-    const unsigned char* data = cairo_image_surface_get_data(image);
+    const plux::testing_support::Image image = plux::testing_support::readPng(png);
+    ASSERT_EQ(image.height, 1130);
     int coloured = 0;
     for (int y = 730; y < 1080; ++y)
-        for (int x = 70; x < 760; ++x) {
-            const unsigned char* p = data + y * stride + 4 * x;
-            coloured += std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) > 100;
-        }
-    cairo_surface_destroy(image);
+        for (int x = 70; x < 760; ++x)
+            coloured += plux::testing_support::coloured(
+                image.pixels[static_cast<std::size_t>(y * image.width + x)]);
     EXPECT_GT(coloured, 1000);
 }
 

@@ -1,8 +1,8 @@
 #include "tools/nullmeter/plot.h"
 #include "tools/nullmeter/frequency_levels.h"
+#include "tests/tools/png_image.h"
 #include "tests/tools/scratch_dir.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,12 +14,16 @@ namespace {
 
 using nullmeter::PlotData;
 using nullmeter::SpectrumAccumulator;
+using plux::testing_support::Image;
+using plux::testing_support::readPng;
 namespace fs = std::filesystem;
+
+constexpr double kPi = 3.14159265358979323846;
 
 std::vector<double> sine(std::size_t n, double cyclesPerSample, double amplitude) {
     std::vector<double> x(n);
     for (std::size_t i = 0; i < n; ++i)
-        x[i] = amplitude * std::sin(2 * M_PI * cyclesPerSample * static_cast<double>(i) + 0.3);
+        x[i] = amplitude * std::sin(2 * kPi * cyclesPerSample * static_cast<double>(i) + 0.3);
     return x;
 }
 
@@ -75,37 +79,14 @@ class FontCaches : public ::testing::Environment {
 };
 const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
 
-struct Image {
-    int width = 0, height = 0;
-    std::vector<std::uint32_t> pixels;  // 0xRRGGBB
-};
-
-Image readPng(const fs::path& path) {
-    Image image;
-    cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
-    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
-        image.width = cairo_image_surface_get_width(s);
-        image.height = cairo_image_surface_get_height(s);
-        const int stride = cairo_image_surface_get_stride(s);
-        const unsigned char* data = cairo_image_surface_get_data(s);
-        for (int y = 0; y < image.height; ++y)
-            for (int x = 0; x < image.width; ++x)
-                image.pixels.push_back(
-                    *reinterpret_cast<const std::uint32_t*>(data + y * stride + 4 * x) & 0xFFFFFF);
-    }
-    cairo_surface_destroy(s);
-    return image;
-}
-
 // Pixels of a strong colour (series) in rows first ... last - 1; text, axes
 // and grid are grey.
 int colouredPixels(const Image& image, int first, int last) {
     int count = 0;
     for (int y = first; y < last; ++y)
         for (int x = 0; x < image.width; ++x) {
-            const std::uint32_t p = image.pixels[static_cast<std::size_t>(y * image.width + x)];
-            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-            count += std::max({r, g, b}) - std::min({r, g, b}) > 100;
+            count += plux::testing_support::coloured(
+                image.pixels[static_cast<std::size_t>(y * image.width + x)]);
         }
     return count;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -20,6 +21,10 @@
 #include "tools/nullmeter/options.h"
 #include "tools/nullmeter/plugin_report.h"
 #include "tools/vsthost/host_callback.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -133,6 +138,32 @@ struct ToolRun : plux::testing_support::CommandRun {
     bool has(const std::string& text) const { return out.find(text) != std::string::npos; }
 };
 
+#ifdef _WIN32
+// Child processes inherit the system's copy of the environment.
+std::optional<std::string> variable(const std::string& name) {
+    char value[4096];
+    const DWORD n = GetEnvironmentVariableA(name.c_str(), value, sizeof value);
+    return n > 0 && n < sizeof value ? std::optional<std::string>(value) : std::nullopt;
+}
+void setVariable(const std::string& name, const std::optional<std::string>& value) {
+    SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
+}
+// Where GetTempPath looks first.
+constexpr const char* kTemporaryFolderVariable = "TMP";
+#else
+std::optional<std::string> variable(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+void setVariable(const std::string& name, const std::optional<std::string>& value) {
+    if (value)
+        setenv(name.c_str(), value->c_str(), 1);
+    else
+        unsetenv(name.c_str());
+}
+constexpr const char* kTemporaryFolderVariable = "TMPDIR";
+#endif
+
 // "NAME=VALUE ..." set in this process for one run of the tool to inherit,
 // then put back as they were.
 class ScopedEnvironment {
@@ -143,18 +174,13 @@ class ScopedEnvironment {
         while (words >> word) {
             const std::size_t equals = word.find('=');
             const std::string name = word.substr(0, equals);
-            const char* old = std::getenv(name.c_str());
-            saved_.push_back({name, old != nullptr, old ? old : ""});
-            setenv(name.c_str(), equals == std::string::npos ? "" : word.c_str() + equals + 1, 1);
+            saved_.push_back({name, variable(name)});
+            setVariable(name, equals == std::string::npos ? "" : word.substr(equals + 1));
         }
     }
     ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->had)
-                setenv(it->name.c_str(), it->value.c_str(), 1);
-            else
-                unsetenv(it->name.c_str());
-        }
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            setVariable(it->name, it->value);
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
@@ -162,8 +188,7 @@ class ScopedEnvironment {
   private:
     struct Saved {
         std::string name;
-        bool had;
-        std::string value;
+        std::optional<std::string> value;
     };
     std::vector<Saved> saved_;
 };
@@ -201,7 +226,8 @@ class NullmeterPlugin : public ::testing::Test {
     // The fixture reads `environment` at effOpen; the tool's temporary
     // folder goes in the test's own, to be seen empty afterwards.
     ToolRun run(const std::string& args, const std::string& environment = "") {
-        const ScopedEnvironment scoped("TMPDIR=" + (dir_ / "tmp").string() + " " + environment);
+        const ScopedEnvironment scoped(std::string(kTemporaryFolderVariable) + "=" +
+                                       (dir_ / "tmp").string() + " " + environment);
         ToolRun r;
         static_cast<plux::testing_support::CommandRun&>(r) =
             plux::testing_support::runNullmeter(args, dir_);
@@ -335,7 +361,12 @@ TEST_F(NullmeterPlugin, BadPluginsAndSettingsAreInputErrors) {
         {"--rate 44100" + plugin + input_, "", "is at 48000 Hz, and nothing is resampled"},
         {plugin + mono, "", "has 2 outputs but " + mono + " has 1 channel;"},
         {plugin + input_, "PLUX_TEST_REPORTED_FRAMES=480001", "reports a latency of 480001 frames"},
+#ifdef _WIN32
+        {plugin + input_, "PLUX_TEST_CRASH=1",
+         "crashed while hosting the plug-in (exception 0xC0000005)"},
+#else
         {plugin + input_, "PLUX_TEST_CRASH=1", "crashed while hosting the plug-in (signal 11)"},
+#endif
         {"--plot " + std::string(DELAY_PLUGIN_PATH) + plugin + input_, "",
          "is the same file as the plug-in"},
     };

@@ -1,6 +1,6 @@
-// A directory for the files one test process writes, private to that process
+// Directories for the files a test process writes, private to that process
 // (parallel CTest jobs and concurrent build trees share the system temp
-// directory) and removed when the process ends.
+// directory) and removed when their owner goes.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -25,11 +25,15 @@ inline long processId() {
 #endif
 }
 
+// Each one is a folder of its own: under Wine every case of a test program
+// runs in one process, and one fixture's folder going must not take
+// another's along.
 class ScratchDir {
   public:
     ScratchDir() {
+        static int made = 0;
         path_ = std::filesystem::path(::testing::TempDir()) /
-                ("plux_tools_test_" + std::to_string(processId()));
+                ("plux_tools_test_" + std::to_string(processId()) + "_" + std::to_string(made++));
         std::filesystem::create_directories(path_);
     }
     ~ScratchDir() {

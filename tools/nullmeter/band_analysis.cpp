@@ -55,7 +55,13 @@ double nominalCentreHz(double centreHz) {
         return 0;
     const int k = static_cast<int>(std::lround(10 * std::log10(centreHz / 1000)));
     const int decade = k >= 0 ? k / 10 : -((-k + 9) / 10);
-    return 1000 * kR10[k - 10 * decade] * std::pow(10.0, decade);
+    // Powers of ten by exact products and one division, not std::pow, whose
+    // last bit differs between C libraries (10^-2 is not 0.01 everywhere).
+    double scale = 1;
+    for (int d = 0; d < (decade >= 0 ? decade : -decade); ++d)
+        scale *= 10;
+    const double nominal = 1000 * kR10[k - 10 * decade];
+    return decade >= 0 ? nominal * scale : nominal / scale;
 }
 
 BandAnalyzer::BandAnalyzer(int channels, int sampleRate, BandResolution resolution)

@@ -44,9 +44,9 @@ bool pairFolders(const fs::path& folderA, const fs::path& folderB, std::vector<F
     pairs.clear();
     for (auto& [relative, pair] : byPath) {
         if (!pair.inA)
-            pair.a = folderA / fs::path(relative);
+            pair.a = folderA / fs::u8path(relative);
         if (!pair.inB)
-            pair.b = folderB / fs::path(relative);
+            pair.b = folderB / fs::u8path(relative);
         pairs.push_back(std::move(pair));
     }
     return true;

@@ -41,7 +41,7 @@ ForkJoin::ForkJoin(int helpers) {
 
 ForkJoin::~ForkJoin() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         stop_ = true;
         round_.fetch_add(1);
     }
@@ -62,7 +62,7 @@ void ForkJoin::run(int count, const std::function<void(int)>& task) {
         return;
     }
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         task_ = &task;
         count_ = count;
         next_.store(0);
@@ -72,7 +72,7 @@ void ForkJoin::run(int count, const std::function<void(int)>& task) {
     start_.notify_all();
     take(task);
     if (!spinUntil([this] { return busy_.load() == 0; })) {
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::unique_lock<Mutex> lock(mutex_);
         done_.wait(lock, [this] { return busy_.load() == 0; });
     }
 }
@@ -81,19 +81,19 @@ void ForkJoin::help() {
     unsigned long seen = 0;
     for (;;) {
         if (!spinUntil([&] { return round_.load() != seen; })) {
-            std::unique_lock<std::mutex> lock(mutex_);
+            std::unique_lock<Mutex> lock(mutex_);
             start_.wait(lock, [&] { return round_.load() != seen; });
         }
         const std::function<void(int)>* task = nullptr;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            std::lock_guard<Mutex> lock(mutex_);
             if (stop_)
                 return;
             seen = round_.load();
             task = task_;
         }
         take(*task);
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         if (busy_.fetch_sub(1) == 1)
             done_.notify_one();
     }

@@ -5,11 +5,12 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include "tools/nullmeter/thread_sync.h"
 
 namespace nullmeter {
 
@@ -30,8 +31,8 @@ class ForkJoin {
     void help();
     void take(const std::function<void(int)>& task);
 
-    std::mutex mutex_;
-    std::condition_variable start_, done_;
+    Mutex mutex_;
+    ConditionVariable start_, done_;
     const std::function<void(int)>* task_ = nullptr;
     int count_ = 0;
     std::atomic<int> next_{0};

@@ -7,12 +7,21 @@
 
 #include "tools/nullmeter/channel_pair_meter.h"
 
+// Plug-ins are DLLs on Windows and shared objects elsewhere.
+#ifdef _WIN32
+#define NULLMETER_PLUGIN_FILE "PLUGIN.dll"
+#define NULLMETER_PLUGIN_OPTION "  --plugin FILE.dll  "
+#else
+#define NULLMETER_PLUGIN_FILE "PLUGIN.so"
+#define NULLMETER_PLUGIN_OPTION "  --plugin FILE.so   "
+#endif
+
 namespace nullmeter {
 
 const char* const kUsage =
     "Usage: nullmeter [options] A B\n"
     "  or:  nullmeter [options] PAIR\n"
-    "  or:  nullmeter [options] --plugin PLUGIN.so INPUT\n"
+    "  or:  nullmeter [options] --plugin " NULLMETER_PLUGIN_FILE " INPUT\n"
     "  or:  nullmeter [options] DIR_A DIR_B\n"
     "\n"
     "  A B          null test of file A against file B, channel by channel\n"
@@ -41,7 +50,7 @@ const char* const kUsage =
     "\n"
     "Testing a plug-in: A is INPUT (or REF), B the plug-in's output, its reported latency\n"
     "dropped from the start; the latency measured from the output must be the reported one.\n"
-    "  --plugin FILE.so   render INPUT through the plug-in, its tail included\n"
+    NULLMETER_PLUGIN_OPTION "render INPUT through the plug-in, its tail included\n"
     "  --reference REF    compare the output with REF instead of INPUT\n"
     "  --rate HZ          the host's sample rate; it must be INPUT's (the default)\n"
     "  --block N          frames per process call, 1 to 65536 (default 512)\n"
@@ -121,7 +130,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
                 error = arg + " needs a file name";
                 return false;
             }
-            target = args[++i];
+            target = std::filesystem::u8path(args[++i]);
             return true;
         };
         if (arg == "-h" || arg == "--help") {
@@ -217,7 +226,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
             error = "unknown option " + arg;
             return false;
         } else {
-            out.inputs.emplace_back(arg);
+            out.inputs.push_back(std::filesystem::u8path(arg));
         }
     }
     if (out.help || out.version)

@@ -41,11 +41,12 @@ struct Options {
     bool parallelPair = true;
 };
 
-// False with `error` set for anything it cannot take: unknown options,
-// missing or malformed values, a window that is not one of the meter's
-// steps, a search range outside 0 ... 10 s, one or more than two inputs;
-// with --plugin one input, a block of 1 ... 65536 frames (or random), a
-// precision of 32 or 64, and those options only with --plugin.
+// `args` are UTF-8, file names included. False with `error` set for
+// anything it cannot take: unknown options, missing or malformed values, a
+// window that is not one of the meter's steps, a search range outside
+// 0 ... 10 s, one or more than two inputs; with --plugin one input, a block
+// of 1 ... 65536 frames (or random), a precision of 32 or 64, and those
+// options only with --plugin.
 bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error);
 
 extern const char* const kUsage;

@@ -34,17 +34,19 @@ struct PlotData {
     std::vector<std::vector<BandReading>> bands;
 };
 
-// Draws a PNG (1000 x 700, taller with band panels) with cairo. The file appears only when
-// complete; on failure `error` names the file and says why.
+// Draws a PNG (1000 x 700, taller with band panels) through the toolkit's
+// drawing layer: cairo natively, GDI+ on Windows, the same layout on both.
+// The file appears only when complete; on failure `error` names the file
+// and says why.
 bool writePlotPng(const std::filesystem::path& path, const PlotData& data, std::string& error);
 // The same into a begun output's temporary, which the caller commits with
 // the run's other outputs; on failure the temporary is gone.
 bool writePlotPng(plux::files::StagedFile& output, const PlotData& data, std::string& error);
 
-// Cairo keeps the fonts it used in process-wide caches, and fontconfig
-// stores its configuration's pointers as offsets a leak checker cannot
-// follow. A program calls this once it has drawn its last plot, so that
-// sanitizer builds report only real leaks.
+// Natively, cairo keeps the fonts it used in process-wide caches, and
+// fontconfig stores its configuration's pointers as offsets a leak checker
+// cannot follow. A program calls this once it has drawn its last plot, so
+// that sanitizer builds report only real leaks.
 void releasePlotCaches();
 
 }  // namespace nullmeter

@@ -11,7 +11,7 @@ ReadAhead::ReadAhead(plux::audio::Reader& reader, std::int64_t blockFrames,
 
 ReadAhead::~ReadAhead() {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         stop_ = true;
     }
     changed_.notify_all();
@@ -39,7 +39,7 @@ void ReadAhead::decode() {
                     samples[i * kept + c] =
                         decoded[i * width + static_cast<std::size_t>(channels_[c])];
         }
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::unique_lock<Mutex> lock(mutex_);
         changed_.wait(lock, [this] { return stop_ || count_ < kBlocks; });
         if (stop_)
             return;
@@ -56,7 +56,7 @@ void ReadAhead::decode() {
 }
 
 std::int64_t ReadAhead::next(std::vector<double>& interleaved, std::string& error) {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     changed_.wait(lock, [this] { return count_ > 0; });
     Block& block = ring_[head_];
     const std::int64_t frames = block.frames;

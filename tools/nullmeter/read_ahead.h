@@ -3,7 +3,6 @@
 // Memory stays kBlocks blocks of interleaved frames.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "tools/common/audio_file.h"
+#include "tools/nullmeter/thread_sync.h"
 
 namespace nullmeter {
 
@@ -40,8 +40,8 @@ class ReadAhead {
     plux::audio::Reader& reader_;
     std::int64_t blockFrames_;
     std::vector<int> channels_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
+    Mutex mutex_;
+    ConditionVariable changed_;
     Block ring_[kBlocks];
     int head_ = 0, count_ = 0;  // the oldest decoded block and how many wait
     bool stop_ = false;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace VSTGUI {
 namespace {
 
@@ -125,6 +127,31 @@ TEST(Bitmap, EmptyBitmapOfASize) {
     EXPECT_EQ(negative.getHeight(), 0);
     CBitmap fromNull(static_cast<PlatformImage*>(nullptr));
     EXPECT_EQ(fromNull.getWidth(), 0);
+}
+
+// The copied rows agree with the pixels read one by one: opaque, half
+// transparent (straight colour) and empty, top row first.
+TEST(Bitmap, CopiedPixelsAreEveryPixelInRows) {
+    CBitmap logo(CResourceDescription(0));
+    COffscreenContext canvas(nullptr, 7.0, 5.0);
+    logo.drawAlphaBlend(&canvas, CRect(0, 0, 3, 5), CPoint(33, 33), 128);
+    canvas.setFillColor(kRed);
+    canvas.fillRect(CRect(3, 1, 6, 2));
+    std::vector<uint32_t> rows(7 * 5, 0x12345678);
+    ASSERT_TRUE(canvas.getBitmap()->copyPixels(rows.data()));
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 7; ++x)
+            EXPECT_EQ(rows[static_cast<size_t>(y * 7 + x)], pixelAt(canvas, x, y)) << x << "," << y;
+    EXPECT_EQ(rows[1 * 7 + 4], kRed.argb());
+    EXPECT_EQ(rows[4 * 7 + 6], kNothing);
+    EXPECT_NEAR(alphaOf(rows[0]), 128, 1);
+    EXPECT_NEAR(greenOf(rows[0]), 192, 2);  // the logo's centre, not premultiplied
+
+    CBitmap empty;
+    uint32_t untouched = 0x12345678;
+    EXPECT_FALSE(empty.copyPixels(&untouched));
+    EXPECT_EQ(untouched, 0x12345678u);
+    EXPECT_FALSE(logo.copyPixels(nullptr));
 }
 
 TEST(Bitmap, CopyOfAnImageOutlivesTheSource) {

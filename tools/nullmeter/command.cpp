@@ -3,6 +3,8 @@
 // or of two folders of renders, measured by the null-test plug-in's own
 // meter. Prints a report (text or JSON) whose last line is the verdict;
 // exit status 0 pass, 1 fail, 2 usage or input error.
+#include "tools/nullmeter/command.h"
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -46,8 +48,9 @@ int run(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+namespace nullmeter {
+
+int runCommand(const std::vector<std::string>& args) {
     Options options;
     std::string error;
     if (!parseOptions(args, options, error)) {
@@ -64,3 +67,5 @@ int main(int argc, char** argv) {
         return inputError(std::string("stopped: ") + e.what());
     }
 }
+
+}  // namespace nullmeter
