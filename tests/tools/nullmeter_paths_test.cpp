@@ -131,7 +131,7 @@ TEST(NullmeterCommandLine, HelpOnStdoutAndExitStatuses) {
     const fs::path dir = plux::testing_support::freshDir("help");
     const CommandRun help = runNullmeter("--help", dir);
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: nullmeter [options] A B", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("Usage: nullmeter [options] A B", 0), 0u) << help.out;
     EXPECT_TRUE(help.err.empty());
 #ifdef _WIN32
     EXPECT_NE(help.out.find("--plugin PLUGIN.dll INPUT"), std::string::npos) << help.out;
@@ -139,9 +139,13 @@ TEST(NullmeterCommandLine, HelpOnStdoutAndExitStatuses) {
     EXPECT_NE(help.out.find("--plugin PLUGIN.so INPUT"), std::string::npos) << help.out;
 #endif
     EXPECT_EQ(help.out.find('\r'), std::string::npos);  // "\n" line ends on every system
+    const CommandRun version = runNullmeter("--version", dir);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("nullmeter (", 0), 0u) << version.out;
+    EXPECT_EQ(version.out.find('\n'), version.out.size() - 1) << "one line: " << version.out;
     const CommandRun none = runNullmeter(std::vector<std::string>{}, dir);
     EXPECT_EQ(none.status, 2);
-    EXPECT_NE(none.err.find("usage: nullmeter"), std::string::npos);
+    EXPECT_NE(none.err.find("Usage: nullmeter"), std::string::npos);
     EXPECT_TRUE(none.out.empty());
     const CommandRun unknown = runNullmeter("--frobnicate a.wav b.wav", dir);
     EXPECT_EQ(unknown.status, 2);
