@@ -17,14 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace plux::audio;
 using plux::wavbytes::Bytes;
+using plux::wavbytes::writeImage;
 
 using plux::testing_support::freshDir;
-
-void writeBytes(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
 
 std::size_t entries(const fs::path& dir) {
     return static_cast<std::size_t>(
@@ -85,12 +80,16 @@ TEST(AudioFile, EveryContainerRoundTripsExactly) {
         EXPECT_EQ(guessed, c.container);
         const Audio back = roundTrip(dir / c.name, pcm, Encoding::Pcm16, c.container);
         EXPECT_EQ(back.channels, pcm.channels);
-        Reader reader;
-        std::string error;
-        ASSERT_TRUE(reader.open(dir / c.name, error)) << error;
-        EXPECT_EQ(reader.info().format, std::string(c.prefix) + ", PCM 16-bit");
-        EXPECT_EQ(reader.info().frames, 4);
-        EXPECT_EQ(reader.info().channels, 2);
+        {
+            // Closed before the file is replaced: Windows renames nothing
+            // over a file that is open.
+            Reader reader;
+            std::string error;
+            ASSERT_TRUE(reader.open(dir / c.name, error)) << error;
+            EXPECT_EQ(reader.info().format, std::string(c.prefix) + ", PCM 16-bit");
+            EXPECT_EQ(reader.info().frames, 4);
+            EXPECT_EQ(reader.info().channels, 2);
+        }
         if (c.container != Container::Flac) {
             EXPECT_EQ(roundTrip(dir / c.name, floats, Encoding::Float32, c.container).channels,
                       floats.channels);
@@ -145,7 +144,7 @@ TEST(AudioFile, ReadsFilesBuiltByHand) {
     Bytes pcm;
     for (std::uint32_t v : {0x4000u, 0x8000u, 0x7FFFu})
         put16(pcm, v);
-    writeBytes(dir / "plain.wav",
+    writeImage(dir / "plain.wav",
                riff({chunk("fmt ", fmtBody(1, 1, 22050, 16)), chunk("data", pcm)}));
     Audio a;
     std::string error;
@@ -157,7 +156,7 @@ TEST(AudioFile, ReadsFilesBuiltByHand) {
     Bytes wide;
     for (std::uint32_t v : {0x400000u, 0x800000u, 0x000001u, 0xFFFFFFu, 0x7FFFFFu, 0xC00000u})
         put24(wide, v);
-    writeBytes(dir / "ext.wav", riff({chunk("fmt ", extensibleFmtBody(1, 3, 48000, 24, 24, 0x7)),
+    writeImage(dir / "ext.wav", riff({chunk("fmt ", extensibleFmtBody(1, 3, 48000, 24, 24, 0x7)),
                                       chunk("data", wide)}));
     ASSERT_TRUE(readFile(dir / "ext.wav", a, error)) << error;
     const double lsb = std::ldexp(1.0, -23);
@@ -208,13 +207,13 @@ TEST(AudioFile, BadInputsFailWithTheirReason) {
     const fs::path dir = freshDir("bad_input");
     EXPECT_EQ(readError(dir / "missing.wav"), (dir / "missing.wav").string() + ": no such file");
     EXPECT_EQ(readError(dir), dir.string() + ": is a directory");
-    writeBytes(dir / "empty.wav", {});
+    writeImage(dir / "empty.wav", {});
     EXPECT_EQ(readError(dir / "empty.wav"), (dir / "empty.wav").string() + ": empty file");
     std::ofstream(dir / "notes.wav") << "just some text, not audio\n";
     EXPECT_NE(readError(dir / "notes.wav").find(": not an audio file libsndfile can read ("),
               std::string::npos);
     const Bytes header = riff({chunk("fmt ", fmtBody(1, 1, 8000, 16)), chunk("data", {})});
-    writeBytes(dir / "cut_header.wav", Bytes(header.begin(), header.begin() + 20));
+    writeImage(dir / "cut_header.wav", Bytes(header.begin(), header.begin() + 20));
     readError(dir / "cut_header.wav");
 
     // A data chunk claiming 100 frames of which 3 arrived: a truncated file.
@@ -222,7 +221,7 @@ TEST(AudioFile, BadInputsFailWithTheirReason) {
     claimed[40] = 200;
     for (std::uint32_t v : {0x4000u, 0xC000u, 0x0001u})
         put16(claimed, v);
-    writeBytes(dir / "short.wav", claimed);
+    writeImage(dir / "short.wav", claimed);
     EXPECT_EQ(readError(dir / "short.wav"),
               (dir / "short.wav").string() +
                   ": truncated: its header announces more audio than the file holds");
@@ -230,7 +229,7 @@ TEST(AudioFile, BadInputsFailWithTheirReason) {
     std::string error;
     double buffer[8];
     // Nothing but a header that announces no audio: no frames, no crash.
-    writeBytes(dir / "header_only.wav", header);
+    writeImage(dir / "header_only.wav", header);
     ASSERT_TRUE(reader.open(dir / "header_only.wav", error)) << error;
     EXPECT_EQ(reader.read(buffer, 8, error), 0);
 }
@@ -265,7 +264,7 @@ TEST(AudioFile, FailedWritesLeaveNothingBehind) {
     EXPECT_EQ(entries(dir), 1u);
 
     // A committed write replaces what was there, and only then.
-    writeBytes(dir / "e.wav", {'o', 'l', 'd'});
+    writeImage(dir / "e.wav", {'o', 'l', 'd'});
     Writer writer;
     ASSERT_TRUE(writer.open(dir / "e.wav", 1, 48000, Encoding::Float32, Container::Wav, error))
         << error;
@@ -280,3 +279,88 @@ TEST(AudioFile, FailedWritesLeaveNothingBehind) {
 }
 
 }  // namespace
+
+// Names with spaces and characters outside ASCII (on Windows: outside the
+// ANSI code page too) are written, found under their own name and read.
+TEST(AudioFile, NonAsciiAndSpacedPaths) {
+    const fs::path dir = freshDir("names") / fs::u8path("gr\xC3\xBCn folder \xE2\x99\xAA");
+    fs::create_directories(dir);
+    const Audio audio{44100, {{0.5, -0.25, 0.125}}};
+    for (const char* name : {"t\xC3\xABst file.flac", "\xCE\xB1\xCE\xB2\xCE\xB3 \xE6\x97\xA5.wav",
+                             "with space.aiff"}) {
+        const fs::path path = dir / fs::u8path(name);
+        SCOPED_TRACE(path.u8string());
+        Container container{};
+        ASSERT_TRUE(containerForPath(path, container));
+        std::string error;
+        ASSERT_TRUE(writeFile(path, audio, Encoding::Pcm24, container, error)) << error;
+        Audio back;
+        ASSERT_TRUE(readFile(path, back, error)) << error;
+        EXPECT_EQ(back.channels, audio.channels);
+        bool listed = false;
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir))
+            listed = listed || entry.path().filename().u8string() == name;
+        EXPECT_TRUE(listed) << "not listed under its own name";
+    }
+    EXPECT_EQ(entries(dir), 3u);
+    Audio none;
+    std::string error;
+    const fs::path missing = dir / fs::u8path("n\xC3\xA4hte.wav");
+    EXPECT_FALSE(readFile(missing, none, error));
+    EXPECT_EQ(error, missing.u8string() + ": no such file");
+}
+
+// A write that fails, however far it got, leaves the file that was there.
+TEST(AudioFile, FailedWriteKeepsTheOldFile) {
+    const fs::path dir = freshDir("keep_old");
+    const fs::path path = dir / "take.wav";
+    const Audio old{48000, {{0.5, -0.5}}};
+    std::string error;
+    ASSERT_TRUE(writeFile(path, old, Encoding::Pcm16, Container::Wav, error)) << error;
+    const Bytes before = plux::wavbytes::readImage(path);
+    const auto unchanged = [&] {
+        EXPECT_EQ(plux::wavbytes::readImage(path), before);
+        EXPECT_EQ(entries(dir), 1u);
+    };
+
+    // Refused before anything is written.
+    EXPECT_FALSE(
+        writeFile(path, Audio{48000, {{0.1}, {}}}, Encoding::Pcm16, Container::Wav, error));
+    unchanged();
+    EXPECT_FALSE(writeFile(path, Audio{0, {{0.1}}}, Encoding::Pcm16, Container::Wav, error));
+    unchanged();
+    EXPECT_FALSE(writeFile(path, old, Encoding::Float64, Container::Flac, error));
+    unchanged();
+    // Abandoned half way: staged in full but never committed.
+    {
+        Writer writer;
+        ASSERT_TRUE(stageFile(path, Audio{48000, {{0.1, 0.2, 0.3}}}, Encoding::Float32,
+                              Container::Wav, writer, error))
+            << error;
+        EXPECT_EQ(entriesStartingWith(dir, "take.wav.partial-"), 1u);
+    }
+    unchanged();
+    // A write after a failed one is refused, and its commit too.
+    {
+        Writer writer;
+        ASSERT_TRUE(writer.open(path, 1, 48000, Encoding::Pcm16, Container::Wav, error)) << error;
+        EXPECT_FALSE(writer.write(nullptr, 4, error));
+        EXPECT_FALSE(writer.commit(error));
+    }
+    unchanged();
+#ifdef _WIN32
+    // Windows renames nothing over a file that is open: the last step fails
+    // and the reader's file stays whole.
+    {
+        Reader reader;
+        ASSERT_TRUE(reader.open(path, error)) << error;
+        EXPECT_FALSE(
+            writeFile(path, Audio{48000, {{0.1}}}, Encoding::Pcm16, Container::Wav, error));
+        EXPECT_EQ(error.rfind(path.string() + ": cannot write (", 0), 0u) << error;
+    }
+    unchanged();
+#endif
+    Audio back;
+    ASSERT_TRUE(readFile(path, back, error)) << error;
+    EXPECT_EQ(back.channels, old.channels);
+}

@@ -1,6 +1,7 @@
 // Parsing of the vsthost command line: accepted forms, defaults, and the
 // messages for everything it refuses.
 #include "tools/vsthost/command_line.h"
+#include "tools/vsthost/output_format.h"
 
 #include <gtest/gtest.h>
 
@@ -161,6 +162,54 @@ TEST(VsthostCommandLine, RefusesOutOfRangeNumbers) {
     EXPECT_EQ(cl.render.blockSize, 65536);
     EXPECT_EQ(cl.render.seconds, 3600.0);
     EXPECT_EQ(cl.render.outFormat, OutFormat::Float64);
+}
+
+// The output's container follows its name; FLAC holds no floats, so a float
+// encoding asked for there is refused before any work.
+TEST(VsthostCommandLine, OutputFormatFollowsTheFileName) {
+    using plux::audio::Container;
+    using plux::audio::Encoding;
+    const auto chosen = [](const std::vector<std::string>& extra, Encoding& encoding,
+                           Container& container) {
+        std::vector<std::string> args = {"render", "p.dll", "--generate", "silence"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const CommandLine cl = parseOk(args);
+        std::string error;
+        EXPECT_TRUE(plux::vsthost::renderOutputFormat(cl.render, encoding, container, error))
+            << error;
+    };
+    const struct {
+        std::vector<std::string> args;
+        Encoding encoding;
+        Container container;
+    } cases[] = {
+        {{"--out", "a.wav"}, Encoding::Float32, Container::Wav},
+        {{"--out", "a.WAV", "--precision", "64"}, Encoding::Float64, Container::Wav},
+        {{"--out", "a.rf64", "--out-format", "pcm16"}, Encoding::Pcm16, Container::Rf64},
+        {{"--out", "a.w64", "--out-format", "pcm24"}, Encoding::Pcm24, Container::W64},
+        {{"--out", "dir.x/a.aif", "--out-format", "f64"}, Encoding::Float64, Container::Aiff},
+        {{"--out", "a.aiff"}, Encoding::Float32, Container::Aiff},
+        {{"--out", "a.flac"}, Encoding::Pcm24, Container::Flac},
+        {{"--out", "a.flac", "--precision", "64"}, Encoding::Pcm24, Container::Flac},
+        {{"--out", "a.FLAC", "--out-format", "pcm16"}, Encoding::Pcm16, Container::Flac},
+        {{"--out", "render.out"}, Encoding::Float32, Container::Wav},
+        {{"--out", "no_extension"}, Encoding::Float32, Container::Wav},
+    };
+    for (const auto& c : cases) {
+        Encoding encoding{};
+        Container container{};
+        chosen(c.args, encoding, container);
+        EXPECT_EQ(encoding, c.encoding) << c.args[1];
+        EXPECT_EQ(container, c.container) << c.args[1];
+    }
+    for (const char* format : {"f32", "f64"}) {
+        const std::string error = parseError({"render", "p.dll", "--generate", "silence", "--out",
+                                              "a.flac", "--out-format", format});
+        EXPECT_TRUE(contains(error, "--out a.flac: FLAC holds only PCM")) << error;
+    }
+    EXPECT_TRUE(contains(parseError({"render", "p.dll", "--generate", "silence", "--out", "o.wav",
+                                     "--out-format", "pcm8"}),
+                         "f32, f64, pcm16 or pcm24"));
 }
 
 }  // namespace

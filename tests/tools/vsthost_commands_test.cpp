@@ -2,13 +2,14 @@
 // statically: printed facts, rendered samples, state chunks, failures.
 #include "tests/fixtures/gainplugin/gainplugin.h"
 #include "tests/tools/scratch_dir.h"
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 #include "tools/vsthost/commands.h"
 #include "tools/vsthost/file_bytes.h"
 #include "tools/vsthost/signal_generator.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -25,10 +26,10 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-plux::wav::Audio readWav(const std::string& path) {
-    plux::wav::Audio a;
+plux::audio::Audio readAudio(const std::string& path) {
+    plux::audio::Audio a;
     std::string error;
-    EXPECT_TRUE(plux::wav::readFile(std::filesystem::u8path(path), a, error)) << error;
+    EXPECT_TRUE(plux::audio::readFile(std::filesystem::u8path(path), a, error)) << error;
     return a;
 }
 
@@ -78,9 +79,9 @@ TEST(VsthostCommands, RenderAtQuarterGainHalvesTheSignal) {
     o.params.push_back({0, 0.25f});
     std::ostringstream out, err;
     ASSERT_EQ(runRender(createGainPlugin, o, out, err), kExitOk) << err.str();
-    const plux::wav::Audio expected = generateSignal(*o.signal, 48000, 2, 2400);
-    const plux::wav::Audio got = readWav(outPath);
-    EXPECT_EQ(got.sampleRate, 48000u);
+    const plux::audio::Audio expected = generateSignal(*o.signal, 48000, 2, 2400);
+    const plux::audio::Audio got = readAudio(outPath);
+    EXPECT_EQ(got.sampleRate, 48000);
     ASSERT_EQ(got.channels.size(), 2u);
     ASSERT_EQ(got.frameCount(), 2400u);
     for (std::size_t c = 0; c < 2; ++c) {
@@ -93,6 +94,68 @@ TEST(VsthostCommands, RenderAtQuarterGainHalvesTheSignal) {
     EXPECT_TRUE(contains(out.str(), "out 1: peak 0.250000 (-12.04 dBFS), rms -15.05 dBFS"))
         << out.str();
     std::filesystem::remove(std::filesystem::u8path(outPath));
+}
+
+// FLAC holds 24-bit PCM by default: the float result rounded to that grid.
+// Read back with --in, it passes the fixture at unity gain into every other
+// container unchanged (24-bit values are exact in float).
+TEST(VsthostCommands, RendersToFlacAndReadsFlac) {
+    const std::string flac = tempFile("half.flac");
+    RenderOptions o = sineRender(flac);
+    o.params.push_back({0, 0.25f});
+    std::ostringstream out, err;
+    ASSERT_EQ(runRender(createGainPlugin, o, out, err), kExitOk) << err.str();
+    {
+        plux::audio::Reader reader;  // closed before the file is removed
+        std::string error;
+        ASSERT_TRUE(reader.open(std::filesystem::u8path(flac), error)) << error;
+        EXPECT_EQ(reader.info().format, "FLAC, PCM 24-bit");
+    }
+    const plux::audio::Audio expected = generateSignal(*o.signal, 48000, 2, 2400);
+    const plux::audio::Audio got = readAudio(flac);
+    ASSERT_EQ(got.channels.size(), 2u);
+    ASSERT_EQ(got.frameCount(), 2400u);
+    for (std::size_t c = 0; c < 2; ++c) {
+        for (std::size_t i = 0; i < 2400; ++i) {
+            const double y = static_cast<float>(expected.channels[c][i]) * 0.5f;
+            ASSERT_EQ(got.channels[c][i], std::round(y * 8388608.0) / 8388608.0) << c << ":" << i;
+        }
+    }
+
+    for (const char* name : {"again.wav", "again.rf64", "again.w64", "again.aiff"}) {
+        RenderOptions through;
+        through.plugin = "gain";
+        through.inPath = flac;
+        through.outPath = tempFile(name);
+        out.str("");
+        ASSERT_EQ(runRender(createGainPlugin, through, out, err), kExitOk) << err.str();
+        EXPECT_TRUE(contains(out.str(), "rendered 2400 frames at 48000 Hz")) << out.str();
+        const plux::audio::Audio again = readAudio(through.outPath);
+        EXPECT_EQ(again.sampleRate, 48000) << name;
+        EXPECT_EQ(again.channels, got.channels) << name;
+        std::filesystem::remove(std::filesystem::u8path(through.outPath));
+    }
+    std::filesystem::remove(std::filesystem::u8path(flac));
+}
+
+// A run that fails after its audio is written (here the chunk's folder is
+// gone) leaves the old output as it was and no partial file beside it.
+TEST(VsthostCommands, AFailedRenderKeepsTheOldOutput) {
+    const std::filesystem::path dir = plux::testing_support::freshDir("failed_render");
+    const std::string keep = (dir / "keep.flac").u8string();
+    std::string error;
+    ASSERT_TRUE(writeBytes(keep, {'o', 'l', 'd'}, error)) << error;
+    RenderOptions o = sineRender(keep);
+    o.saveChunk = (dir / "gone" / "state.bin").u8string();
+    std::ostringstream out, err;
+    EXPECT_EQ(runRender(createGainPlugin, o, out, err), kExitFailure);
+    EXPECT_TRUE(contains(err.str(), "state.bin")) << err.str();
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(readBytes(keep, bytes, error)) << error;
+    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(VsthostCommands, ChunkSavedAfterRenderLoadsBackIntoANewInstance) {

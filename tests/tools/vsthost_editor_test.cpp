@@ -3,7 +3,7 @@
 // order, the real-time pace of audio and idles, the audio the plug-in hears,
 // and every way the command refuses or fails.
 #include "tests/tools/scratch_dir.h"
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 #include "tools/vsthost/commands.h"
 #include "tools/vsthost/signal_generator.h"
 
@@ -252,13 +252,14 @@ TEST_F(VsthostEditor, SilenceByDefault) {
 TEST_F(VsthostEditor, LoopsTheInputFileAtItsRate) {
     // Mono, five frames: both inputs hear 0.1 ... 0.5 over and over, across
     // block boundaries that do not line up with the loop.
-    plux::wav::Audio file;
+    plux::audio::Audio file;
     file.sampleRate = 8000;
     file.channels = {{0.1, 0.2, 0.3, 0.4, 0.5}};
     const std::string path = (plux::testing_support::scratchDir() / "loop.wav").u8string();
     std::string error;
-    ASSERT_TRUE(plux::wav::writeFile(std::filesystem::u8path(path), file,
-                                     plux::wav::Encoding::Float32, error))
+    ASSERT_TRUE(plux::audio::writeFile(std::filesystem::u8path(path), file,
+                                       plux::audio::Encoding::Float32, plux::audio::Container::Wav,
+                                       error))
         << error;
     options.inPath = path;
     options.blockSize = 3;
@@ -289,7 +290,7 @@ TEST_F(VsthostEditor, GeneratedSignalRunsOnWithoutRestarting) {
     ASSERT_EQ(run(), kExitOk) << err.str();
     const std::size_t frames = plugin.heard[0].size();
     ASSERT_EQ(frames, 10u * 512u);  // 4800 frames need 10 blocks
-    const plux::wav::Audio expected = generateSignal(sine, 48000, 1, frames);
+    const plux::audio::Audio expected = generateSignal(sine, 48000, 1, frames);
     for (std::size_t n = 0; n < frames; ++n) {
         ASSERT_EQ(plugin.heard[0][n], static_cast<float>(expected.channels[0][n])) << n;
         ASSERT_EQ(plugin.heard[1][n], plugin.heard[0][n]) << n;

@@ -5,7 +5,7 @@
 // Usage: tools_vsthost_editor_test [gtest flags] --vsthost=EXE --editor-plugin=DLL
 //        --gain-plugin=DLL --workdir=DIR
 #include "tests/tools/child_run_expect_win32.h"
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 
 #include <gtest/gtest.h>
 
@@ -112,12 +112,13 @@ TEST(VsthostEditorTool, SilenceAndALoopedFile) {
     expectColumns(p, 32, 64, kGrey);
 
     // Ten frames at 0.5, looped for a fifth of a second.
-    plux::wav::Audio click;
+    plux::audio::Audio click;
     click.sampleRate = 44100;
     click.channels = {std::vector<double>(10, 0.5)};
     const std::string in = work("click.wav");
     std::string error;
-    ASSERT_TRUE(plux::wav::writeFile(fs::u8path(in), click, plux::wav::Encoding::Pcm16, error))
+    ASSERT_TRUE(plux::audio::writeFile(fs::u8path(in), click, plux::audio::Encoding::Pcm16,
+                                       plux::audio::Container::Wav, error))
         << error;
     const std::string loud = work("looped.png");
     r = vsthost({"editor", paths.editorPlugin.u8string(), "--in", in, "--seconds", "0.2", "--block",

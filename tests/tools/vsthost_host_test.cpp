@@ -162,8 +162,8 @@ class VsthostProbe : public ::testing::Test {
     }
     void TearDown() override { probe = nullptr; }
 
-    plux::wav::Audio ramp(std::size_t channels, std::size_t frames) {
-        plux::wav::Audio a;
+    plux::audio::Audio ramp(std::size_t channels, std::size_t frames) {
+        plux::audio::Audio a;
         a.sampleRate = 44100;
         a.channels.assign(channels, std::vector<double>(frames));
         for (std::size_t c = 0; c < channels; ++c) {
@@ -198,14 +198,14 @@ TEST_F(VsthostProbe, SplitsIntoBlocksAndAdvancesTheClock) {
     ASSERT_TRUE(session.open(probeEntry, error));
     session.configure(host, 44100.0, 300);
     session.resume();
-    const plux::wav::Audio input = ramp(2, 1000);
-    plux::wav::Audio output;
+    const plux::audio::Audio input = ramp(2, 1000);
+    plux::audio::Audio output;
     ASSERT_TRUE(plux::vsthost::render(session, host, input, {300, true}, output, error)) << error;
     EXPECT_EQ(state_.blockFrames, (std::vector<VstInt32>{300, 300, 300, 100}));
     EXPECT_EQ(state_.blockPositions, (std::vector<double>{0, 300, 600, 900}));
     EXPECT_EQ(host.samplePosition(), 1000.0);
     ASSERT_EQ(output.channels.size(), 3u);
-    EXPECT_EQ(output.sampleRate, 44100u);
+    EXPECT_EQ(output.sampleRate, 44100);
     EXPECT_EQ(output.channels[0], input.channels[0]);
     EXPECT_EQ(output.channels[1], input.channels[1]);
     for (std::size_t i = 0; i < 1000; ++i)
@@ -218,8 +218,8 @@ TEST_F(VsthostProbe, MonoInputFeedsEveryPluginInput) {
     std::string error;
     ASSERT_TRUE(session.open(probeEntry, error));
     session.configure(host, 44100.0, 64);
-    const plux::wav::Audio input = ramp(1, 100);
-    plux::wav::Audio output;
+    const plux::audio::Audio input = ramp(1, 100);
+    plux::audio::Audio output;
     ASSERT_TRUE(plux::vsthost::render(session, host, input, {64, true}, output, error));
     EXPECT_EQ(output.channels[0], input.channels[0]);
     EXPECT_EQ(output.channels[1], input.channels[0]);
@@ -231,8 +231,8 @@ TEST_F(VsthostProbe, SurplusInputChannelsAreDropped) {
     std::string error;
     ASSERT_TRUE(session.open(probeEntry, error));
     session.configure(host, 44100.0, 64);
-    const plux::wav::Audio input = ramp(3, 50);
-    plux::wav::Audio output;
+    const plux::audio::Audio input = ramp(3, 50);
+    plux::audio::Audio output;
     ASSERT_TRUE(plux::vsthost::render(session, host, input, {64, false}, output, error));
     ASSERT_EQ(output.channels.size(), 3u);
     for (std::size_t i = 0; i < 50; ++i) {
@@ -253,7 +253,7 @@ TEST_F(VsthostProbe, RefusesMissingProcessingCalls) {
     ASSERT_TRUE(session.open(probeEntry, error));
     EXPECT_FALSE(session.setPrecision(true, error));
     EXPECT_NE(error.find("processDoubleReplacing"), std::string::npos) << error;
-    plux::wav::Audio output;
+    plux::audio::Audio output;
     EXPECT_FALSE(plux::vsthost::render(session, host, ramp(2, 10), {16, true}, output, error));
     EXPECT_TRUE(state_.blockFrames.empty());
 }

@@ -2,7 +2,7 @@
 // script would, and checks exit statuses, printed text and written files.
 // Usage: tools_vsthost_integration_test [gtest flags] --vsthost=EXE --plugin=DLL --workdir=DIR
 #include "tests/tools/child_run_expect_win32.h"
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 #include "tools/vsthost/file_bytes.h"
 #include "tools/vsthost/signal_generator.h"
 
@@ -20,10 +20,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using plux::audio::Audio;
 using plux::testing_support::ChildResult;
 using plux::testing_support::contains;
 using plux::testing_support::quoteArgument;
-using plux::wav::Audio;
 
 struct Paths {
     fs::path vsthost, plugin, workdir;
@@ -43,13 +43,22 @@ ChildResult vsthost(const std::vector<std::string>& args) {
 Audio readWav(const std::string& path) {
     Audio a;
     std::string error;
-    EXPECT_TRUE(plux::wav::readFile(fs::u8path(path), a, error)) << error;
+    EXPECT_TRUE(plux::audio::readFile(fs::u8path(path), a, error)) << error;
     return a;
 }
 
-void writeWav(const std::string& path, const Audio& a, plux::wav::Encoding e) {
+void writeWav(const std::string& path, const Audio& a, plux::audio::Encoding e) {
     std::string error;
-    ASSERT_TRUE(plux::wav::writeFile(fs::u8path(path), a, e, error)) << error;
+    ASSERT_TRUE(plux::audio::writeFile(fs::u8path(path), a, e, plux::audio::Container::Wav, error))
+        << error;
+}
+
+// "WAV, float 32-bit", "FLAC, PCM 24-bit", ...
+std::string formatOf(const std::string& path) {
+    plux::audio::Reader reader;
+    std::string error;
+    EXPECT_TRUE(reader.open(fs::u8path(path), error)) << error;
+    return reader.info().format;
 }
 
 std::vector<std::uint8_t> readBytes(const std::string& path) {
@@ -148,7 +157,7 @@ TEST(VsthostTool, GeneratedSineAtQuarterGainComesOutAtExactlyHalf) {
     ASSERT_EQ(r.exitCode, 0u) << r.err;
     const Audio expected = plux::vsthost::generateSignal(sine(1000, 0.5), 48000, 2, 12000);
     const Audio got = readWav(out);
-    EXPECT_EQ(got.sampleRate, 48000u);
+    EXPECT_EQ(got.sampleRate, 48000);
     expectFloatGain(got, expected, 0.5f);
     EXPECT_TRUE(contains(r.out, "rendered 12000 frames at 48000 Hz, 2 in / 2 out, block 256"))
         << r.out;
@@ -162,12 +171,12 @@ TEST(VsthostTool, FileAtDoublePrecisionKeepsEveryBit) {
     noise.amplitude = 0.9;
     const Audio input = plux::vsthost::generateSignal(noise, 44100, 2, 3000);
     const std::string in = work("noise64.wav"), out = work("noise64_out.wav");
-    writeWav(in, input, plux::wav::Encoding::Float64);
+    writeWav(in, input, plux::audio::Encoding::Float64);
     const ChildResult r = vsthost({"render", plugin(), "--in", in, "--precision", "64", "--param",
                                    "0=0.25", "--block", "1000", "--out", out});
     ASSERT_EQ(r.exitCode, 0u) << r.err;
     const Audio got = readWav(out);
-    EXPECT_EQ(got.sampleRate, 44100u);
+    EXPECT_EQ(got.sampleRate, 44100);
     ASSERT_EQ(got.channels.size(), 2u);
     ASSERT_EQ(got.frameCount(), 3000u);
     for (std::size_t c = 0; c < 2; ++c) {
@@ -175,9 +184,8 @@ TEST(VsthostTool, FileAtDoublePrecisionKeepsEveryBit) {
             ASSERT_EQ(got.channels[c][i], input.channels[c][i] * 0.5) << c << ":" << i;
         }
     }
-    const std::vector<std::uint8_t> bytes = readBytes(out);
-    ASSERT_GT(bytes.size(), 36u);
-    EXPECT_EQ(bytes[34], 64u) << "--precision 64 writes 64-bit floats by default";
+    EXPECT_EQ(formatOf(out), "WAV, float 64-bit")
+        << "--precision 64 writes 64-bit floats by default";
 }
 
 TEST(VsthostTool, MonoFileFeedsBothInputsAndSecondsPadsWithSilence) {
@@ -187,12 +195,12 @@ TEST(VsthostTool, MonoFileFeedsBothInputsAndSecondsPadsWithSilence) {
     for (int i = 0; i < 800; ++i)
         input.channels[0].push_back(std::sin(i * 0.1) * 0.75);
     const std::string in = work("mono.wav"), out = work("mono_out.wav");
-    writeWav(in, input, plux::wav::Encoding::Float32);
+    writeWav(in, input, plux::audio::Encoding::Float32);
     const ChildResult r =
         vsthost({"render", plugin(), "--in", in, "--seconds", "0.2", "--out", out});
     ASSERT_EQ(r.exitCode, 0u) << r.err;
     const Audio got = readWav(out);
-    EXPECT_EQ(got.sampleRate, 8000u);
+    EXPECT_EQ(got.sampleRate, 8000);
     ASSERT_EQ(got.channels.size(), 2u);
     ASSERT_EQ(got.frameCount(), 1600u);
     for (std::size_t c = 0; c < 2; ++c) {
@@ -275,6 +283,51 @@ TEST(VsthostTool, NonAsciiPathsSurvive) {
     EXPECT_EQ(readWav(out).frameCount(), 480u);
 }
 
+// FLAC written (24-bit PCM by default) and read, in a folder whose name has
+// spaces and non-ASCII characters, given with a drive letter and backslashes.
+TEST(VsthostTool, RendersToFlacAndReadsFlacUnderAnyName) {
+    const std::string folder = work("fl\xC3\xBCgel \xE2\x99\xAA");  // "flügel ♪"
+    fs::create_directories(fs::u8path(folder));
+    const std::string flac = folder + "\\half gain.flac";
+    ChildResult r = vsthost({"render", plugin(), "--generate", "sine:1000:0.5", "--param", "0=0.25",
+                             "--seconds", "0.1", "--out", flac});
+    ASSERT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(formatOf(flac), "FLAC, PCM 24-bit");
+    const Audio expected = plux::vsthost::generateSignal(sine(1000, 0.5), 48000, 2, 4800);
+    const Audio got = readWav(flac);
+    ASSERT_EQ(got.channels.size(), 2u);
+    ASSERT_EQ(got.frameCount(), 4800u);
+    for (std::size_t i = 0; i < 4800; ++i) {
+        const double y = static_cast<float>(expected.channels[0][i]) * 0.5f;
+        ASSERT_EQ(got.channels[0][i], std::round(y * 8388608.0) / 8388608.0) << i;
+    }
+
+    const std::string w64 = folder + "\\again.w64";
+    r = vsthost({"render", plugin(), "--in", flac, "--out-format", "pcm24", "--out", w64});
+    ASSERT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_TRUE(contains(r.out, "rendered 4800 frames at 48000 Hz")) << r.out;
+    EXPECT_EQ(formatOf(w64), "W64, PCM 24-bit");
+    EXPECT_EQ(readWav(w64).channels, got.channels);
+
+    r = vsthost({"render", plugin(), "--in", flac, "--out-format", "f32", "--out",
+                 folder + "\\float.flac"});
+    EXPECT_EQ(r.exitCode, 2u);
+    EXPECT_TRUE(contains(r.err, "FLAC holds only PCM")) << r.err;
+    EXPECT_FALSE(fs::exists(fs::u8path(folder + "\\float.flac")));
+}
+
+// A run that fails leaves the output that was there as it was.
+TEST(VsthostTool, AFailedRenderKeepsTheOldOutput) {
+    const std::string keep = work("keep.wav");
+    std::string error;
+    ASSERT_TRUE(plux::vsthost::writeBytes(keep, {'o', 'l', 'd'}, error)) << error;
+    const ChildResult r =
+        vsthost({"render", plugin(), "--generate", "silence", "--param", "3=0.5", "--out", keep});
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_TRUE(contains(r.err, "parameter 3 does not exist")) << r.err;
+    EXPECT_EQ(readBytes(keep), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+}
+
 // No output replaces the loaded plug-in, an input, a device or a folder,
 // whatever the spelling: exit 2 before the plug-in runs, nothing left behind.
 TEST(VsthostTool, OutputsNeverReplaceThePluginAnInputOrADevice) {
@@ -298,7 +351,8 @@ TEST(VsthostTool, OutputsNeverReplaceThePluginAnInputOrADevice) {
         {{"chunk", copy, "--save", copy}, "is the same file as the plug-in"},
         {{"chunk", copy, "--save", work("guard\\sub\\..\\plugin copy.dll")},
          "is the same file as the plug-in"},
-        {{"render", copy, "--generate", "silence", "--out", hard}, "is the same file as the plug-in"},
+        {{"render", copy, "--generate", "silence", "--out", hard},
+         "is the same file as the plug-in"},
         {{"chunk", copy, "--load", chunk, "--save", chunk}, "is the same file as --load"},
         {{"render", copy, "--generate", "silence", "--save-chunk", work("guard\\sub"), "--out",
           left},

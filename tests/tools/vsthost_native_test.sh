@@ -28,6 +28,20 @@ tone=$("$vsthost" render "$plugins/tonegen.so" --generate silence --seconds 0.5 
 echo "$tone"
 expect "$tone" 'out 0: peak 0\.125893 \(-18\.00 dBFS\)'
 expect "$tone" 'out 1: peak 0\.125893 \(-18\.00 dBFS\)'
+# FLAC out (24-bit PCM unless told otherwise) and in again, through the
+# meter into AIFF: the tone's level survives.
+"$vsthost" render "$plugins/tonegen.so" --generate silence --seconds 0.5 \
+  --out "$work/tone.flac" >/dev/null
+[ "$(head -c 4 "$work/tone.flac")" = fLaC ] || fail "tone.flac is not a FLAC file"
+through=$("$vsthost" render "$plugins/nulltest.so" --in "$work/tone.flac" --out "$work/through.aiff")
+expect "$through" 'rendered 24000 frames at 48000 Hz'
+expect "$through" 'out 0: peak 0\.12589[0-9] \(-18\.00 dBFS\)'
+[ "$(head -c 4 "$work/through.aiff")" = FORM ] || fail "through.aiff is not an AIFF file"
+status=0
+"$vsthost" render "$plugins/tonegen.so" --generate silence --out "$work/float.flac" \
+  --out-format f32 2>"$work/err.txt" >/dev/null || status=$?
+[ "$status" = 2 ] || fail "a float FLAC gave exit $status"
+expect "$(cat "$work/err.txt")" 'FLAC holds only PCM'
 
 "$vsthost" render "$plugins/nulltest.so" --generate silence --seconds 0.1 --param 0=0.5 \
   --save-chunk "$work/state.bin" --out "$work/silence.wav" >/dev/null

@@ -24,7 +24,7 @@ TestSignal sine(double hz, double amp) {
 TEST(VsthostSignal, SineHitsItsQuarterPeriodPoints) {
     // 12 kHz at 48 kHz: four samples a period, 0, +A, 0, -A.
     const auto a = generateSignal(sine(12000.0, 0.5), 48000, 2, 8);
-    EXPECT_EQ(a.sampleRate, 48000u);
+    EXPECT_EQ(a.sampleRate, 48000);
     ASSERT_EQ(a.channels.size(), 2u);
     ASSERT_EQ(a.frameCount(), 8u);
     const double expected[] = {0.0, 0.5, 0.0, -0.5};

@@ -1,11 +1,13 @@
-// Builds WAV file images byte by byte, independently of the writer under
-// test, so reader tests check against the file format rather than against
-// our own encoder.
+// Builds WAV file images byte by byte, independently of the code under test,
+// so that tests check against the file format rather than against a writer.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -103,6 +105,19 @@ inline std::uint16_t get16(const Bytes& b, std::size_t at) {
 inline std::string text(const Bytes& b, std::size_t at, std::size_t n) {
     return std::string(b.begin() + static_cast<std::ptrdiff_t>(at),
                        b.begin() + static_cast<std::ptrdiff_t>(at + n));
+}
+
+// A file holding exactly `bytes`.
+inline void writeImage(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// The whole content of a file.
+inline Bytes readImage(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace plux::wavbytes

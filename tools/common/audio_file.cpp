@@ -45,21 +45,30 @@ std::string sndfileReason(SNDFILE* file) {
     return reason;
 }
 
-// Whether the file's header announces more audio than the file holds: a
-// render cut off on its way to disk. libsndfile reads what is there and
-// notes the shortfall in its log ("data : 768000 (should be 42)").
+// Whether the file was cut off on its way to disk: its header announces more
+// audio than the file holds, or the file ends before the size of its audio.
+// libsndfile reads what is there and notes the shortfall in its log
+// ("data : 768000 (should be 42)"), or a read that came up short just before
+// the data chunk ("psf_fread returned short count", then "data : 0"). Short
+// reads after the data chunk are trailing chunks cut off, which leave the
+// audio whole.
 bool announcesMissingAudio(SNDFILE* file) {
     char log[8192] = {};
     sf_command(file, SFC_GET_LOG_INFO, log, sizeof log);
     const std::string text(log);
+    bool shortRead = false, sizeSeen = false;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
         const std::string line = text.substr(start, end - start);
-        if ((line.rfind("data", 0) == 0 || line.rfind("ds64", 0) == 0) &&
-            line.find("(should be") != std::string::npos)
-            return true;
+        if (line.rfind("data", 0) == 0 || line.rfind("ds64", 0) == 0) {
+            if (shortRead || line.find("(should be") != std::string::npos)
+                return true;
+            sizeSeen = true;
+        } else if (!sizeSeen && line.find("psf_fread returned short count") != std::string::npos) {
+            shortRead = true;
+        }
         start = end + 1;
     }
     return false;
@@ -444,6 +453,8 @@ bool Writer::write(const double* interleaved, std::int64_t frames, std::string& 
             return false;
         }
         if (frames < 0 || (frames > 0 && !interleaved)) {
+            // The frames meant here are missing, so the file may not appear.
+            impl_->failed = true;
             error = named(impl_->target, "nothing valid to write");
             return false;
         }
@@ -547,6 +558,12 @@ bool readFile(const fs::path& path, Audio& out, std::string& error) {
 
 bool writeFile(const fs::path& path, const Audio& audio, Encoding encoding, Container container,
                std::string& error) {
+    Writer writer;
+    return stageFile(path, audio, encoding, container, writer, error) && writer.commit(error);
+}
+
+bool stageFile(const fs::path& path, const Audio& audio, Encoding encoding, Container container,
+               Writer& writer, std::string& error) {
     try {
         if (audio.channels.empty() || audio.channels.size() > static_cast<std::size_t>(INT_MAX)) {
             error = named(path, "no channels to write");
@@ -560,7 +577,6 @@ bool writeFile(const fs::path& path, const Audio& audio, Encoding encoding, Cont
             }
         }
         const std::size_t channels = audio.channels.size();
-        Writer writer;
         if (!writer.open(path, static_cast<int>(channels), audio.sampleRate, encoding, container,
                          error))
             return false;
@@ -574,7 +590,7 @@ bool writeFile(const fs::path& path, const Audio& audio, Encoding encoding, Cont
             if (!writer.write(interleaved.data(), static_cast<std::int64_t>(n), error))
                 return false;
         }
-        return writer.commit(error);
+        return true;
     } catch (const std::bad_alloc&) {
         outOfMemory(error);
         return false;

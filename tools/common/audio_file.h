@@ -1,8 +1,10 @@
-// Audio files of every format the native tools read and write, through
-// libsndfile: WAV (PCM 8/16/24/32, float 32/64, EXTENSIBLE), RF64, W64,
-// AIFF, FLAC. Samples are doubles, full scale 1.0; integer formats are scaled
-// by 1 / 2^(bits - 1), floating-point samples arrive as stored (non-finite
-// values included, never clipped).
+// Audio files of every format the tools read and write, on both systems,
+// through libsndfile: WAV (PCM 8/16/24/32, float 32/64, EXTENSIBLE), RF64,
+// W64, AIFF, FLAC, and for reading whatever else libsndfile reads. Samples
+// are doubles, full scale 1.0; integer formats are scaled by 1 / 2^(bits - 1),
+// floating-point samples arrive as stored (non-finite values included, never
+// clipped). Paths are the system's own: on Windows files open by their
+// UTF-16 names.
 //
 // Nothing here throws. Every failure names the file and says why in
 // `error`, in words a user can act on ("no such file", "is a directory",
@@ -56,8 +58,9 @@ enum class Container { Wav, Rf64, W64, Aiff, Flac };
 // Writes a file that appears under its name only when complete: frames go
 // to a temporary file beside it, commit() renames it into place, and a
 // writer destroyed without a successful commit() removes the temporary
-// file, so a failure never leaves a partial output behind. Integer
-// encodings round and clip; float encodings store the values as they are.
+// file, so a failure never leaves a partial output behind; after a failed
+// write(), commit() fails too. Integer encodings round and clip; float
+// encodings store the values as they are.
 class Writer {
   public:
     Writer();
@@ -65,8 +68,8 @@ class Writer {
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
-    bool open(const std::filesystem::path& path, int channels, int sampleRate,
-              Encoding encoding, Container container, std::string& error);
+    bool open(const std::filesystem::path& path, int channels, int sampleRate, Encoding encoding,
+              Container container, std::string& error);
     bool write(const double* interleaved, std::int64_t frames, std::string& error);
     bool commit(std::string& error);
 
@@ -85,6 +88,12 @@ struct Audio {
 bool readFile(const std::filesystem::path& path, Audio& out, std::string& error);
 bool writeFile(const std::filesystem::path& path, const Audio& audio, Encoding encoding,
                Container container, std::string& error);
+// writeFile but for its last step: the whole of `audio` is in `writer`,
+// which puts the file in place on commit() (or leaves nothing if destroyed
+// first), so that a run with several outputs renames them only when all are
+// written.
+bool stageFile(const std::filesystem::path& path, const Audio& audio, Encoding encoding,
+               Container container, Writer& writer, std::string& error);
 
 // The container a file name asks for: .wav, .rf64, .w64, .aif/.aiff, .flac
 // (case-insensitive); false for anything else.

@@ -5,7 +5,8 @@
 
 namespace plux::vsthost {
 
-BlockPlayer::BlockPlayer(AEffect* effect, HostContext& host, wav::Audio source, VstInt32 blockSize)
+BlockPlayer::BlockPlayer(AEffect* effect, HostContext& host, audio::Audio source,
+                         VstInt32 blockSize)
     : effect_(effect), host_(host), source_(std::move(source)) {
     const auto frames = static_cast<std::size_t>(blockSize);
     // At least one buffer each way, so a plug-in without inputs still gets a

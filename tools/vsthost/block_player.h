@@ -4,7 +4,7 @@
 // discarded. 32-bit processing only.
 #pragma once
 
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 #include "tools/vsthost/host_callback.h"
 
 #include <cstdint>
@@ -16,7 +16,7 @@ class BlockPlayer {
   public:
     // Input k of the plug-in plays channel k mod N of `source`, which must
     // have at least one channel and one frame. Starts the host's transport.
-    BlockPlayer(AEffect* effect, HostContext& host, wav::Audio source, VstInt32 blockSize);
+    BlockPlayer(AEffect* effect, HostContext& host, audio::Audio source, VstInt32 blockSize);
     ~BlockPlayer();  // stops the transport
     BlockPlayer(const BlockPlayer&) = delete;
     BlockPlayer& operator=(const BlockPlayer&) = delete;
@@ -28,7 +28,7 @@ class BlockPlayer {
   private:
     AEffect* effect_;
     HostContext& host_;
-    wav::Audio source_;
+    audio::Audio source_;
     std::size_t position_ = 0;  // next source frame
     std::uint64_t played_ = 0;
     std::vector<std::vector<float>> in_, out_;

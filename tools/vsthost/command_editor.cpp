@@ -1,6 +1,6 @@
 #include "tools/vsthost/commands.h"
 
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 #include "tools/vsthost/block_player.h"
 #include "tools/vsthost/editor_platform.h"
 #include "tools/vsthost/signal_generator.h"
@@ -43,7 +43,7 @@ bool editorSize(const PluginSession& session, EditorSize& size, std::string& err
 
 // Silence loops from a single block; a test signal covers the whole run, so
 // it never jumps where a loop would restart it.
-wav::Audio signalSource(const EditorOptions& o, unsigned rate, std::size_t channels) {
+audio::Audio signalSource(const EditorOptions& o, unsigned rate, std::size_t channels) {
     const TestSignal signal = o.signal.value_or(TestSignal{});
     const auto block = static_cast<std::size_t>(o.blockSize);
     std::size_t frames = block;
@@ -138,14 +138,14 @@ int runEditor(PluginEntry entry, const EditorOptions& o, EditorPlatform& platfor
               std::ostream& out, std::ostream& err) {
     std::string error;
     // The file first, so a typo fails before the plug-in is loaded.
-    wav::Audio source;
+    audio::Audio source;
     if (!o.inPath.empty()) {
-        if (!wav::readFile(std::filesystem::u8path(o.inPath), source, error))
+        if (!audio::readFile(std::filesystem::u8path(o.inPath), source, error))
             return reportFailure(err, error);
         if (source.channels.empty() || source.frameCount() == 0)
             return reportFailure(err, o.inPath + " holds no audio to loop");
         if (o.rate)
-            source.sampleRate = *o.rate;
+            source.sampleRate = static_cast<int>(*o.rate);
     }
 
     HostContext host;
@@ -160,7 +160,7 @@ int runEditor(PluginEntry entry, const EditorOptions& o, EditorPlatform& platfor
         const auto channels = static_cast<std::size_t>(std::max(session.effect()->numInputs, 1));
         source = signalSource(o, o.rate.value_or(kDefaultRate), channels);
     }
-    const unsigned rate = source.sampleRate;
+    const auto rate = static_cast<unsigned>(source.sampleRate);
     session.configure(host, rate, o.blockSize);
     session.resume();
 

@@ -1,4 +1,5 @@
 #include "tools/vsthost/command_line.h"
+#include "tools/vsthost/output_format.h"
 
 #include <cerrno>
 #include <cmath>
@@ -211,8 +212,10 @@ bool parseRenderOption(const std::string& name, ArgCursor& cur, RenderOptions& r
             r.outFormat = OutFormat::Float64;
         else if (v == "pcm16")
             r.outFormat = OutFormat::Pcm16;
+        else if (v == "pcm24")
+            r.outFormat = OutFormat::Pcm24;
         else {
-            error = "--out-format expects f32, f64 or pcm16, got '" + v + "'";
+            error = "--out-format expects f32, f64, pcm16 or pcm24, got '" + v + "'";
             return false;
         }
         return true;
@@ -230,7 +233,9 @@ bool checkRender(const RenderOptions& r, std::string& error) {
         error = "render needs --out";
         return false;
     }
-    return true;
+    audio::Encoding encoding{};
+    audio::Container container{};
+    return renderOutputFormat(r, encoding, container, error);
 }
 
 bool parseChunkOption(const std::string& name, ArgCursor& cur, ChunkOptions& c,
@@ -387,8 +392,10 @@ std::string helpText(const std::string& topic) {
     const std::string info = "  vsthost info PLUGIN.dll\n"
                              "      Prints the plug-in's record, names and parameters.\n";
     const std::string render =
-        "  vsthost render PLUGIN.dll (--in IN.wav | --generate SIGNAL) --out OUT.wav [options]\n"
+        "  vsthost render PLUGIN.dll (--in IN | --generate SIGNAL) --out OUT [options]\n"
         "      Runs audio through the plug-in and prints peak and RMS per output channel.\n"
+        "      IN: WAV, RF64, W64, AIFF, FLAC, ...; OUT's extension picks its container\n"
+        "      (.wav, .rf64, .w64, .aif/.aiff, .flac; WAV for any other).\n"
         "      --generate SIGNAL   silence | sine:HZ:AMP | noise:AMP (one channel per input)\n"
         "      --seconds S         length (default 1 for --generate, the file's for --in;\n"
         "                          a longer length pads the file with silence)\n"
@@ -399,7 +406,8 @@ std::string helpText(const std::string& topic) {
         "                          (repeatable)\n"
         "      --load-chunk FILE   hands FILE to effSetChunk after resume\n"
         "      --save-chunk FILE   stores effGetChunk after rendering\n"
-        "      --out-format F      f32 | f64 | pcm16 (default f32, f64 at --precision 64)\n";
+        "      --out-format F      f32 | f64 | pcm16 | pcm24 (default f32, f64 at\n"
+        "                          --precision 64; pcm24 in FLAC, which holds no floats)\n";
     const std::string chunk =
         "  vsthost chunk PLUGIN.dll [--load FILE] [--save FILE]\n"
         "      Loads a state chunk into the plug-in and/or saves its state chunk, with no\n"
@@ -409,7 +417,7 @@ std::string helpText(const std::string& topic) {
         "      Opens the plug-in's editor in a window, runs audio through the plug-in in\n"
         "      real time while the editor is open, then saves the editor's pixels as PNG.\n"
         "      --seconds S         how long the editor stays open (default 1, at most 60)\n"
-        "      --in IN.wav         audio to play, looped (default: silence)\n"
+        "      --in IN             audio file to play, looped (default: silence)\n"
         "      --generate SIGNAL   silence | sine:HZ:AMP | noise:AMP instead of a file\n"
         "      --rate R            sample rate (default 48000, or the file's)\n"
         "      --block N           block size (default 512)\n";

@@ -20,7 +20,7 @@ struct ParamSetting {
     float value = 0.0f;  // normalised 0..1
 };
 
-enum class OutFormat { Float32, Float64, Pcm16 };
+enum class OutFormat { Float32, Float64, Pcm16, Pcm24 };
 
 struct InfoOptions {
     std::string plugin;
@@ -38,7 +38,7 @@ struct RenderOptions {
     std::string loadChunk;
     std::string saveChunk;
     std::string outPath;
-    std::optional<OutFormat> outFormat;  // default: f64 at 64-bit precision, else f32
+    std::optional<OutFormat> outFormat;  // default: see output_format.h
 };
 
 struct ChunkOptions {

@@ -1,9 +1,10 @@
 #include "tools/vsthost/commands.h"
 
+#include "tools/common/audio_file.h"
 #include "tools/common/staged_file.h"
-#include "tools/common/wav.h"
 #include "tools/vsthost/file_bytes.h"
 #include "tools/vsthost/level_meter.h"
+#include "tools/vsthost/output_format.h"
 #include "tools/vsthost/render_engine.h"
 #include "tools/vsthost/signal_generator.h"
 
@@ -18,34 +19,20 @@ namespace {
 constexpr unsigned kDefaultRate = 48000;
 constexpr double kDefaultSeconds = 1.0;
 
-wav::Encoding encodingFor(const RenderOptions& o) {
-    const OutFormat f =
-        o.outFormat.value_or(o.doublePrecision ? OutFormat::Float64 : OutFormat::Float32);
-    switch (f) {
-    case OutFormat::Float32:
-        return wav::Encoding::Float32;
-    case OutFormat::Float64:
-        return wav::Encoding::Float64;
-    case OutFormat::Pcm16:
-        return wav::Encoding::Pcm16;
-    }
-    return wav::Encoding::Float32;
-}
-
-std::size_t framesFor(double seconds, unsigned rate) {
+std::size_t framesFor(double seconds, int rate) {
     return static_cast<std::size_t>(std::llround(seconds * rate));
 }
 
 // --in: the file, at --rate if given, cut or padded with silence to --seconds.
-bool readInput(const RenderOptions& o, wav::Audio& input, std::string& error) {
-    if (!wav::readFile(std::filesystem::u8path(o.inPath), input, error))
+bool readInput(const RenderOptions& o, audio::Audio& input, std::string& error) {
+    if (!audio::readFile(std::filesystem::u8path(o.inPath), input, error))
         return false;
     if (input.channels.empty()) {
         error = o.inPath + " has no channels";
         return false;
     }
     if (o.rate)
-        input.sampleRate = *o.rate;
+        input.sampleRate = static_cast<int>(*o.rate);
     if (o.seconds) {
         const std::size_t frames = framesFor(*o.seconds, input.sampleRate);
         for (auto& channel : input.channels)
@@ -54,7 +41,7 @@ bool readInput(const RenderOptions& o, wav::Audio& input, std::string& error) {
     return true;
 }
 
-void printLevels(const wav::Audio& output, std::ostream& out) {
+void printLevels(const audio::Audio& output, std::ostream& out) {
     for (std::size_t c = 0; c < output.channels.size(); ++c) {
         const Levels levels = measure(output.channels[c]);
         char peak[32];
@@ -69,7 +56,11 @@ void printLevels(const wav::Audio& output, std::ostream& out) {
 int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std::ostream& err) {
     std::string error;
     // Files first, so a typo fails before the plug-in is loaded.
-    wav::Audio input;
+    audio::Encoding encoding{};
+    audio::Container container{};
+    if (!renderOutputFormat(o, encoding, container, error))
+        return reportFailure(err, error);
+    audio::Audio input;
     if (!o.inPath.empty() && !readInput(o, input, error))
         return reportFailure(err, error);
     std::vector<std::uint8_t> chunkIn;
@@ -100,7 +91,7 @@ int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std:
             return reportFailure(err, error);
     }
 
-    wav::Audio output;
+    audio::Audio output;
     RenderSettings settings;
     settings.blockSize = o.blockSize;
     settings.doublePrecision = o.doublePrecision;
@@ -115,16 +106,13 @@ int runRender(PluginEntry entry, const RenderOptions& o, std::ostream& out, std:
 
     // Both outputs are complete before either is renamed into place, so a
     // failed run leaves neither behind.
-    std::vector<std::uint8_t> encoded;
-    if (!wav::encode(output, encodingFor(o), encoded, error))
-        return reportFailure(err, o.outPath + ": " + error);
-    files::StagedFile outFile, chunkFile;
-    if (!outFile.begin(std::filesystem::u8path(o.outPath), error) ||
-        !outFile.writeAll(encoded.data(), encoded.size(), error))
+    audio::Writer outFile;
+    if (!audio::stageFile(std::filesystem::u8path(o.outPath), output, encoding, container, outFile,
+                          error))
         return reportFailure(err, error);
-    if (!o.saveChunk.empty() &&
-        (!chunkFile.begin(std::filesystem::u8path(o.saveChunk), error) ||
-         !chunkFile.writeAll(chunkOut.data(), chunkOut.size(), error)))
+    files::StagedFile chunkFile;
+    if (!o.saveChunk.empty() && (!chunkFile.begin(std::filesystem::u8path(o.saveChunk), error) ||
+                                 !chunkFile.writeAll(chunkOut.data(), chunkOut.size(), error)))
         return reportFailure(err, error);
     if (!outFile.commit(error) || (!o.saveChunk.empty() && !chunkFile.commit(error)))
         return reportFailure(err, error);

@@ -1,4 +1,5 @@
 // vsthost: command-line VST 2.4 host for testing plug-in DLLs.
+#include "tools/common/utf8_console_win32.h"
 #include "tools/vsthost/command_line.h"
 #include "tools/vsthost/commands.h"
 #include "tools/vsthost/editor_platform_win32.h"
@@ -37,6 +38,7 @@ int wmain(int argc, wchar_t** argv) {
     // Plain "\n" line ends, as on other systems: scripts parse this output.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+    plux::console::showUtf8Output();
 
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)

@@ -124,8 +124,8 @@ int BlockRenderer::outputs() const {
     return impl_->effect ? impl_->effect->numOutputs : 0;
 }
 
-bool render(PluginSession& session, HostContext& host, const wav::Audio& input,
-            const RenderSettings& settings, wav::Audio& output, std::string& error) {
+bool render(PluginSession& session, HostContext& host, const audio::Audio& input,
+            const RenderSettings& settings, audio::Audio& output, std::string& error) {
     AEffect* effect = session.effect();
     if (effect->numInputs < 0 || effect->numOutputs <= 0) {
         error = "the plug-in declares " + std::to_string(effect->numInputs) + " inputs and " +
@@ -140,7 +140,7 @@ bool render(PluginSession& session, HostContext& host, const wav::Audio& input,
         error = "the block size must be positive";
         return false;
     }
-    output = wav::Audio{};
+    output = audio::Audio{};
     output.sampleRate = input.sampleRate;
     output.channels.assign(static_cast<std::size_t>(effect->numOutputs),
                            std::vector<double>(input.frameCount()));

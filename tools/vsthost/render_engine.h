@@ -3,7 +3,7 @@
 // or one block at a time for callers that stream.
 #pragma once
 
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 #include "tools/vsthost/host_callback.h"
 #include "tools/vsthost/plugin_session.h"
 
@@ -22,8 +22,8 @@ struct RenderSettings {
 // file feeds every input and surplus channels are dropped. The output has the
 // plug-in's numOutputs channels and the input's length and rate. The last
 // block may be shorter than blockSize. Advances the host's transport.
-bool render(PluginSession& session, HostContext& host, const wav::Audio& input,
-            const RenderSettings& settings, wav::Audio& output, std::string& error);
+bool render(PluginSession& session, HostContext& host, const audio::Audio& input,
+            const RenderSettings& settings, audio::Audio& output, std::string& error);
 
 // Where a block's samples are: channel c, frame i at channels[c][i * stride].
 // Planar buffers have stride 1, interleaved ones the channel count.

@@ -27,10 +27,10 @@ class SplitMix64 {
 
 }  // namespace
 
-wav::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate, std::size_t channels,
-                          std::size_t frames) {
-    wav::Audio audio;
-    audio.sampleRate = sampleRate;
+audio::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate,
+                            std::size_t channels, std::size_t frames) {
+    audio::Audio audio;
+    audio.sampleRate = static_cast<int>(sampleRate);
     audio.channels.assign(channels, std::vector<double>(frames, 0.0));
     for (std::size_t c = 0; c < channels; ++c) {
         std::vector<double>& out = audio.channels[c];

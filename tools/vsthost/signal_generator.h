@@ -2,7 +2,7 @@
 // the arguments, so a test can compute the same signal for comparison.
 #pragma once
 
-#include "tools/common/wav.h"
+#include "tools/common/audio_file.h"
 #include "tools/vsthost/command_line.h"
 
 #include <cstddef>
@@ -13,7 +13,7 @@ namespace plux::vsthost {
 // `channels` channels of `frames` frames at `sampleRate`. A sine is the same
 // on every channel: amplitude * sin(2 pi f n / rate). Noise is uniform in
 // [-amplitude, amplitude), seeded per channel, so it repeats from run to run.
-wav::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate, std::size_t channels,
-                          std::size_t frames);
+audio::Audio generateSignal(const TestSignal& signal, std::uint32_t sampleRate,
+                            std::size_t channels, std::size_t frames);
 
 }  // namespace plux::vsthost

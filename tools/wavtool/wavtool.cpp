@@ -1,11 +1,12 @@
-// Small audio-file utilities for the demonstration and the integration tests.
-// Reads every format plux::audio does; load and usage failures exit 2.
+#include "tools/wavtool/wavtool.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,38 +14,44 @@
 #include "tools/common/audio_file.h"
 #include "tools/common/file_paths.h"
 
+namespace plux::wavtool {
 namespace {
 
+namespace fs = std::filesystem;
 using plux::audio::Audio;
 
+const char kUsage[] =
+    "usage: wavtool peak FILE\n"
+    "       wavtool pair A B OUT            (left: channel 0 of A, right:\n"
+    "                                        channel 0 of B, as float32)\n"
+    "       wavtool compare A B             (exit 0 when the samples are equal,\n"
+    "                                        1 when they differ)\n"
+    "       wavtool shift IN OUT FRAMES [--invert] [--gain DB]\n"
+    "                                       (IN delayed by FRAMES: silence before\n"
+    "                                        it, or its first -FRAMES frames\n"
+    "                                        dropped; as float32)\n"
+    "       wavtool synth OUT [--seconds S] [--rate HZ] [--channels N] [--seed K]\n"
+    "                    [--delay FRAMES] [--ppm PPM] [--gain DB] [--invert]\n"
+    "                    [--above HZ --band-gain DB]\n"
+    "                                       (programme-like material, 24-bit: 64\n"
+    "                                        sines below 0.4 x the rate; frame n\n"
+    "                                        holds the material's frame\n"
+    "                                        (n - FRAMES) * (1 + PPM 1e-6), the\n"
+    "                                        sines from HZ up BAND-GAIN dB apart;\n"
+    "                                        the same SEED makes the same material)\n"
+    "       wavtool --help\n"
+    "Files: WAV, RF64, W64, AIFF, FLAC; OUT's extension picks its container\n"
+    "(WAV for any other). Errors exit 2.\n";
+
 int usage() {
-    std::fprintf(stderr,
-                 "usage: wavtool peak FILE\n"
-                 "       wavtool pair A B OUT            (left: channel 0 of A, right:\n"
-                 "                                        channel 0 of B, as float32)\n"
-                 "       wavtool compare A B             (exit 0 when the samples are equal,\n"
-                 "                                        1 when they differ)\n"
-                 "       wavtool shift IN OUT FRAMES [--invert] [--gain DB]\n"
-                 "                                       (IN delayed by FRAMES: silence before\n"
-                 "                                        it, or its first -FRAMES frames\n"
-                 "                                        dropped; as float32)\n"
-                 "       wavtool synth OUT [--seconds S] [--rate HZ] [--channels N] [--seed K]\n"
-                 "                    [--delay FRAMES] [--ppm PPM] [--gain DB] [--invert]\n"
-                 "                    [--above HZ --band-gain DB]\n"
-                 "                                       (programme-like material, 24-bit: 64\n"
-                 "                                        sines below 0.4 x the rate; frame n\n"
-                 "                                        holds the material's frame\n"
-                 "                                        (n - FRAMES) * (1 + PPM 1e-6), the\n"
-                 "                                        sines from HZ up BAND-GAIN dB apart;\n"
-                 "                                        the same SEED makes the same material)\n"
-                 "Files: WAV, RF64, W64, AIFF, FLAC; OUT's extension picks its container\n"
-                 "(WAV for any other). Errors exit 2.\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
+// Paths arrive as UTF-8 on every system.
 bool load(const std::string& path, Audio& audio) {
     std::string error;
-    if (!plux::audio::readFile(path, audio, error)) {
+    if (!plux::audio::readFile(fs::u8path(path), audio, error)) {
         std::fprintf(stderr, "wavtool: %s\n", error.c_str());
         return false;
     }
@@ -59,20 +66,20 @@ bool load(const std::string& path, Audio& audio) {
 bool outputAllowed(const std::string& out, const std::vector<std::string>& inputs) {
     std::vector<plux::files::NamedPath> named;
     for (const std::string& input : inputs)
-        named.push_back({"input", input});
+        named.push_back({"input", fs::u8path(input)});
     std::string error;
-    if (plux::files::checkOutputs({{"OUT", out}}, named, error))
+    if (plux::files::checkOutputs({{"OUT", fs::u8path(out)}}, named, error))
         return true;
     std::fprintf(stderr, "wavtool: %s\n", error.c_str());
     return false;
 }
 
 // Float32 in the container OUT's name asks for, WAV when it names none.
-bool save(const std::string& path, const Audio& audio) {
+bool save(const std::string& path, const Audio& audio, plux::audio::Encoding encoding) {
     plux::audio::Container container = plux::audio::Container::Wav;
-    plux::audio::containerForPath(path, container);
+    plux::audio::containerForPath(fs::u8path(path), container);
     std::string error;
-    if (plux::audio::writeFile(path, audio, plux::audio::Encoding::Float32, container, error))
+    if (plux::audio::writeFile(fs::u8path(path), audio, encoding, container, error))
         return true;
     std::fprintf(stderr, "wavtool: %s\n", error.c_str());
     return false;
@@ -103,7 +110,7 @@ int pair(const std::string& a, const std::string& b, const std::string& out) {
     Audio stereo;
     stereo.sampleRate = left.sampleRate;
     stereo.channels = {std::move(left.channels[0]), std::move(right.channels[0])};
-    return save(out, stereo) ? 0 : 2;
+    return save(out, stereo, plux::audio::Encoding::Float32) ? 0 : 2;
 }
 
 int compare(const std::string& a, const std::string& b) {
@@ -152,27 +159,28 @@ int shift(const std::string& in, const std::string& out, long long frames, doubl
         else
             channel.erase(channel.begin(), channel.begin() + static_cast<std::ptrdiff_t>(-frames));
     }
-    return save(out, audio) ? 0 : 2;
+    return save(out, audio, plux::audio::Encoding::Float32) ? 0 : 2;
 }
 
-int shiftCommand(int argc, char** argv) {
+int shiftCommand(const std::vector<std::string>& args) {
     long long frames = 0;
-    if (argc < 5 || !parseFrames(argv[4], frames))
+    if (args.size() < 4 || !parseFrames(args[3].c_str(), frames))
         return usage();
     double factor = 1.0;
-    for (int i = 5; i < argc; ++i) {
-        const std::string option = argv[i];
+    for (std::size_t i = 4; i < args.size(); ++i) {
+        const std::string& option = args[i];
         double db = 0.0;
         if (option == "--invert") {
             factor = -factor;
-        } else if (option == "--gain" && i + 1 < argc && parseDecibels(argv[i + 1], db)) {
+        } else if (option == "--gain" && i + 1 < args.size() &&
+                   parseDecibels(args[i + 1].c_str(), db)) {
             factor *= std::pow(10.0, db / 20.0);
             ++i;
         } else {
             return usage();
         }
     }
-    return shift(argv[2], argv[3], frames, factor);
+    return shift(args[1], args[2], frames, factor);
 }
 
 struct SynthSettings {
@@ -210,21 +218,15 @@ int synth(const std::string& out, const SynthSettings& s) {
             signal.scaleAbove(s.aboveHz, std::pow(10.0, s.bandDb / 20.0));
         audio.channels.push_back(signal.render(frames, s.delay, s.ppm, gain));
     }
-    plux::audio::Container container = plux::audio::Container::Wav;
-    plux::audio::containerForPath(out, container);
-    std::string error;
-    if (plux::audio::writeFile(out, audio, plux::audio::Encoding::Pcm24, container, error))
-        return 0;
-    std::fprintf(stderr, "wavtool: %s\n", error.c_str());
-    return 2;
+    return save(out, audio, plux::audio::Encoding::Pcm24) ? 0 : 2;
 }
 
-int synthCommand(int argc, char** argv) {
-    if (argc < 3)
+int synthCommand(const std::vector<std::string>& args) {
+    if (args.size() < 2)
         return usage();
     SynthSettings s;
-    for (int i = 3; i < argc; ++i) {
-        const std::string option = argv[i];
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::string& option = args[i];
         if (option == "--invert") {
             s.invert = true;
             continue;
@@ -239,37 +241,43 @@ int synthCommand(int argc, char** argv) {
                          : option == "--above"     ? &s.aboveHz
                          : option == "--band-gain" ? &s.bandDb
                                                    : nullptr;
-        if (target == nullptr || i + 1 >= argc || !parseNumber(argv[i + 1], *target))
+        if (target == nullptr || i + 1 >= args.size() || !parseNumber(args[i + 1].c_str(), *target))
             return usage();
         ++i;
     }
-    return synth(argv[2], s);
+    return synth(args[1], s);
 }
 
-int run(int argc, char** argv) {
-    const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "peak" && argc == 3)
-        return peak(argv[2]);
-    if (command == "pair" && argc == 5)
-        return pair(argv[2], argv[3], argv[4]);
-    if (command == "compare" && argc == 4)
-        return compare(argv[2], argv[3]);
+int run(const std::vector<std::string>& args) {
+    const std::string command = args.empty() ? "" : args[0];
+    if ((command == "--help" || command == "-h") && args.size() == 1) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "peak" && args.size() == 2)
+        return peak(args[1]);
+    if (command == "pair" && args.size() == 4)
+        return pair(args[1], args[2], args[3]);
+    if (command == "compare" && args.size() == 3)
+        return compare(args[1], args[2]);
     if (command == "shift")
-        return shiftCommand(argc, argv);
+        return shiftCommand(args);
     if (command == "synth")
-        return synthCommand(argc, argv);
+        return synthCommand(args);
     return usage();
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int runWavtool(const std::vector<std::string>& args) {
     // The file layer reports its own failures; this catches what is left,
     // such as running out of memory for a huge shift.
     try {
-        return run(argc, argv);
+        return run(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "wavtool: %s\n", e.what());
         return 2;
     }
 }
+
+}  // namespace plux::wavtool
