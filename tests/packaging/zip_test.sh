@@ -3,15 +3,18 @@
 # checksum, one folder holding exactly the three programs, the two DLLs and
 # the guide (CRLF lines, naming every file), unpacked with unzip into a folder
 # whose name has a space. Then, under Wine, from inside the unpacked folder:
-# each program's --help and --version; the guide's nullmeter example run as
-# written, through cmd.exe, on a pair that nulls only once aligned (only its
-# folders moved to the test's); the DLLs loaded by vsthost.exe from
-# VstPlugins\ and nulltest.dll passing audio untouched in nullmeter.exe.
+# each program's --help and --version; no DLL imported but Windows' own; the
+# guide's nullmeter example run as written, through cmd.exe, on a pair that
+# nulls only once aligned (only its folders moved to the test's); the DLLs
+# loaded by vsthost.exe from VstPlugins\ and nulltest.dll passing audio
+# untouched in nullmeter.exe.
 # Usage: zip_test.sh BUILD_DIR WORK_DIR PACKAGE_NAME VERSION
 set -euo pipefail
 wine_run=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine-run.sh
-build=$1 work=$2 name=$3 version=$4
-rm -rf "$work" && mkdir -p "$work"
+name=$3 version=$4
+rm -rf "$2" && mkdir -p "$2"
+# Absolute, since the checks run from inside the unpacked folder.
+build=$(cd "$1" && pwd) work=$(cd "$2" && pwd)
 
 fail() { echo -e "FAIL: $*" >&2; exit 1; }
 programs=(nullmeter vsthost wavtool)
@@ -54,6 +57,18 @@ for program in "${programs[@]}"; do
   [ "$line" = "$program ($name) $version" ] || fail "$program.exe --version: $line"
 done
 
+# Nothing but Windows' own DLLs is imported: a Wine prefix's system32 holds
+# those, and no compiler runtime or codec library.
+system32=${PLUX_WINEPREFIX:-$build/wineprefix}/drive_c/windows/system32
+for binary in ./*.exe VstPlugins/*.dll; do
+  imports=$(x86_64-w64-mingw32-objdump -p "$binary" | awk '/DLL Name:/ { print $3 }')
+  [ -n "$imports" ] || fail "$binary imports nothing"
+  for dll in $imports; do
+    [ -n "$(find "$system32" -maxdepth 1 -iname "$dll" -print -quit)" ] \
+      || fail "$binary needs $dll, which Windows does not have"
+  done
+done
+
 # The guide's example: a pair that nulls once aligned, where it names the
 # user's files, and its two lines in a batch file run by cmd.exe.
 music=$work/music
@@ -63,7 +78,7 @@ run ./wavtool.exe synth "$(windows_path "$music/mix.wav")" --seconds 2 >/dev/nul
 run ./wavtool.exe shift "$(windows_path "$music/mix.wav")" \
   "$(windows_path "$music/mix (render).wav")" 37 --invert >/dev/null || fail "wavtool.exe shift"
 cd_line=$(grep -m1 '^  cd /d ' <<<"$guide") || fail "README.txt has no cd /d line"
-example=$(grep -m1 '^  nullmeter.exe ' <<<"$guide") || fail "README.txt has no nullmeter.exe line"
+example=$(grep -m1 '^  nullmeter.exe --' <<<"$guide") || fail "README.txt has no nullmeter.exe line"
 downloads='%USERPROFILE%\Downloads\'
 [[ $cd_line == *"$downloads"* && $example == *'C:\Music\'* ]] \
   || fail "the example moved: $cd_line / $example"
@@ -71,10 +86,12 @@ cd_line=${cd_line/"$downloads"/"$(windows_path "$unpacked")\\"}
 example=${example//'C:\Music\'/"$(windows_path "$music")\\"}
 printf '@echo off\r\n%s\r\n%s\r\nexit /b %%errorlevel%%\r\n' "$cd_line" "$example" \
   >"$work/example.bat"
-cmd=${PLUX_WINEPREFIX:-$build/wineprefix}/drive_c/windows/system32/cmd.exe
+cmd=$system32/cmd.exe
 [ -f "$cmd" ] || fail "no $cmd"
-report=$(run "$cmd" /c "$(windows_path "$work/example.bat")") \
-  || fail "the guide's example fails:\n$(cat "$work/example.bat")\n$report"
+if ! report=$(run "$cmd" /c "$(windows_path "$work/example.bat")"); then
+  cat "$work/example.bat" >&2  # as it is: its backslashes are no escapes
+  fail "the guide's example above fails:\n$report"
+fi
 grep -q '^alignment: B lags A by 37 frames .*polarity inverted' <<<"$report" \
   || fail "the example found no alignment:\n$report"
 [ "$(tail -1 <<<"$report")" = "PASS: identical: all 192000 compared samples are equal" ] \
