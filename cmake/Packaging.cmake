@@ -39,7 +39,7 @@ foreach(_plugin IN LISTS PLUX_RELEASE_PLUGINS)
 endforeach()
 
 if(WIN32)
-  # Notepad and every other Windows editor read CRLF.
+  # CRLF: older versions of Notepad show a file of LF lines as one line.
   configure_file(${PROJECT_SOURCE_DIR}/packaging/windows-guide.txt.in
                  ${CMAKE_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/README.txt DESTINATION . COMPONENT release)
