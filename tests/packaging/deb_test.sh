@@ -101,10 +101,11 @@ for program in "${programs[@]}"; do
   grep -q '^SYNOPSIS' <<<"$text" || fail "$program.1 has no SYNOPSIS:\n$text"
   grep -qF "$name $version" <<<"$text" || fail "$program.1 does not name $name $version"
 done
-man -l "$MANPATH/man1/nullmeter.1.gz" 2>/dev/null | col -b | grep -q -- '--align' \
-  || fail "nullmeter.1 lacks --align"
-man -l "$MANPATH/man1/wavtool.1.gz" 2>/dev/null | col -b | grep -q -- '--band-gain' \
-  || fail "wavtool.1 lacks --band-gain"
+# Rendered whole before the search: grep -q stops reading at its match, and
+# under pipefail the page writer's broken pipe would fail the check.
+rendered() { man -l "$MANPATH/man1/$1.1.gz" 2>/dev/null | col -b; }
+grep -q -- '--align' <<<"$(rendered nullmeter)" || fail "nullmeter.1 lacks --align"
+grep -q -- '--band-gain' <<<"$(rendered wavtool)" || fail "wavtool.1 lacks --band-gain"
 
 # The VST 2 folder: the host loads each plug-in with its own ID, and
 # nulltest passes a test file through untouched.
