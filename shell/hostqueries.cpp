@@ -6,7 +6,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "runtime/pluxlink.h"
+#include "runtime/hostqueries.h"
 #include "runtime/vexmold.h"
 #include "shell/plux.h"
 
@@ -28,7 +28,7 @@ bool timeInfo(const CVexmoldPlux* asker, CPlux* plux, VstTimeInfo& info) {
         info = plux->drawTime;
         return plux->drawTimeKnown;
     }
-    std::lock_guard<vexmold::platform::RecursiveLock> guard(plux->scriptLock);
+    std::lock_guard<plux::platform::RecursiveLock> guard(plux->scriptLock);
     if (!plux->hostTimeKnown)
         return false;
     info = plux->hostTime;

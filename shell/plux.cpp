@@ -69,12 +69,12 @@ void CPlux::resume() {
 }
 
 void CPlux::setSampleRate(float rate) {
-    std::lock_guard<vexmold::platform::RecursiveLock> lock(scriptLock);
+    std::lock_guard<plux::platform::RecursiveLock> lock(scriptLock);
     AudioEffectX::setSampleRate(rate);
 }
 
 void CPlux::setBlockSize(VstInt32 size) {
-    std::lock_guard<vexmold::platform::RecursiveLock> lock(scriptLock);
+    std::lock_guard<plux::platform::RecursiveLock> lock(scriptLock);
     AudioEffectX::setBlockSize(size);
 }
 
@@ -137,7 +137,7 @@ bool CPlux::getProgramNameIndexed(VstInt32, VstInt32, char*) {
 VstInt32 CPlux::processEvents(VstEvents* events) {
     // One writer (this, on the audio thread) and one reader (the script's
     // MIDI reads, inside its sections); the lock keeps the indices coherent.
-    std::lock_guard<vexmold::platform::RecursiveLock> lock(scriptLock);
+    std::lock_guard<plux::platform::RecursiveLock> lock(scriptLock);
     if (events == nullptr)
         return 1;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {

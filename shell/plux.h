@@ -26,7 +26,7 @@
 #include <mutex>
 #include <vector>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 #include "shell/audioeffectx.h"
 #include "shell/pluxcallbacks.h"
 
@@ -100,7 +100,7 @@ class CPlux : public AudioEffectX {
     // the next effGetChunk replaces them. One buffer whatever the number of
     // host threads (guarded by chunkLock, which is taken before scriptLock).
     std::vector<float> chunkHandedOut;
-    vexmold::platform::Lock chunkLock;
+    plux::platform::Lock chunkLock;
 
     // What the script's time queries read, asked of the host in one request:
     // the union of the filters the queries would ask with on their own, so
@@ -132,10 +132,10 @@ class CPlux : public AudioEffectX {
     TVexmold* drawScript = nullptr;
     // Set by open under editorLock; the next draw resets drawScript.
     bool drawScriptResetPending = false;
-    vexmold::platform::RecursiveLock drawLock;  // taken before editorLock, only by draws
+    plux::platform::RecursiveLock drawLock;  // taken before editorLock, only by draws
 
     // The system's own locks: the threading runtime's mutexes leave handles
     // behind in a DLL that hosts load and unload.
-    vexmold::platform::RecursiveLock editorLock;  // taken before scriptLock, never after
-    vexmold::platform::RecursiveLock scriptLock;
+    plux::platform::RecursiveLock editorLock;  // taken before scriptLock, never after
+    plux::platform::RecursiveLock scriptLock;
 };

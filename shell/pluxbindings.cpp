@@ -11,7 +11,7 @@
 
 namespace {
 
-using Guard = std::lock_guard<vexmold::platform::RecursiveLock>;
+using Guard = std::lock_guard<plux::platform::RecursiveLock>;
 
 // For sections that reset or initialise the editor's state as well.
 struct BothLocks {
@@ -249,7 +249,7 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
 // The buffer keeps its capacity, so the copy allocates only when the state
 // grows.
 int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
-    std::lock_guard<vexmold::platform::Lock> chunks(p->chunkLock);
+    std::lock_guard<plux::platform::Lock> chunks(p->chunkLock);
     std::vector<float>& copy = p->chunkHandedOut;
     void* bytes = nullptr;
     int32_t size = 0;

@@ -4,9 +4,9 @@
 #include <atomic>
 #include <new>
 
-#include "gui/editor/editorplatform.h"
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/frame.h"
+#include "platform/platform.h"
 #include "shell/audioeffectx.h"
 
 namespace {
@@ -28,9 +28,7 @@ int32_t ticksUntil(uint32_t tick, uint32_t now) {
 AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffEditor(owner) {
     if (owner)
         owner->setEditor(this);
-    nextIdleTick = plux::editorplatform::tickCount();
-    oleInitialised = plux::editorplatform::initialiseOle();
-    oleThread = plux::editorplatform::currentThreadId();
+    nextIdleTick = AEffGUIEditor::currentTick();
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
@@ -38,14 +36,10 @@ AEffGUIEditor::~AEffGUIEditor() {
     if (frame)
         frame->forgetOnOwnThread();
     frame = nullptr;
-    // Uninitialising on another thread would undo that thread's OLE; the
-    // share taken here then stays with the thread that made the plug-in.
-    if (oleInitialised && plux::editorplatform::currentThreadId() == oleThread)
-        plux::editorplatform::uninitialiseOle();
 }
 
 uint32_t AEffGUIEditor::currentTick() const {
-    return plux::editorplatform::tickCount();
+    return static_cast<uint32_t>(plux::platform::processClockMilliseconds());
 }
 
 bool AEffGUIEditor::getRect(ERect** out) {
@@ -128,13 +122,13 @@ void AEffGUIEditor::draw(ERect* area) {
 void AEffGUIEditor::doIdleStuff() {
     uint32_t now = currentTick();
     if (ticksUntil(nextIdleTick, now) > 0) {
-        plux::editorplatform::sleepMilliseconds(kIdleWait);
+        plux::platform::sleepMilliseconds(kIdleWait);
         now += kIdleWait;
         if (ticksUntil(nextIdleTick, now) > static_cast<int32_t>(kIdleSlack))
             return;
     }
     idle();
-    plux::editorplatform::dispatchOnePendingPaint();
+    VSTGUI::dispatchOnePendingPaint();
     nextIdleTick = now + kIdleInterval;
     inIdle = true;
     if (effect)

@@ -49,10 +49,6 @@ class AEffGUIEditor : public AEffEditor, public VSTGUI::VSTGUIEditorInterface {
     uint32_t nextIdleTick = 0;
     bool inIdle = false;
 
-    // The system tick count in milliseconds; it wraps to 0 after 2^32.
+    // The platform's clock in milliseconds, wrapping to 0 after 2^32.
     virtual uint32_t currentTick() const;
-
-  private:
-    bool oleInitialised = false;
-    uint64_t oleThread = 0;  // the thread that initialised OLE
 };

@@ -20,7 +20,7 @@
 #include "gui/toolkit/mouseevents.h"
 #include "runtime/debuglog.h"
 #include "runtime/paths.h"
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 #include "tests/unit/assembled_plugin.h"
 
 namespace fs = std::filesystem;
@@ -241,13 +241,13 @@ int32_t testClock() {
 class EditorPacing : public ::testing::Test {
   protected:
     void SetUp() override {
-        vexmold::platform::setProcessClockForTesting(testClock);
+        plux::platform::setProcessClockForTesting(testClock);
         gClock = 100000;
         p.start();
         // Replaces (and deletes) the editor that the create binding attached.
         editor = new CountingEditor(p.plux, 500, 250);
     }
-    void TearDown() override { vexmold::platform::setProcessClockForTesting(nullptr); }
+    void TearDown() override { plux::platform::setProcessClockForTesting(nullptr); }
 
     // n idle requests, the clock moving on by step milliseconds before each;
     // answers how many redraws they asked for.

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
 #include "shell/plux.h"
@@ -535,11 +535,11 @@ class RuntimeCoreIdle : public ::testing::Test {
   protected:
     void SetUp() override {
         gFakeClock = 0;
-        vexmold::platform::setProcessClockForTesting(fakeClock);
+        plux::platform::setProcessClockForTesting(fakeClock);
         editor = new CountingEditor(w.plux);
         w.plux->setEditor(editor);  // the wrapper deletes it
     }
-    void TearDown() override { vexmold::platform::setProcessClockForTesting(nullptr); }
+    void TearDown() override { plux::platform::setProcessClockForTesting(nullptr); }
     int idleAt(int32_t now) {
         gFakeClock = now;
         const int before = editor->redraws;
@@ -602,12 +602,12 @@ TEST_F(RuntimeCoreIdle, ResetRestartsTheRedrawClock) {
 
 TEST(RuntimeCoreIdleWithoutWrapper, StillTakesTheClock) {
     gFakeClock = 500;
-    vexmold::platform::setProcessClockForTesting(fakeClock);
+    plux::platform::setProcessClockForTesting(fakeClock);
     TVexmold script;
     script.redrawRate = 30.0;
     script.doIdle();
     EXPECT_EQ(script.lastRedrawClock, 500);
-    vexmold::platform::setProcessClockForTesting(nullptr);
+    plux::platform::setProcessClockForTesting(nullptr);
 }
 
 // --- Lifecycle ---------------------------------------------------------------------------

@@ -114,7 +114,7 @@ int Lifetime::destroyed = 0;
 int Lifetime::closed = 0;
 
 TEST(PlatformLocks, ARecursiveLockStaysHeldForOthersUntilItsLastUnlock) {
-    vexmold::platform::RecursiveLock lock;
+    plux::platform::RecursiveLock lock;
     EXPECT_FALSE(heldElsewhere(lock));
     lock.lock();
     ASSERT_TRUE(lock.try_lock());  // the holder takes it again
@@ -125,7 +125,7 @@ TEST(PlatformLocks, ARecursiveLockStaysHeldForOthersUntilItsLastUnlock) {
 }
 
 TEST(PlatformLocks, ALockIsRefusedToOthersWhileHeld) {
-    vexmold::platform::Lock lock;
+    plux::platform::Lock lock;
     EXPECT_FALSE(heldElsewhere(lock));
     lock.lock();
     EXPECT_TRUE(heldElsewhere(lock));

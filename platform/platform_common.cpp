@@ -1,15 +1,14 @@
-// The parts of the platform seam that are the same everywhere: the recorded
-// module handle and the process clock (steady time since the library loaded).
+// The parts of the platform seam that are the same everywhere: the process
+// clock (steady time since the library loaded) and its test seam.
 #include <atomic>
 #include <chrono>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 
-namespace vexmold::platform {
+namespace plux::platform {
 
 namespace {
 
-std::atomic<void*> gModule{nullptr};
 std::atomic<ClockFunction> gClockOverride{nullptr};
 
 // Read while the library loads. A namespace-scope value rather than a local
@@ -18,13 +17,6 @@ std::atomic<ClockFunction> gClockOverride{nullptr};
 const std::chrono::steady_clock::time_point gProcessStart = std::chrono::steady_clock::now();
 
 }  // namespace
-
-void setPluginModule(void* moduleHandle) {
-    gModule.store(moduleHandle);
-}
-void* pluginModule() {
-    return gModule.load();
-}
 
 int32_t processClockMilliseconds() {
     if (ClockFunction fn = gClockOverride.load(std::memory_order_acquire))
@@ -38,4 +30,4 @@ void setProcessClockForTesting(ClockFunction clock) {
     gClockOverride.store(clock, std::memory_order_release);
 }
 
-}  // namespace vexmold::platform
+}  // namespace plux::platform
