@@ -1,8 +1,12 @@
 // The parts of the platform seam that are the same everywhere: the process
-// clock (steady time since the library loaded) and its test seam.
+// clock (steady time since the library loaded) and its test seam, and the
+// end of a broken expectation.
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
+#include "platform/expect.h"
 #include "platform/platform.h"
 
 namespace plux::platform {
@@ -28,6 +32,12 @@ int32_t processClockMilliseconds() {
 
 void setProcessClockForTesting(ClockFunction clock) {
     gClockOverride.store(clock, std::memory_order_release);
+}
+
+void expectationFailed(const char* what, const char* file, int line) {
+    std::fprintf(stderr, "expectation failed: %s (%s:%d)\n", what, file, line);
+    std::fflush(stderr);
+    std::abort();
 }
 
 }  // namespace plux::platform

@@ -14,10 +14,11 @@ namespace {
 
 // The copy the binding took from the host before it locked: sections never
 // call the host for it. That request must cover the filter of every query.
-// Copied under scriptLock, which the audio side's sections hold already, so a
-// graphics section (which runs without it) reads a whole answer too. The
-// drawing copy's section reads the copy taken when its draw began, so that
-// all its queries agree with each other.
+// The drawing copy's section reads the copy its draw took of what the audio
+// side last published, so that all its queries agree with each other and
+// none takes scriptLock. Every other asker reads hostTime under scriptLock,
+// which the audio side's sections hold already; only the graphics section
+// of an effect without a drawing copy takes it here.
 template <VstInt32 filter>
 bool timeInfo(const CVexmoldPlux* asker, CPlux* plux, VstTimeInfo& info) {
     static_assert((filter & ~CPlux::kScriptTimeFilter) == 0,

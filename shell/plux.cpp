@@ -4,8 +4,32 @@
 #include <mutex>
 
 #include "gui/toolkit/fontdesc.h"
+#include "platform/expect.h"
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
+
+namespace {
+
+// A processing call while another runs on the same instance: a host calling
+// from two audio threads at once. Counted only where expectations are checked.
+class OneProcessingCall {
+  public:
+#if defined(PLUX_CHECK_EXPECTATIONS)
+    explicit OneProcessingCall(std::atomic<int>& calls) : running(calls) {
+        PLUX_EXPECT(running.fetch_add(1) == 0, "one processing call at a time per instance");
+    }
+    ~OneProcessingCall() {
+        running.fetch_sub(1);
+    }
+
+  private:
+    std::atomic<int>& running;
+#else
+    explicit OneProcessingCall(std::atomic<int>&) {}
+#endif
+};
+
+}  // namespace
 
 CPlux* CPlux::create(TVexmold* scriptObject, const TPluxCallbacks* table, audioMasterCallback host,
                      VstInt32 programCount, VstInt32 paramCount) {
@@ -79,11 +103,13 @@ void CPlux::setBlockSize(VstInt32 size) {
 }
 
 void CPlux::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+    const OneProcessingCall call(processingCalls);
     if (callbacks.process)
         callbacks.process(this, inputs, outputs, frames);
 }
 
 void CPlux::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
+    const OneProcessingCall call(processingCalls);
     if (callbacks.processDouble)
         callbacks.processDouble(this, inputs, outputs, frames);
 }

@@ -3,21 +3,29 @@
 //
 // Threads: the host calls processing on its audio thread, the editor (idle,
 // paint, mouse) on its UI thread, and parameters and state on any thread.
+// Each operation below says which it expects; the editor's are checked in
+// debug and sanitizer builds (platform/expect.h).
 // Two recursive locks keep the script object's state coherent; recursive
 // because a section may call the host, which may call straight back.
 // - `scriptLock` guards what the audio thread touches. Every binding that
 //   runs a processing, parameter or state section holds it for that run.
 //   Non-audio holders keep it only for short, allocation-free runs, so the
 //   audio thread never waits long.
-// - `editorLock` guards the mouse state and the redraw pacing. The graphics
-//   section runs on `drawScript` under `drawLock` alone; editorLock and
-//   scriptLock are held only while the values it shows are copied into it
-//   (TVexmold::captureDisplayValues), so a slow draw holds up neither audio
-//   nor a restore, open or resume.
+// - `editorLock` guards the mouse state and the redraw pacing. The audio
+//   side never takes it.
+// The editor never takes `scriptLock`: before a binding releases it, the
+// audio side publishes what a draw reads of it (the effect's display values,
+// TVexmold::publishDisplayValues, and the host time, `editorTime`) through
+// wait-free triple buffers, and a draw takes the newest of both. The
+// graphics section runs on `drawScript` under `drawLock`, holding editorLock
+// only while it copies the mouse, so a slow draw holds up neither audio nor
+// a restore, open or resume. (An effect without a drawing copy draws on the
+// script itself under editorLock; its section's time queries then take
+// scriptLock briefly.)
 // Sections that reset or initialise both sides (open, resume, close, a
 // restored state) take `editorLock` first, then `scriptLock`; a draw takes
-// `drawLock` before both; nothing takes them in another order. The host is
-// not asked for the time nor sent a display update with `scriptLock` held;
+// `drawLock` before editorLock; nothing takes them in another order. The host
+// is not asked for the time nor sent a display update with `scriptLock` held;
 // automation and MIDI output from a section still go out inside it.
 #pragma once
 
@@ -27,6 +35,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "runtime/triplebuffer.h"
 #include "shell/audioeffectx.h"
 #include "shell/pluxcallbacks.h"
 
@@ -57,29 +66,32 @@ class CPlux : public AudioEffectX {
     void resume() override;                     // main thread
     void setSampleRate(float rate) override;    // main thread, suspended
     void setBlockSize(VstInt32 size) override;  // main thread, suspended
-    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;  // audio
-    void processDoubleReplacing(double** inputs, double** outputs,
-                                VstInt32 frames) override;    // audio thread
-    void setParameter(VstInt32 index, float value) override;  // any thread
-    float getParameter(VstInt32 index) override;              // any thread
-    void setProgramName(char* name) override;
-    void getProgramName(char* name) override;
-    void getParameterLabel(VstInt32 index, char* label) override;
-    void getParameterDisplay(VstInt32 index, char* text) override;
-    void getParameterName(VstInt32 index, char* text) override;
+    // Audio thread, one processing call at a time (checked); waits for no
+    // editor operation.
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) override;
+    void setParameter(VstInt32 index, float value) override;                   // any thread
+    float getParameter(VstInt32 index) override;                               // any thread
+    void setProgramName(char* name) override;                                  // any thread
+    void getProgramName(char* name) override;                                  // any thread
+    void getParameterLabel(VstInt32 index, char* label) override;              // any thread
+    void getParameterDisplay(VstInt32 index, char* text) override;             // any thread
+    void getParameterName(VstInt32 index, char* text) override;                // any thread
     VstInt32 getChunk(void** data, bool isPreset) override;                    // any thread
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;  // any thread
-    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;  // any
     VstInt32 processEvents(VstEvents* events) override;  // audio thread
+    // Identity: any thread, fixed at construction.
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
     VstInt32 getVendorVersion() override;
     VstInt32 canDo(char* text) override;
 
-    // Editor side: asks an attached editor to repaint the script's view.
+    // Any thread: asks an attached editor to repaint the script's view at
+    // its next idle.
     void requestEditorRedraw();
-    // The attached editor's size; false without an editor.
+    // The attached editor's size; false without an editor. Any thread.
     bool editorSize(int32_t& width, int32_t& height);
     // Record values for the script's host queries.
     VstInt32 inputCount() const { return cEffect.numInputs; }
@@ -115,6 +127,13 @@ class CPlux : public AudioEffectX {
     // a restored state ask afresh; other sections read the last answer.
     VstTimeInfo hostTime{};
     bool hostTimeKnown = false;
+    // hostTime as the audio side last published it for the editor, at the
+    // end of each binding that holds scriptLock (written under it).
+    struct PublishedTime {
+        VstTimeInfo time{};
+        bool known = false;
+    };
+    vexmold::TripleBuffer<PublishedTime> editorTime;
     // The same, as the drawing copy's graphics section sees it: taken with
     // the display values when a draw begins, so the time queries of one
     // section agree while the audio side stores newer times. Under drawLock.
@@ -133,6 +152,9 @@ class CPlux : public AudioEffectX {
     // Set by open under editorLock; the next draw resets drawScript.
     bool drawScriptResetPending = false;
     plux::platform::RecursiveLock drawLock;  // taken before editorLock, only by draws
+
+    // Processing calls running now, where expectations are checked.
+    std::atomic<int> processingCalls{0};
 
     // The system's own locks: the threading runtime's mutexes leave handles
     // behind in a DLL that hosts load and unload.

@@ -1,5 +1,7 @@
 // The standard TPluxCallbacks: each binding takes the wrapper's locks for
-// the length of its access to the script object (see plux.h for which).
+// the length of its access to the script object (see plux.h for which), and
+// every one that holds scriptLock publishes what the editor shows before it
+// lets go.
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -12,13 +14,6 @@
 namespace {
 
 using Guard = std::lock_guard<plux::platform::RecursiveLock>;
-
-// For sections that reset or initialise the editor's state as well.
-struct BothLocks {
-    explicit BothLocks(CPlux* p) : editor(p->editorLock), script(p->scriptLock) {}
-    Guard editor;
-    Guard script;
-};
 
 // The host's time information, asked for before scriptLock is taken and
 // handed to the script's queries under it.
@@ -35,6 +30,30 @@ struct HostTime {
     }
     VstTimeInfo time{};
     bool known = false;
+};
+
+// What a draw reads of the audio side, handed over before scriptLock is
+// released (scriptLock held): the effect's display values and the time.
+void publishForEditor(CPlux* p) {
+    p->script->publishDisplayValues();
+    p->editorTime.publish(CPlux::PublishedTime{p->hostTime, p->hostTimeKnown});
+}
+
+// Holds scriptLock for a section run and publishes for the editor at its end.
+struct AudioSide {
+    explicit AudioSide(CPlux* p) : plux(p), guard(p->scriptLock) {}
+    ~AudioSide() { publishForEditor(plux); }
+    AudioSide(const AudioSide&) = delete;
+    AudioSide& operator=(const AudioSide&) = delete;
+    CPlux* plux;
+    Guard guard;
+};
+
+// For sections that reset or initialise the editor's state as well.
+struct BothLocks {
+    explicit BothLocks(CPlux* p) : editor(p->editorLock), audio(p) {}
+    Guard editor;
+    AudioSide audio;
 };
 
 // A display update the section asked for, sent once scriptLock is released.
@@ -101,17 +120,16 @@ void bindClose(CPlux* p) {
     p->script->doClose();
 }
 
-// UI thread. With a drawing copy, editorLock is held only while the copy
-// takes what the draw shows (the mouse, the audio side's values); the
-// section itself runs under drawLock, which nothing else waits for.
+// UI thread. Takes no lock the audio side holds: what the section shows of
+// the audio side comes from what it last published. With a drawing copy,
+// editorLock is held only while the copy takes the mouse; the section itself
+// runs under drawLock, which nothing else waits for. Without one the section
+// runs on the script itself under editorLock.
 void bindDraw(CPlux* p, double width, double height) {
     TVexmold* drawing = p->drawScript;
     if (drawing == nullptr) {
         Guard g(p->editorLock);
-        {
-            Guard audioSide(p->scriptLock);
-            p->script->captureDisplayValues(*p->script);
-        }
+        p->script->takeDisplayValues(*p->script);
         p->script->viewWidth = width;
         p->script->viewHeight = height;
         p->script->doGfx();
@@ -131,11 +149,12 @@ void bindDraw(CPlux* p, double width, double height) {
         drawing->mouseButtons = p->script->mouseButtons;
         drawing->mouseX = p->script->mouseX;
         drawing->mouseY = p->script->mouseY;
-        Guard audioSide(p->scriptLock);
-        p->script->captureDisplayValues(*drawing);
-        p->drawTime = p->hostTime;
-        p->drawTimeKnown = p->hostTimeKnown;
     }
+    p->script->takeDisplayValues(*drawing);
+    CPlux::PublishedTime time;
+    p->editorTime.read(time);
+    p->drawTime = time.time;
+    p->drawTimeKnown = time.known;
     drawing->viewWidth = width;
     drawing->viewHeight = height;
     drawing->doGfx();
@@ -200,7 +219,7 @@ double bindGetParameter(CPlux* p, int32_t index) {
 }
 
 void bindSetParameter(CPlux* p, int32_t index, double value) {
-    Guard g(p->scriptLock);
+    AudioSide g(p);
     p->script->setParameter(index, value);
 }
 
@@ -223,7 +242,7 @@ void bindProcess(CPlux* p, float** inputs, float** outputs, int32_t frames) {
     const HostTime time(p);
     bool update = false;
     {
-        Guard g(p->scriptLock);
+        AudioSide g(p);
         time.store(p);
         p->script->process(inputs, outputs, frames);
         update = p->displayUpdateRequested.exchange(false);
@@ -235,7 +254,7 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
     const HostTime time(p);
     bool update = false;
     {
-        Guard g(p->scriptLock);
+        AudioSide g(p);
         time.store(p);
         p->script->processDouble(inputs, outputs, frames);
         update = p->displayUpdateRequested.exchange(false);

@@ -6,6 +6,7 @@
 
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/frame.h"
+#include "platform/expect.h"
 #include "platform/platform.h"
 #include "shell/audioeffectx.h"
 
@@ -38,6 +39,15 @@ AEffGUIEditor::~AEffGUIEditor() {
     frame = nullptr;
 }
 
+void AEffGUIEditor::takeUiThread() {
+    uiThread = plux::platform::currentThreadId();
+}
+
+void AEffGUIEditor::expectUiThread(const char* operation) const {
+    PLUX_EXPECT(!frame || plux::platform::currentThreadId() == uiThread, operation);
+    static_cast<void>(operation);
+}
+
 uint32_t AEffGUIEditor::currentTick() const {
     return static_cast<uint32_t>(plux::platform::processClockMilliseconds());
 }
@@ -63,19 +73,23 @@ bool AEffGUIEditor::isOpen() {
 }
 
 void AEffGUIEditor::idle() {
+    expectUiThread("editor idle on the thread that opened the editor");
     if (!inIdle && frame)
         frame->idle();
 }
 
 bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) {
+    expectUiThread("editor keys on the thread that opened the editor");
     return frame && frame->onKeyDown(keyCode) > 0;
 }
 
 bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) {
+    expectUiThread("editor keys on the thread that opened the editor");
     return frame && frame->onKeyUp(keyCode) > 0;
 }
 
 bool AEffGUIEditor::onWheel(float distance) {
+    expectUiThread("editor wheel on the thread that opened the editor");
     if (!frame)
         return false;
     VSTGUI::CPoint where;
@@ -98,6 +112,7 @@ void AEffGUIEditor::requestRedraw() {
 }
 
 void AEffGUIEditor::draw(ERect* area) {
+    expectUiThread("editor draw on the thread that opened the editor");
     if (!frame)
         return;
     VSTGUI::CRect update;

@@ -8,9 +8,11 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
+#include "runtime/triplebuffer.h"
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
 #include "shell/plux.h"
@@ -649,6 +651,52 @@ TEST(RuntimeCoreLifecycle, ResetClearsMemoryAndStringsOnly) {
     EXPECT_EQ(script.sampleValues[0], 0.5);
     EXPECT_EQ(script.fileHandles[0].data, std::vector<float>{1.0f});
     EXPECT_EQ(script.redrawRate, 30.0);
+}
+
+// --- Display hand-over -------------------------------------------------------------------------
+
+TEST(RuntimeTripleBuffer, AReadGetsTheNewestWholeValueAndSaysWhetherItIsNew) {
+    vexmold::TripleBuffer<std::vector<int>> buffer;
+    std::vector<int> got = {9};
+    EXPECT_FALSE(buffer.read(got));  // nothing published: the initial value
+    EXPECT_EQ(got, std::vector<int>{});
+    buffer.publish({1, 1});
+    buffer.publish({2, 2});
+    buffer.publish({3, 3});  // the older two are skipped
+    EXPECT_TRUE(buffer.read(got));
+    EXPECT_EQ(got, (std::vector<int>{3, 3}));
+    EXPECT_FALSE(buffer.read(got));  // the same value again
+    EXPECT_EQ(got, (std::vector<int>{3, 3}));
+    for (int round = 4; round < 10; ++round) {  // every slot in turn
+        buffer.publish({round, round});
+        EXPECT_TRUE(buffer.read(got));
+        EXPECT_EQ(got, (std::vector<int>{round, round}));
+    }
+}
+
+// A writer and a reader on two threads: every read is one whole published
+// value, never older than the last read (run under ThreadSanitizer too).
+TEST(RuntimeTripleBuffer, ReaderSeesWholeValuesInOrderWhileTheWriterRuns) {
+    struct Pair {
+        int64_t value = 0, negated = 0;
+    };
+    vexmold::TripleBuffer<Pair> buffer;
+    constexpr int64_t kLast = 200000;
+    std::thread writer([&] {
+        for (int64_t n = 1; n <= kLast; ++n)
+            buffer.publish(Pair{n, -n});
+    });
+    bool whole = true, ordered = true;
+    Pair got, previous;
+    while (got.value != kLast) {
+        buffer.read(got);
+        whole = whole && got.negated == -got.value;
+        ordered = ordered && got.value >= previous.value;
+        previous = got;
+    }
+    writer.join();
+    EXPECT_TRUE(whole);
+    EXPECT_TRUE(ordered);
 }
 
 }  // namespace
