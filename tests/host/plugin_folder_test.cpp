@@ -53,23 +53,25 @@ class PluginCopy {
 };
 
 TEST(PluginFolder, IsTheFolderItsLibraryWasLoadedFrom) {
+    fakehost::reset();
+    // The original first: it keeps the libraries both load (cairo and the
+    // rest, in the native build) loaded when the copy is unloaded.
+    PluginInstance original{"folderplugin"};
+    ASSERT_NE(original.effect, nullptr);
+    EXPECT_EQ(firstOption(original.effect), "(No Dat");  // "(No Data Files)", cut to the buffer
+
     PluginCopy copy;
     ASSERT_TRUE(copy.copied) << copy.library.string();
     void* library = loadLibraryFile(copy.library.string());
     ASSERT_NE(library, nullptr) << copy.library.string();
     const PluginMain entry = libraryEntry(library);
     ASSERT_NE(entry, nullptr);
-    fakehost::reset();
     AEffect* effect = entry(fakehost::callback);
     ASSERT_NE(effect, nullptr);
     EXPECT_EQ(effect->numParams, 1);
     EXPECT_EQ(firstOption(effect), "mine.d");
     closeInstance(effect);
     unloadLibraryFile(library);
-
-    PluginInstance original{"folderplugin"};
-    ASSERT_NE(original.effect, nullptr);
-    EXPECT_EQ(firstOption(original.effect), "(No Dat");  // "(No Data Files)", cut to the buffer
 }
 
 }  // namespace
