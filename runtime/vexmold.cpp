@@ -31,6 +31,13 @@ void TVexmold::doResume() {
     doSlider();
 }
 
+void TVexmold::runGraphicsSection(const TVexmoldGraphicsPass& pass) {
+    const GraphicsPassScope scope(*this, pass);  // ends with the run, also when it throws
+    viewWidth = pass.viewWidth;
+    viewHeight = pass.viewHeight;
+    doGfx();
+}
+
 uint32_t TVexmold::doInitOnce() {
     if (initCount == 0)
         doInit();

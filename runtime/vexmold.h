@@ -32,8 +32,13 @@ class TVexmold : public CVexmoldMouse {
     // Runs the initialisation section on the first call only; returns the
     // number of calls so far.
     virtual uint32_t doInitOnce();
-    // The graphics section (UI thread).
+    // The graphics section (UI thread). Run it through runGraphicsSection.
     virtual void doGfx() {}
+    // Runs the graphics section with what the pass gives it: its primitives
+    // draw on pass.context, its time queries read pass.time, viewWidth and
+    // viewHeight take the view's size and the surface the editor's. The
+    // pass is the section's for this run only. UI thread.
+    void runGraphicsSection(const TVexmoldGraphicsPass& pass);
     // The values the audio side writes and the graphics section shows,
     // handed over without a lock (a TripleBuffer of the effect's):
     // publishDisplayValues runs on the audio side, after every section the

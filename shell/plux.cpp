@@ -3,7 +3,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "gui/toolkit/fontdesc.h"
 #include "platform/expect.h"
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
@@ -57,11 +56,6 @@ CPlux::~CPlux() {
     // view go before the script they draw.
     if (editor)
         editor->close();
-    for (VSTGUI::CFontDesc*& font : fontCache) {
-        font->forget();
-        font = nullptr;
-    }
-    fontCache.clear();
     if (callbacks.destroy)
         callbacks.destroy(this);
     else

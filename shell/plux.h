@@ -20,8 +20,7 @@
 // graphics section runs on `drawScript` under `drawLock`, holding editorLock
 // only while it copies the mouse, so a slow draw holds up neither audio nor
 // a restore, open or resume. (An effect without a drawing copy draws on the
-// script itself under editorLock; its section's time queries then take
-// scriptLock briefly.)
+// script itself under editorLock.)
 // Sections that reset or initialise both sides (open, resume, close, a
 // restored state) take `editorLock` first, then `scriptLock`; a draw takes
 // `drawLock` before editorLock; nothing takes them in another order. The host
@@ -35,18 +34,14 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "runtime/hostqueries.h"
 #include "runtime/triplebuffer.h"
 #include "shell/audioeffectx.h"
 #include "shell/pluxcallbacks.h"
 
 class TVexmold;
 
-namespace VSTGUI {
-class CDrawContext;
-class CFontDesc;
-}  // namespace VSTGUI
-
-class CPlux : public AudioEffectX {
+class CPlux : public AudioEffectX, public TVexmoldHost {
   public:
     static constexpr int32_t kMidiRingSize = 1000;
 
@@ -93,15 +88,30 @@ class CPlux : public AudioEffectX {
     void requestEditorRedraw();
     // The attached editor's size; false without an editor. Any thread.
     bool editorSize(int32_t& width, int32_t& height);
-    // Record values for the script's host queries.
-    VstInt32 inputCount() const { return cEffect.numInputs; }
-    VstInt32 outputCount() const { return cEffect.numOutputs; }
+
+    // TVexmoldHost: what the script's sections ask (scripthost.cpp), on the
+    // thread of the section that asks.
+    double inputChannels() override;
+    double outputChannels() override;
+    double currentSampleRate() override;
+    double currentBlockSize() override;
+    void reportLatency(int32_t samples) override;
+    bool timeForSection(TVexmoldHostTime& time) override;
+    void requestDisplayUpdate() override;
+    void automateParameter(int32_t index, double value) override;
+    void declareSynth(bool state) override;
+    bool nextMidiInput(double& deltaFrames, double data[3]) override;
+    bool sendMidi(int32_t deltaFrames, int32_t data1, int32_t data2, int32_t data3) override;
+    bool sendSysEx(int32_t deltaFrames, const char* data, int32_t length) override;
+    double hostNumber(Number which) override;
+    bool hostText(Text which, char* text) override;
+    void idleHost() override;
+    void requestRedraw() override;
+
+    // The host's time information as the script reads it.
+    static TVexmoldHostTime scriptTime(const VstTimeInfo& info, bool known);
 
     TVexmold* script = nullptr;
-    VSTGUI::CDrawContext* drawContext = nullptr;  // set only while the view draws (UI thread)
-    // One font description per family name the script selected, each holding
-    // one reference; released with the wrapper (UI thread).
-    std::vector<VSTGUI::CFontDesc*> fontCache;
     int32_t midiWrite = 0;
     int32_t midiRead = 0;
     std::vector<VstMidiEvent> midiRing;
@@ -125,20 +135,13 @@ class CPlux : public AudioEffectX {
     // scriptLock so the host is never called with it held; the script's time
     // queries read this copy (guarded by scriptLock). Processing, resume and
     // a restored state ask afresh; other sections read the last answer.
-    VstTimeInfo hostTime{};
-    bool hostTimeKnown = false;
+    TVexmoldHostTime hostTime;
     // hostTime as the audio side last published it for the editor, at the
-    // end of each binding that holds scriptLock (written under it).
-    struct PublishedTime {
-        VstTimeInfo time{};
-        bool known = false;
-    };
-    vexmold::TripleBuffer<PublishedTime> editorTime;
-    // The same, as the drawing copy's graphics section sees it: taken with
-    // the display values when a draw begins, so the time queries of one
-    // section agree while the audio side stores newer times. Under drawLock.
-    VstTimeInfo drawTime{};
-    bool drawTimeKnown = false;
+    // end of each binding that holds scriptLock (written under it). A draw
+    // hands the newest to its graphics section in the section's pass, so the
+    // time queries of one section agree while the audio side stores newer
+    // times.
+    vexmold::TripleBuffer<TVexmoldHostTime> editorTime;
     // A display update a section asked for, sent to the host by the binding
     // once scriptLock is released. Atomic: a graphics section asks without
     // scriptLock.

@@ -7,7 +7,6 @@
 #include <new>
 #include <utility>
 
-#include "gui/editor/pluxeditor.h"
 #include "runtime/vexmold.h"
 #include "shell/plux.h"
 
@@ -19,24 +18,18 @@ using Guard = std::lock_guard<plux::platform::RecursiveLock>;
 // handed to the script's queries under it.
 struct HostTime {
     explicit HostTime(CPlux* p) {
-        if (const VstTimeInfo* info = p->getTimeInfo(CPlux::kScriptTimeFilter)) {
-            time = *info;
-            known = true;
-        }
+        if (const VstTimeInfo* info = p->getTimeInfo(CPlux::kScriptTimeFilter))
+            time = CPlux::scriptTime(*info, true);
     }
-    void store(CPlux* p) const {  // scriptLock held
-        p->hostTime = time;
-        p->hostTimeKnown = known;
-    }
-    VstTimeInfo time{};
-    bool known = false;
+    void store(CPlux* p) const { p->hostTime = time; }  // scriptLock held
+    TVexmoldHostTime time;
 };
 
 // What a draw reads of the audio side, handed over before scriptLock is
 // released (scriptLock held): the effect's display values and the time.
 void publishForEditor(CPlux* p) {
     p->script->publishDisplayValues();
-    p->editorTime.publish(CPlux::PublishedTime{p->hostTime, p->hostTimeKnown});
+    p->editorTime.publish(p->hostTime);
 }
 
 // Holds scriptLock for a section run and publishes for the editor at its end.
@@ -68,9 +61,6 @@ void bindCreate(CPlux* p) {
     p->setNumOutputs(static_cast<VstInt32>(s.channelCount));
     p->setUniqueID(static_cast<VstInt32>(s.uniqueId));
     p->programsAreChunks(true);
-    // The editor attaches itself; the wrapper owns it from then on.
-    if (!p->getEditor() && s.editorWidth > 0 && s.editorHeight > 0)
-        new (std::nothrow) CPluxEditor(p, s.editorWidth, s.editorHeight);
     try {
         p->drawScript = s.newDrawingCopy();
         if (p->drawScript)
@@ -121,18 +111,23 @@ void bindClose(CPlux* p) {
 }
 
 // UI thread. Takes no lock the audio side holds: what the section shows of
-// the audio side comes from what it last published. With a drawing copy,
-// editorLock is held only while the copy takes the mouse; the section itself
-// runs under drawLock, which nothing else waits for. Without one the section
-// runs on the script itself under editorLock.
-void bindDraw(CPlux* p, double width, double height) {
+// the audio side, and the host time, come from what it last published, in
+// the section's pass. With a drawing copy, editorLock is held only while the
+// copy takes the mouse; the section itself runs under drawLock, which nothing
+// else waits for. Without one the section runs on the script itself under
+// editorLock.
+void bindDraw(CPlux* p, VSTGUI::CDrawContext* context, double width, double height) {
+    TVexmoldGraphicsPass pass;
+    pass.context = context;
+    pass.viewWidth = width;
+    pass.viewHeight = height;
+    pass.hasEditor = p->editorSize(pass.editorWidth, pass.editorHeight);
     TVexmold* drawing = p->drawScript;
     if (drawing == nullptr) {
         Guard g(p->editorLock);
         p->script->takeDisplayValues(*p->script);
-        p->script->viewWidth = width;
-        p->script->viewHeight = height;
-        p->script->doGfx();
+        p->editorTime.read(pass.time);
+        p->script->runGraphicsSection(pass);
         sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
         return;
     }
@@ -151,13 +146,8 @@ void bindDraw(CPlux* p, double width, double height) {
         drawing->mouseY = p->script->mouseY;
     }
     p->script->takeDisplayValues(*drawing);
-    CPlux::PublishedTime time;
-    p->editorTime.read(time);
-    p->drawTime = time.time;
-    p->drawTimeKnown = time.known;
-    drawing->viewWidth = width;
-    drawing->viewHeight = height;
-    drawing->doGfx();
+    p->editorTime.read(pass.time);
+    drawing->runGraphicsSection(pass);
     sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
 }
 

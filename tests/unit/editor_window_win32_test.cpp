@@ -16,10 +16,10 @@ namespace {
 
 // Counts the draws that reach the script, whatever asked for them.
 int gDraws = 0;
-void (*gDraw)(CPlux*, double, double) = nullptr;
-void countingDraw(CPlux* plux, double width, double height) {
+void (*gDraw)(CPlux*, VSTGUI::CDrawContext*, double, double) = nullptr;
+void countingDraw(CPlux* plux, VSTGUI::CDrawContext* context, double width, double height) {
     ++gDraws;
-    gDraw(plux, width, height);
+    gDraw(plux, context, width, height);
 }
 
 int32_t gClock = 0;

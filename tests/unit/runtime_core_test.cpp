@@ -699,4 +699,41 @@ TEST(RuntimeTripleBuffer, ReaderSeesWholeValuesInOrderWhileTheWriterRuns) {
     EXPECT_TRUE(ordered);
 }
 
+// --- Graphics pass -----------------------------------------------------------------------------
+
+// A section run through a pass reads the pass's time and sizes; the same
+// object's sections on another thread meanwhile (an object without a
+// drawing copy runs its audio sections there) read their host's, here none.
+TEST(RuntimeGraphicsPass, TheSectionReadsItsPassOnItsOwnThreadOnly) {
+    class Script final : public TVexmold {
+      public:
+        void doGfx() override {
+            tempo = hostTempo();
+            hasSignature = hostTempoAndSignature(nullptr, &numerator, nullptr);
+            playing = hostIsPlaying();
+            std::thread([this] { elsewhere = hostTempo(); }).join();
+        }
+        double tempo = -1, numerator = -1, playing = -1, elsewhere = -1;
+        bool hasSignature = false;
+    } script;
+    TVexmoldGraphicsPass pass;
+    pass.viewWidth = 40;
+    pass.viewHeight = 30;
+    pass.time.known = true;
+    pass.time.playing = true;
+    pass.time.tempo = 99.5;
+    pass.time.timeSigNumerator = 7;
+    script.runGraphicsSection(pass);
+    EXPECT_EQ(script.tempo, 99.5);
+    EXPECT_TRUE(script.hasSignature);
+    EXPECT_EQ(script.numerator, 7.0);
+    EXPECT_EQ(script.playing, 1.0);
+    EXPECT_EQ(script.elsewhere, 0.0);
+    EXPECT_EQ(script.viewWidth, 40.0);
+    EXPECT_EQ(script.viewHeight, 30.0);
+    // The pass ends with the run.
+    EXPECT_EQ(script.graphicsPass(), nullptr);
+    EXPECT_EQ(script.hostTempo(), 0.0);
+}
+
 }  // namespace

@@ -19,7 +19,7 @@
 
 #include "effects/nulltest/nulltest_effect.h"
 #include "effects/tonegen/tonegen_effect.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 #include "shell/plux.h"
 #include "runtime/triplebuffer.h"
 #include "runtime/vexmold.h"
@@ -136,7 +136,7 @@ Outcome hammer(AEffect* e, bool transparent, int rounds) {
             plux->callbacks.idle(plux);
             plux->callbacks.mouseDown(plux, x, y, 0x2 | 0x10);
             plux->callbacks.mouseMove(plux, x + 1, y + 1, 0);
-            plux->callbacks.draw(plux, 500.0, 250.0);
+            plux->callbacks.draw(plux, nullptr, 500.0, 250.0);
             plux->callbacks.mouseUp(plux, x, y, 0);
         }
     });
@@ -360,7 +360,7 @@ TEST(StressThreads, GraphicsSectionTimeAndUpdatesWhileAudioRuns) {
         }
     });
     for (int i = 0; i < 300; ++i)
-        plux->callbacks.draw(plux, 10.0, 10.0);
+        plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     audio.join();
     const auto* drawing = static_cast<const TimeDrawScript*>(plux->drawScript);
     EXPECT_EQ(drawing->draws, 300);
@@ -419,14 +419,14 @@ TEST(StressThreads, AGraphicsSectionSeesOneHostTimeThroughout) {
     dispatch(e, effMainsChanged, 0, 1);
     const double started = script->hostTempo();
     ASSERT_GT(started, 0.0);
-    plux->callbacks.draw(plux, 10.0, 10.0);
+    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     EXPECT_EQ(drawing->before, started);
     EXPECT_EQ(drawing->after, started);
     // The block inside the section stored a newer time; the next section
     // starts with it.
     const double stored = script->hostTempo();
     EXPECT_GT(stored, started);
-    plux->callbacks.draw(plux, 10.0, 10.0);
+    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     EXPECT_EQ(drawing->before, stored);
     dispatch(e, effClose);
 }
@@ -468,7 +468,7 @@ TEST(StressThreads, SlowDrawHoldsUpNeitherStateNorResume) {
     dispatch(e, effOpen);
     dispatch(e, effMainsChanged, 0, 1);
 
-    std::thread ui([plux] { plux->callbacks.draw(plux, 10.0, 10.0); });
+    std::thread ui([plux] { plux->callbacks.draw(plux, nullptr, 10.0, 10.0); });
     {
         std::unique_lock<std::mutex> lock(gate.m);
         gate.changed.wait(lock, [&] { return gate.entered; });
@@ -519,12 +519,12 @@ class SlowReaderScript final : public TVexmold {
     }
     void takeDisplayValues(TVexmold& drawing) override {
         auto& to = static_cast<SlowReaderScript&>(drawing);
-        to.probe("take", plux);
+        to.probe("take", static_cast<CPlux*>(plux));
         std::this_thread::sleep_for(std::chrono::milliseconds(slow));
         published.read(to.shown);
     }
     void doGfx() override {
-        probe("gfx", plux);
+        probe("gfx", static_cast<CPlux*>(plux));
         std::this_thread::sleep_for(std::chrono::milliseconds(slow));
         whole = whole && shown.framesTwice == 2.0 * shown.frames;
         ++draws;
@@ -560,7 +560,7 @@ TEST(StressThreads, ADrawTakesNoLockTheAudioSideHolds) {
     float* io[2] = {l.data(), r.data()};
     e->processReplacing(e, io, io, 64);
     drawing->probing = true;
-    plux->callbacks.draw(plux, 10.0, 10.0);
+    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     ASSERT_EQ(drawing->lockHeld.size(), 2u);
     EXPECT_FALSE(drawing->lockHeld["take"]);
     EXPECT_FALSE(drawing->lockHeld["gfx"]);
@@ -595,7 +595,7 @@ TEST(StressThreads, ASlowDrawHoldsUpNoProcessingCall) {
         }
     });
     for (int draw = 0; draw < 3; ++draw)
-        plux->callbacks.draw(plux, 10.0, 10.0);
+        plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     drawing.store(false);
     audio.join();
     const auto* copy = static_cast<const SlowReaderScript*>(plux->drawScript);
