@@ -19,7 +19,7 @@
 #include "gui/editor/pluxeditor.h"
 #include "gui/editor/pluxview.h"
 #include "gui/toolkit/drawcontext.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 #include "shell/plux.h"
 #include "bench/panel_audio.h"
 
@@ -112,12 +112,8 @@ int main(int argc, char** argv) {
 
     auto* plux = static_cast<CPlux*>(effect->object);
     auto* context = new VSTGUI::COffscreenContext(nullptr, 500, 250);
-    // What the script view does around the graphics section.
-    auto drawOnce = [&] {
-        plux->drawContext = context;
-        plux->callbacks.draw(plux, 500.0, 250.0);
-        plux->drawContext = nullptr;
-    };
+    // What the script view does: the graphics section on its context.
+    auto drawOnce = [&] { plux->callbacks.draw(plux, context, 500.0, 250.0); };
     // The first draws load the pictures and create the fonts.
     for (int i = 0; i < kWarmUp; ++i)
         drawOnce();
@@ -146,9 +142,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < kWarmUp + draws; ++i) {
             LARGE_INTEGER start, end;
             QueryPerformanceCounter(&start);
-            plux->drawContext = onWindow;
-            plux->callbacks.draw(plux, 500.0, 250.0);
-            plux->drawContext = nullptr;
+            plux->callbacks.draw(plux, onWindow, 500.0, 250.0);
             QueryPerformanceCounter(&end);
             if (i >= kWarmUp)
                 windowTimes.push_back(milliseconds(start, end, frequency));

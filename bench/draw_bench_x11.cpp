@@ -16,7 +16,7 @@
 #include "gui/editor/pluxeditor.h"
 #include "gui/editor/pluxview.h"
 #include "gui/toolkit/drawcontext.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 #include "shell/plux.h"
 #include "bench/panel_audio.h"
 
@@ -48,9 +48,7 @@ void fullDrawOffscreen(benchmark::State& state) {
     auto* context = new VSTGUI::COffscreenContext(nullptr, 500, 250);
     CPlux* plux = instance.plux();
     for (auto _ : state) {
-        plux->drawContext = context;
-        plux->callbacks.draw(plux, 500.0, 250.0);
-        plux->drawContext = nullptr;
+        plux->callbacks.draw(plux, context, 500.0, 250.0);
     }
     context->forget();
 }

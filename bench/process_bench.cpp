@@ -10,7 +10,7 @@
 #include "effects/nulltest/nulltest_effect.h"
 #include "effects/tonegen/tonegen_effect.h"
 #include "runtime/math/sine.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "runtime/math/fft.h"
 #include "runtime/math/fft_tables.h"
 #include "runtime/math/mdct.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 
 namespace {
 

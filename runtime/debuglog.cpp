@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <mutex>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 
 namespace vexmold {
 
 namespace {
-platform::Lock gPathMutex;  // the log may be written from the editor and audio threads
+plux::platform::Lock gPathMutex;  // the log may be written from the editor and audio threads
 std::string gPath;
 // The root of the current drive; the file-system root elsewhere.
 #ifdef _WIN32
@@ -19,12 +19,12 @@ const char* const kDefaultPath = "/geep.log.txt";
 }  // namespace
 
 void setDebugLogPath(const std::string& path) {
-    std::lock_guard<platform::Lock> lock(gPathMutex);
+    std::lock_guard<plux::platform::Lock> lock(gPathMutex);
     gPath = path;
 }
 
 std::string debugLogPath() {
-    std::lock_guard<platform::Lock> lock(gPathMutex);
+    std::lock_guard<plux::platform::Lock> lock(gPathMutex);
     return gPath.empty() ? std::string(kDefaultPath) : gPath;
 }
 
@@ -34,7 +34,7 @@ int debugLog(const std::string& text) {
         return 0;
     std::fprintf(file, "%s\n", text.c_str());
     std::fclose(file);
-    return platform::beep(2000, 200);
+    return plux::platform::beep(2000, 200);
 }
 
 }  // namespace vexmold

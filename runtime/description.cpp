@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "runtime/paths.h"
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 #include "runtime/scriptvalue.h"
 
 void copyBoundedText(char* destination, size_t size, const std::string& text) {
@@ -129,15 +129,15 @@ void CVexmoldDescription::loadOptionNames(TVexmoldSlider& slider) {
     // given without a trailing one still finds its files.
     std::string prefix = folder;
     if (!prefix.empty() && !vexmold::isSeparator(prefix.back()))
-        prefix += vexmold::platform::kPathSeparator;
+        prefix += plux::platform::kPathSeparator;
     std::vector<std::string> entries;
-    if (vexmold::platform::listDirectory(folder, entries)) {
+    if (plux::platform::listDirectory(folder, entries)) {
         for (const std::string& entry : entries) {
             if (entry.empty() || entry[0] == '.')
                 continue;
-            const auto kind = vexmold::platform::fileKind(prefix + entry);
-            if (kind != vexmold::platform::FileKind::missing &&
-                kind != vexmold::platform::FileKind::directory)
+            const auto kind = plux::platform::fileKind(prefix + entry);
+            if (kind != plux::platform::FileKind::missing &&
+                kind != plux::platform::FileKind::directory)
                 slider.optionNames.push_back(entry);
         }
     }

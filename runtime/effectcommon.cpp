@@ -1,6 +1,6 @@
 #include "runtime/effectcommon.h"
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 #include "runtime/scriptvalue.h"
 #include "runtime/vexmold.h"
 
@@ -32,7 +32,7 @@ void initialiseCommon(TVexmold& script, TVexmoldCommonVariables& v) {
 }
 
 void runBlockPrologue(TVexmold& script, TVexmoldCommonVariables& v) {
-    const double now = vexmold::platform::wallClockSeconds();
+    const double now = plux::platform::wallClockSeconds();
     if (now - v.lastDisplayCheck > kDisplayCheckSeconds) {
         if (!vexmold::scriptEquals(v.displayUpdateRequest, 0.0)) {
             v.displayUpdateRequest = 0.0;

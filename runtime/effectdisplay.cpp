@@ -4,7 +4,6 @@
 
 #include "gui/toolkit/drawcontext.h"
 #include "runtime/vexmold.h"
-#include "shell/plux.h"
 
 namespace {
 constexpr double kGlowStep = 0.07;
@@ -37,7 +36,7 @@ void setPen(TVexmold& script, double x, double y) {
 void drawRedFrame(TVexmold& script, double width, double height) {
     setPen(script, 0, 0);
     setDrawingColour(script, 1, 0, 0, 1);
-    if (VSTGUI::CDrawContext* context = script.plux ? script.plux->drawContext : nullptr) {
+    if (VSTGUI::CDrawContext* context = script.activeDrawContext()) {
         context->setFrameColor(VSTGUI::CColor{255, 0, 0, 255});
         context->setDrawMode(VSTGUI::kAntialias);
         context->moveTo(VSTGUI::CPoint(0, 0));

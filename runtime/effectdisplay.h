@@ -25,3 +25,12 @@ void drawRedFrame(TVexmold& script, double width, double height);
 // Text of a string slot followed by a number with 0 decimals, chained on one
 // line (the build date: "v" then the date).
 void drawVersionLine(TVexmold& script, double prefixSlot, double versionDate);
+
+// What every panel shows of the audio side besides its own values: the
+// build date and the size of the red frame.
+template <typename Shown, typename Variables>
+void copyPanelFrame(Shown& to, const Variables& from) {
+    to.versionDate = from.versionDate;
+    to.frameWidth = from.frameWidth;
+    to.frameHeight = from.frameHeight;
+}

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 
 namespace vexmold {
 
@@ -63,11 +63,11 @@ bool textEqualsIgnoreCase(const std::string& a, const std::string& b) {
 }
 
 std::string moduleFileName(void* moduleHandle) {
-    return platform::moduleFileName(moduleHandle);
+    return plux::platform::moduleFileName(moduleHandle);
 }
 
 std::string pluginFolder() {
-    return folderPart(platform::moduleFileName(nullptr));
+    return folderPart(plux::platform::moduleFileName(nullptr));
 }
 
 std::string resolvePath(const std::string& name) {

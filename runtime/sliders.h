@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/pluxlink.h"
+#include "runtime/hostqueries.h"
 
 struct TVexmoldSlider {
     std::vector<std::string> optionNames;  // shown instead of the number when present

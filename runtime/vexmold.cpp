@@ -6,7 +6,7 @@
 
 #include "runtime/frameloop.h"
 #include "runtime/math/fft_tables.h"
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 
 // The process-wide FFT tables exist before the first instance can run a
 // transform; later constructions only check that they do. Without them there
@@ -31,6 +31,13 @@ void TVexmold::doResume() {
     doSlider();
 }
 
+void TVexmold::runGraphicsSection(const TVexmoldGraphicsPass& pass) {
+    const GraphicsPassScope scope(*this, pass);  // ends with the run, also when it throws
+    viewWidth = pass.viewWidth;
+    viewHeight = pass.viewHeight;
+    doGfx();
+}
+
 uint32_t TVexmold::doInitOnce() {
     if (initCount == 0)
         doInit();
@@ -41,11 +48,11 @@ void TVexmold::doIdle() {
     if (!(redrawRate > 0.0))
         return;
     // Unsigned difference: stays right when the millisecond clock wraps.
-    const uint32_t elapsed = static_cast<uint32_t>(vexmold::platform::processClockMilliseconds()) -
+    const uint32_t elapsed = static_cast<uint32_t>(plux::platform::processClockMilliseconds()) -
                              static_cast<uint32_t>(lastRedrawClock);
     if (static_cast<double>(elapsed) > 1000.0 / redrawRate) {
         requestRedraw();
-        lastRedrawClock = vexmold::platform::processClockMilliseconds();
+        lastRedrawClock = plux::platform::processClockMilliseconds();
     }
 }
 

@@ -4,7 +4,8 @@
 //
 // Contracts:
 // - A script object is used by one thread at a time; the host wrapper
-//   serialises the threads of the host around every call it makes.
+//   serialises the threads of the host around every call it makes. The one
+//   exception is the hand-over of display values below, made for two.
 // - process / processDouble allocate nothing and take no locks.
 #pragma once
 
@@ -31,12 +32,22 @@ class TVexmold : public CVexmoldMouse {
     // Runs the initialisation section on the first call only; returns the
     // number of calls so far.
     virtual uint32_t doInitOnce();
-    // The graphics section (UI thread).
+    // The graphics section (UI thread). Run it through runGraphicsSection.
     virtual void doGfx() {}
-    // Copies the values the audio side writes and the graphics section shows
-    // into `drawing` (this object, or the copy made by newDrawingCopy); the
-    // draw binding runs it under the script lock just before doGfx.
-    virtual void captureDisplayValues(TVexmold& /*drawing*/) const {}
+    // Runs the graphics section with what the pass gives it: its primitives
+    // draw on pass.context, its time queries read pass.time, viewWidth and
+    // viewHeight take the view's size and the surface the editor's. The
+    // pass is the section's for this run only. UI thread.
+    void runGraphicsSection(const TVexmoldGraphicsPass& pass);
+    // The values the audio side writes and the graphics section shows,
+    // handed over without a lock (a TripleBuffer of the effect's):
+    // publishDisplayValues runs on the audio side, after every section the
+    // wrapper runs under its lock; takeDisplayValues runs on the UI thread
+    // just before doGfx and copies the newest published values into
+    // `drawing` (this object, or the copy made by newDrawingCopy). Neither
+    // waits for the other.
+    virtual void publishDisplayValues() {}
+    virtual void takeDisplayValues(TVexmold& /*drawing*/) {}
     // A new object of the same effect for the graphics section to run on,
     // or null to draw on this one. It never runs audio.
     virtual TVexmold* newDrawingCopy() const { return nullptr; }

@@ -3,9 +3,32 @@
 #include <cstring>
 #include <mutex>
 
-#include "gui/toolkit/fontdesc.h"
+#include "platform/expect.h"
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
+
+namespace {
+
+// A processing call while another runs on the same instance: a host calling
+// from two audio threads at once. Counted only where expectations are checked.
+class OneProcessingCall {
+  public:
+#if defined(PLUX_CHECK_EXPECTATIONS)
+    explicit OneProcessingCall(std::atomic<int>& calls) : running(calls) {
+        PLUX_EXPECT(running.fetch_add(1) == 0, "one processing call at a time per instance");
+    }
+    ~OneProcessingCall() {
+        running.fetch_sub(1);
+    }
+
+  private:
+    std::atomic<int>& running;
+#else
+    explicit OneProcessingCall(std::atomic<int>&) {}
+#endif
+};
+
+}  // namespace
 
 CPlux* CPlux::create(TVexmold* scriptObject, const TPluxCallbacks* table, audioMasterCallback host,
                      VstInt32 programCount, VstInt32 paramCount) {
@@ -33,11 +56,6 @@ CPlux::~CPlux() {
     // view go before the script they draw.
     if (editor)
         editor->close();
-    for (VSTGUI::CFontDesc*& font : fontCache) {
-        font->forget();
-        font = nullptr;
-    }
-    fontCache.clear();
     if (callbacks.destroy)
         callbacks.destroy(this);
     else
@@ -69,21 +87,23 @@ void CPlux::resume() {
 }
 
 void CPlux::setSampleRate(float rate) {
-    std::lock_guard<vexmold::platform::RecursiveLock> lock(scriptLock);
+    std::lock_guard<plux::platform::RecursiveLock> lock(scriptLock);
     AudioEffectX::setSampleRate(rate);
 }
 
 void CPlux::setBlockSize(VstInt32 size) {
-    std::lock_guard<vexmold::platform::RecursiveLock> lock(scriptLock);
+    std::lock_guard<plux::platform::RecursiveLock> lock(scriptLock);
     AudioEffectX::setBlockSize(size);
 }
 
 void CPlux::processReplacing(float** inputs, float** outputs, VstInt32 frames) {
+    const OneProcessingCall call(processingCalls);
     if (callbacks.process)
         callbacks.process(this, inputs, outputs, frames);
 }
 
 void CPlux::processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) {
+    const OneProcessingCall call(processingCalls);
     if (callbacks.processDouble)
         callbacks.processDouble(this, inputs, outputs, frames);
 }
@@ -137,7 +157,7 @@ bool CPlux::getProgramNameIndexed(VstInt32, VstInt32, char*) {
 VstInt32 CPlux::processEvents(VstEvents* events) {
     // One writer (this, on the audio thread) and one reader (the script's
     // MIDI reads, inside its sections); the lock keeps the indices coherent.
-    std::lock_guard<vexmold::platform::RecursiveLock> lock(scriptLock);
+    std::lock_guard<plux::platform::RecursiveLock> lock(scriptLock);
     if (events == nullptr)
         return 1;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {

@@ -3,21 +3,28 @@
 //
 // Threads: the host calls processing on its audio thread, the editor (idle,
 // paint, mouse) on its UI thread, and parameters and state on any thread.
+// Each operation below says which it expects; the editor's are checked in
+// debug and sanitizer builds (platform/expect.h).
 // Two recursive locks keep the script object's state coherent; recursive
 // because a section may call the host, which may call straight back.
 // - `scriptLock` guards what the audio thread touches. Every binding that
 //   runs a processing, parameter or state section holds it for that run.
 //   Non-audio holders keep it only for short, allocation-free runs, so the
 //   audio thread never waits long.
-// - `editorLock` guards the mouse state and the redraw pacing. The graphics
-//   section runs on `drawScript` under `drawLock` alone; editorLock and
-//   scriptLock are held only while the values it shows are copied into it
-//   (TVexmold::captureDisplayValues), so a slow draw holds up neither audio
-//   nor a restore, open or resume.
+// - `editorLock` guards the mouse state and the redraw pacing. The audio
+//   side never takes it.
+// The editor never takes `scriptLock`: before a binding releases it, the
+// audio side publishes what a draw reads of it (the effect's display values,
+// TVexmold::publishDisplayValues, and the host time, `editorTime`) through
+// wait-free triple buffers, and a draw takes the newest of both. The
+// graphics section runs on `drawScript` under `drawLock`, holding editorLock
+// only while it copies the mouse, so a slow draw holds up neither audio nor
+// a restore, open or resume. (An effect without a drawing copy draws on the
+// script itself under editorLock.)
 // Sections that reset or initialise both sides (open, resume, close, a
 // restored state) take `editorLock` first, then `scriptLock`; a draw takes
-// `drawLock` before both; nothing takes them in another order. The host is
-// not asked for the time nor sent a display update with `scriptLock` held;
+// `drawLock` before editorLock; nothing takes them in another order. The host
+// is not asked for the time nor sent a display update with `scriptLock` held;
 // automation and MIDI output from a section still go out inside it.
 #pragma once
 
@@ -26,18 +33,15 @@
 #include <mutex>
 #include <vector>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
+#include "runtime/hostqueries.h"
+#include "runtime/triplebuffer.h"
 #include "shell/audioeffectx.h"
 #include "shell/pluxcallbacks.h"
 
 class TVexmold;
 
-namespace VSTGUI {
-class CDrawContext;
-class CFontDesc;
-}  // namespace VSTGUI
-
-class CPlux : public AudioEffectX {
+class CPlux : public AudioEffectX, public TVexmoldHost {
   public:
     static constexpr int32_t kMidiRingSize = 1000;
 
@@ -57,39 +61,57 @@ class CPlux : public AudioEffectX {
     void resume() override;                     // main thread
     void setSampleRate(float rate) override;    // main thread, suspended
     void setBlockSize(VstInt32 size) override;  // main thread, suspended
-    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;  // audio
-    void processDoubleReplacing(double** inputs, double** outputs,
-                                VstInt32 frames) override;    // audio thread
-    void setParameter(VstInt32 index, float value) override;  // any thread
-    float getParameter(VstInt32 index) override;              // any thread
-    void setProgramName(char* name) override;
-    void getProgramName(char* name) override;
-    void getParameterLabel(VstInt32 index, char* label) override;
-    void getParameterDisplay(VstInt32 index, char* text) override;
-    void getParameterName(VstInt32 index, char* text) override;
+    // Audio thread, one processing call at a time (checked); waits for no
+    // editor operation.
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 frames) override;
+    void setParameter(VstInt32 index, float value) override;                   // any thread
+    float getParameter(VstInt32 index) override;                               // any thread
+    void setProgramName(char* name) override;                                  // any thread
+    void getProgramName(char* name) override;                                  // any thread
+    void getParameterLabel(VstInt32 index, char* label) override;              // any thread
+    void getParameterDisplay(VstInt32 index, char* text) override;             // any thread
+    void getParameterName(VstInt32 index, char* text) override;                // any thread
     VstInt32 getChunk(void** data, bool isPreset) override;                    // any thread
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;  // any thread
-    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
+    bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;  // any
     VstInt32 processEvents(VstEvents* events) override;  // audio thread
+    // Identity: any thread, fixed at construction.
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
     VstInt32 getVendorVersion() override;
     VstInt32 canDo(char* text) override;
 
-    // Editor side: asks an attached editor to repaint the script's view.
+    // Any thread: asks an attached editor to repaint the script's view at
+    // its next idle.
     void requestEditorRedraw();
-    // The attached editor's size; false without an editor.
+    // The attached editor's size; false without an editor. Any thread.
     bool editorSize(int32_t& width, int32_t& height);
-    // Record values for the script's host queries.
-    VstInt32 inputCount() const { return cEffect.numInputs; }
-    VstInt32 outputCount() const { return cEffect.numOutputs; }
+
+    // TVexmoldHost: what the script's sections ask (scripthost.cpp), on the
+    // thread of the section that asks.
+    double inputChannels() override;
+    double outputChannels() override;
+    double currentSampleRate() override;
+    double currentBlockSize() override;
+    void reportLatency(int32_t samples) override;
+    bool timeForSection(TVexmoldHostTime& time) override;
+    void requestDisplayUpdate() override;
+    void automateParameter(int32_t index, double value) override;
+    void declareSynth(bool state) override;
+    bool nextMidiInput(double& deltaFrames, double data[3]) override;
+    bool sendMidi(int32_t deltaFrames, int32_t data1, int32_t data2, int32_t data3) override;
+    bool sendSysEx(int32_t deltaFrames, const char* data, int32_t length) override;
+    double hostNumber(Number which) override;
+    bool hostText(Text which, char* text) override;
+    void idleHost() override;
+    void requestRedraw() override;
+
+    // The host's time information as the script reads it.
+    static TVexmoldHostTime scriptTime(const VstTimeInfo& info, bool known);
 
     TVexmold* script = nullptr;
-    VSTGUI::CDrawContext* drawContext = nullptr;  // set only while the view draws (UI thread)
-    // One font description per family name the script selected, each holding
-    // one reference; released with the wrapper (UI thread).
-    std::vector<VSTGUI::CFontDesc*> fontCache;
     int32_t midiWrite = 0;
     int32_t midiRead = 0;
     std::vector<VstMidiEvent> midiRing;
@@ -100,7 +122,7 @@ class CPlux : public AudioEffectX {
     // the next effGetChunk replaces them. One buffer whatever the number of
     // host threads (guarded by chunkLock, which is taken before scriptLock).
     std::vector<float> chunkHandedOut;
-    vexmold::platform::Lock chunkLock;
+    plux::platform::Lock chunkLock;
 
     // What the script's time queries read, asked of the host in one request:
     // the union of the filters the queries would ask with on their own, so
@@ -113,13 +135,13 @@ class CPlux : public AudioEffectX {
     // scriptLock so the host is never called with it held; the script's time
     // queries read this copy (guarded by scriptLock). Processing, resume and
     // a restored state ask afresh; other sections read the last answer.
-    VstTimeInfo hostTime{};
-    bool hostTimeKnown = false;
-    // The same, as the drawing copy's graphics section sees it: taken with
-    // the display values when a draw begins, so the time queries of one
-    // section agree while the audio side stores newer times. Under drawLock.
-    VstTimeInfo drawTime{};
-    bool drawTimeKnown = false;
+    TVexmoldHostTime hostTime;
+    // hostTime as the audio side last published it for the editor, at the
+    // end of each binding that holds scriptLock (written under it). A draw
+    // hands the newest to its graphics section in the section's pass, so the
+    // time queries of one section agree while the audio side stores newer
+    // times.
+    vexmold::TripleBuffer<TVexmoldHostTime> editorTime;
     // A display update a section asked for, sent to the host by the binding
     // once scriptLock is released. Atomic: a graphics section asks without
     // scriptLock.
@@ -132,10 +154,13 @@ class CPlux : public AudioEffectX {
     TVexmold* drawScript = nullptr;
     // Set by open under editorLock; the next draw resets drawScript.
     bool drawScriptResetPending = false;
-    vexmold::platform::RecursiveLock drawLock;  // taken before editorLock, only by draws
+    plux::platform::RecursiveLock drawLock;  // taken before editorLock, only by draws
+
+    // Processing calls running now, where expectations are checked.
+    std::atomic<int> processingCalls{0};
 
     // The system's own locks: the threading runtime's mutexes leave handles
     // behind in a DLL that hosts load and unload.
-    vexmold::platform::RecursiveLock editorLock;  // taken before scriptLock, never after
-    vexmold::platform::RecursiveLock scriptLock;
+    plux::platform::RecursiveLock editorLock;  // taken before scriptLock, never after
+    plux::platform::RecursiveLock scriptLock;
 };

@@ -1,40 +1,52 @@
 // The standard TPluxCallbacks: each binding takes the wrapper's locks for
-// the length of its access to the script object (see plux.h for which).
+// the length of its access to the script object (see plux.h for which), and
+// every one that holds scriptLock publishes what the editor shows before it
+// lets go.
 #include <cstring>
 #include <mutex>
 #include <new>
 #include <utility>
 
-#include "gui/editor/pluxeditor.h"
 #include "runtime/vexmold.h"
 #include "shell/plux.h"
 
 namespace {
 
-using Guard = std::lock_guard<vexmold::platform::RecursiveLock>;
-
-// For sections that reset or initialise the editor's state as well.
-struct BothLocks {
-    explicit BothLocks(CPlux* p) : editor(p->editorLock), script(p->scriptLock) {}
-    Guard editor;
-    Guard script;
-};
+using Guard = std::lock_guard<plux::platform::RecursiveLock>;
 
 // The host's time information, asked for before scriptLock is taken and
 // handed to the script's queries under it.
 struct HostTime {
     explicit HostTime(CPlux* p) {
-        if (const VstTimeInfo* info = p->getTimeInfo(CPlux::kScriptTimeFilter)) {
-            time = *info;
-            known = true;
-        }
+        if (const VstTimeInfo* info = p->getTimeInfo(CPlux::kScriptTimeFilter))
+            time = CPlux::scriptTime(*info, true);
     }
-    void store(CPlux* p) const {  // scriptLock held
-        p->hostTime = time;
-        p->hostTimeKnown = known;
-    }
-    VstTimeInfo time{};
-    bool known = false;
+    void store(CPlux* p) const { p->hostTime = time; }  // scriptLock held
+    TVexmoldHostTime time;
+};
+
+// What a draw reads of the audio side, handed over before scriptLock is
+// released (scriptLock held): the effect's display values and the time.
+void publishForEditor(CPlux* p) {
+    p->script->publishDisplayValues();
+    p->editorTime.publish(p->hostTime);
+}
+
+// Holds scriptLock for a section run and publishes for the editor at its end.
+struct AudioSide {
+    explicit AudioSide(CPlux* p) : plux(p), guard(p->scriptLock) {}
+    ~AudioSide() { publishForEditor(plux); }
+    AudioSide(const AudioSide&) = delete;
+    AudioSide& operator=(const AudioSide&) = delete;
+    CPlux* plux;
+    Guard guard;
+};
+
+// For sections that reset or initialise the editor's state as well.
+struct BothLocks {
+    explicit BothLocks(CPlux* p) : editor(p->editorLock), audio(p) {}
+    Guard editor;
+    AudioSide audio;
 };
 
 // A display update the section asked for, sent once scriptLock is released.
@@ -49,9 +61,6 @@ void bindCreate(CPlux* p) {
     p->setNumOutputs(static_cast<VstInt32>(s.channelCount));
     p->setUniqueID(static_cast<VstInt32>(s.uniqueId));
     p->programsAreChunks(true);
-    // The editor attaches itself; the wrapper owns it from then on.
-    if (!p->getEditor() && s.editorWidth > 0 && s.editorHeight > 0)
-        new (std::nothrow) CPluxEditor(p, s.editorWidth, s.editorHeight);
     try {
         p->drawScript = s.newDrawingCopy();
         if (p->drawScript)
@@ -101,20 +110,24 @@ void bindClose(CPlux* p) {
     p->script->doClose();
 }
 
-// UI thread. With a drawing copy, editorLock is held only while the copy
-// takes what the draw shows (the mouse, the audio side's values); the
-// section itself runs under drawLock, which nothing else waits for.
-void bindDraw(CPlux* p, double width, double height) {
+// UI thread. Takes no lock the audio side holds: what the section shows of
+// the audio side, and the host time, come from what it last published, in
+// the section's pass. With a drawing copy, editorLock is held only while the
+// copy takes the mouse; the section itself runs under drawLock, which nothing
+// else waits for. Without one the section runs on the script itself under
+// editorLock.
+void bindDraw(CPlux* p, VSTGUI::CDrawContext* context, double width, double height) {
+    TVexmoldGraphicsPass pass;
+    pass.context = context;
+    pass.viewWidth = width;
+    pass.viewHeight = height;
+    pass.hasEditor = p->editorSize(pass.editorWidth, pass.editorHeight);
     TVexmold* drawing = p->drawScript;
     if (drawing == nullptr) {
         Guard g(p->editorLock);
-        {
-            Guard audioSide(p->scriptLock);
-            p->script->captureDisplayValues(*p->script);
-        }
-        p->script->viewWidth = width;
-        p->script->viewHeight = height;
-        p->script->doGfx();
+        p->script->takeDisplayValues(*p->script);
+        p->editorTime.read(pass.time);
+        p->script->runGraphicsSection(pass);
         sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
         return;
     }
@@ -131,14 +144,10 @@ void bindDraw(CPlux* p, double width, double height) {
         drawing->mouseButtons = p->script->mouseButtons;
         drawing->mouseX = p->script->mouseX;
         drawing->mouseY = p->script->mouseY;
-        Guard audioSide(p->scriptLock);
-        p->script->captureDisplayValues(*drawing);
-        p->drawTime = p->hostTime;
-        p->drawTimeKnown = p->hostTimeKnown;
     }
-    drawing->viewWidth = width;
-    drawing->viewHeight = height;
-    drawing->doGfx();
+    p->script->takeDisplayValues(*drawing);
+    p->editorTime.read(pass.time);
+    drawing->runGraphicsSection(pass);
     sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
 }
 
@@ -200,7 +209,7 @@ double bindGetParameter(CPlux* p, int32_t index) {
 }
 
 void bindSetParameter(CPlux* p, int32_t index, double value) {
-    Guard g(p->scriptLock);
+    AudioSide g(p);
     p->script->setParameter(index, value);
 }
 
@@ -223,7 +232,7 @@ void bindProcess(CPlux* p, float** inputs, float** outputs, int32_t frames) {
     const HostTime time(p);
     bool update = false;
     {
-        Guard g(p->scriptLock);
+        AudioSide g(p);
         time.store(p);
         p->script->process(inputs, outputs, frames);
         update = p->displayUpdateRequested.exchange(false);
@@ -235,7 +244,7 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
     const HostTime time(p);
     bool update = false;
     {
-        Guard g(p->scriptLock);
+        AudioSide g(p);
         time.store(p);
         p->script->processDouble(inputs, outputs, frames);
         update = p->displayUpdateRequested.exchange(false);
@@ -249,7 +258,7 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
 // The buffer keeps its capacity, so the copy allocates only when the state
 // grows.
 int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
-    std::lock_guard<vexmold::platform::Lock> chunks(p->chunkLock);
+    std::lock_guard<plux::platform::Lock> chunks(p->chunkLock);
     std::vector<float>& copy = p->chunkHandedOut;
     void* bytes = nullptr;
     int32_t size = 0;

@@ -5,6 +5,9 @@
 #include <cstdint>
 
 class CPlux;
+namespace VSTGUI {
+class CDrawContext;
+}
 
 struct TPluxCallbacks {
     void (*create)(CPlux*);
@@ -14,7 +17,10 @@ struct TPluxCallbacks {
     void (*resume)(CPlux*);
     void (*idle)(CPlux*);
     void (*close)(CPlux*);
-    void (*draw)(CPlux*, double width, double height);
+    // Runs the graphics section once, drawing on `context` (nothing when
+    // null) over a view of the given size; the context is the section's for
+    // that run only.
+    void (*draw)(CPlux*, VSTGUI::CDrawContext* context, double width, double height);
     void (*mouseDown)(CPlux*, double x, double y, int32_t buttons);
     void (*mouseUp)(CPlux*, double x, double y, int32_t buttons);
     void (*mouseMove)(CPlux*, double x, double y, int32_t buttons);

@@ -55,15 +55,18 @@ TVexmold* TVexmoldEffect::newDrawingCopy() const {
     return new TVexmoldEffect;
 }
 
-void TVexmoldEffect::captureDisplayValues(TVexmold& drawing) const {
-    DisplayValues& to = static_cast<TVexmoldEffect&>(drawing).shown;
-    to.left = readingOf(vars.left);
-    to.right = readingOf(vars.right);
-    to.mid = readingOf(vars.mid);
-    to.side = readingOf(vars.side);
-    to.versionDate = vars.versionDate;
-    to.frameWidth = vars.frameWidth;
-    to.frameHeight = vars.frameHeight;
+void TVexmoldEffect::publishDisplayValues() {
+    DisplayValues values;
+    values.left = readingOf(vars.left);
+    values.right = readingOf(vars.right);
+    values.mid = readingOf(vars.mid);
+    values.side = readingOf(vars.side);
+    copyPanelFrame(values, vars);
+    published.publish(values);
+}
+
+void TVexmoldEffect::takeDisplayValues(TVexmold& drawing) {
+    published.read(static_cast<TVexmoldEffect&>(drawing).shown);
 }
 
 void TVexmoldEffect::doGfx() {

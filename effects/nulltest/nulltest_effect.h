@@ -6,6 +6,7 @@
 #include "effects/nulltest/window_meter.h"
 #include "runtime/effectcommon.h"
 #include "runtime/effectdisplay.h"
+#include "runtime/triplebuffer.h"
 #include "runtime/vexmold.h"
 
 namespace nulltest {
@@ -42,8 +43,8 @@ struct MeterReading {
     double rmsDb = 0, rmsBits = 0, peakDb = 0, peakBits = 0;
 };
 
-// The values the audio side writes and the display shows, copied for each
-// draw under the script lock.
+// The values the audio side writes and the display shows, handed to each
+// draw through a triple buffer.
 struct DisplayValues {
     MeterReading left, right, mid, side;
     double versionDate = 0;
@@ -69,7 +70,8 @@ class TVexmoldEffect final : public TVexmold {
     void doInit() override;
     void doSerialize() override;
     // `drawing` is this object or its drawing copy.
-    void captureDisplayValues(TVexmold& drawing) const override;
+    void publishDisplayValues() override;
+    void takeDisplayValues(TVexmold& drawing) override;
     TVexmold* newDrawingCopy() const override;
     void doGfx() override;
 
@@ -80,7 +82,7 @@ class TVexmoldEffect final : public TVexmold {
 
     TVexmoldCommonVariables common;
     Variables vars;
-    DisplayValues shown;  // UI thread
+    DisplayValues shown;  // UI thread: what the last draw took
 
   protected:
     void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
@@ -89,6 +91,8 @@ class TVexmoldEffect final : public TVexmold {
                    int32_t channels) override;
 
   private:
+    vexmold::TripleBuffer<DisplayValues> published;  // audio side to UI thread
+
     template <typename Sample>
     void runFramesLocally(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
                           int32_t channels);

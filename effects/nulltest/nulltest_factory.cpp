@@ -1,5 +1,5 @@
 #include "effects/nulltest/nulltest_effect.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 
 TVexmold* createEffectScript() {
     return new nulltest::TVexmoldEffect;

@@ -11,11 +11,14 @@ constexpr double kFontSize = 13;
 constexpr double kLogoImage = 0, kWebAddressImage = 1, kTitleImage = 2;
 }  // namespace
 
-void TVexmoldEffect::captureDisplayValues(TVexmold& drawing) const {
-    DisplayValues& to = static_cast<TVexmoldEffect&>(drawing).shown;
-    to.versionDate = vars.versionDate;
-    to.frameWidth = vars.frameWidth;
-    to.frameHeight = vars.frameHeight;
+void TVexmoldEffect::publishDisplayValues() {
+    DisplayValues values;
+    copyPanelFrame(values, vars);
+    published.publish(values);
+}
+
+void TVexmoldEffect::takeDisplayValues(TVexmold& drawing) {
+    published.read(static_cast<TVexmoldEffect&>(drawing).shown);
 }
 
 TVexmold* TVexmoldEffect::newDrawingCopy() const {

@@ -4,6 +4,7 @@
 
 #include "runtime/effectcommon.h"
 #include "runtime/effectdisplay.h"
+#include "runtime/triplebuffer.h"
 #include "runtime/vexmold.h"
 
 namespace tonegen {
@@ -23,8 +24,8 @@ struct Variables {
     TVexmoldSectionMouse sectionMouse;
 };
 
-// The values the audio side writes and the display shows, copied for each
-// draw under the script lock.
+// The values the audio side writes and the display shows, handed to each
+// draw through a triple buffer.
 struct DisplayValues {
     double versionDate = 0;
     double frameWidth = 0, frameHeight = 0;
@@ -50,13 +51,14 @@ class TVexmoldEffect final : public TVexmold {
     void doInit() override;
     void doSerialize() override;
     // `drawing` is this object or its drawing copy.
-    void captureDisplayValues(TVexmold& drawing) const override;
+    void publishDisplayValues() override;
+    void takeDisplayValues(TVexmold& drawing) override;
     TVexmold* newDrawingCopy() const override;
     void doGfx() override;
 
     TVexmoldCommonVariables common;
     Variables vars;
-    DisplayValues shown;  // UI thread
+    DisplayValues shown;  // UI thread: what the last draw took
 
   protected:
     void runFrames(const float* const* inputs, float* const* outputs, int32_t frames,
@@ -65,6 +67,8 @@ class TVexmoldEffect final : public TVexmold {
                    int32_t channels) override;
 
   private:
+    vexmold::TripleBuffer<DisplayValues> published;  // audio side to UI thread
+
     template <typename Sample>
     void runFramesLocally(const Sample* const* inputs, Sample* const* outputs, int32_t frames,
                           int32_t channels);

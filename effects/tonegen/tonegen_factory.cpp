@@ -1,5 +1,5 @@
 #include "effects/tonegen/tonegen_effect.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 
 TVexmold* createEffectScript() {
     return new tonegen::TVexmoldEffect;

@@ -4,9 +4,10 @@
 #include <atomic>
 #include <new>
 
-#include "gui/editor/editorplatform.h"
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/frame.h"
+#include "platform/expect.h"
+#include "platform/platform.h"
 #include "shell/audioeffectx.h"
 
 namespace {
@@ -28,9 +29,7 @@ int32_t ticksUntil(uint32_t tick, uint32_t now) {
 AEffGUIEditor::AEffGUIEditor(AudioEffect* owner) : AEffEditor(owner) {
     if (owner)
         owner->setEditor(this);
-    nextIdleTick = plux::editorplatform::tickCount();
-    oleInitialised = plux::editorplatform::initialiseOle();
-    oleThread = plux::editorplatform::currentThreadId();
+    nextIdleTick = AEffGUIEditor::currentTick();
 }
 
 AEffGUIEditor::~AEffGUIEditor() {
@@ -38,14 +37,19 @@ AEffGUIEditor::~AEffGUIEditor() {
     if (frame)
         frame->forgetOnOwnThread();
     frame = nullptr;
-    // Uninitialising on another thread would undo that thread's OLE; the
-    // share taken here then stays with the thread that made the plug-in.
-    if (oleInitialised && plux::editorplatform::currentThreadId() == oleThread)
-        plux::editorplatform::uninitialiseOle();
+}
+
+void AEffGUIEditor::takeUiThread() {
+    uiThread = plux::platform::currentThreadId();
+}
+
+void AEffGUIEditor::expectUiThread(const char* operation) const {
+    PLUX_EXPECT(!frame || plux::platform::currentThreadId() == uiThread, operation);
+    static_cast<void>(operation);
 }
 
 uint32_t AEffGUIEditor::currentTick() const {
-    return plux::editorplatform::tickCount();
+    return static_cast<uint32_t>(plux::platform::processClockMilliseconds());
 }
 
 bool AEffGUIEditor::getRect(ERect** out) {
@@ -69,19 +73,23 @@ bool AEffGUIEditor::isOpen() {
 }
 
 void AEffGUIEditor::idle() {
+    expectUiThread("editor idle on the thread that opened the editor");
     if (!inIdle && frame)
         frame->idle();
 }
 
 bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) {
+    expectUiThread("editor keys on the thread that opened the editor");
     return frame && frame->onKeyDown(keyCode) > 0;
 }
 
 bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) {
+    expectUiThread("editor keys on the thread that opened the editor");
     return frame && frame->onKeyUp(keyCode) > 0;
 }
 
 bool AEffGUIEditor::onWheel(float distance) {
+    expectUiThread("editor wheel on the thread that opened the editor");
     if (!frame)
         return false;
     VSTGUI::CPoint where;
@@ -104,6 +112,7 @@ void AEffGUIEditor::requestRedraw() {
 }
 
 void AEffGUIEditor::draw(ERect* area) {
+    expectUiThread("editor draw on the thread that opened the editor");
     if (!frame)
         return;
     VSTGUI::CRect update;
@@ -128,13 +137,13 @@ void AEffGUIEditor::draw(ERect* area) {
 void AEffGUIEditor::doIdleStuff() {
     uint32_t now = currentTick();
     if (ticksUntil(nextIdleTick, now) > 0) {
-        plux::editorplatform::sleepMilliseconds(kIdleWait);
+        plux::platform::sleepMilliseconds(kIdleWait);
         now += kIdleWait;
         if (ticksUntil(nextIdleTick, now) > static_cast<int32_t>(kIdleSlack))
             return;
     }
     idle();
-    plux::editorplatform::dispatchOnePendingPaint();
+    VSTGUI::dispatchOnePendingPaint();
     nextIdleTick = now + kIdleInterval;
     inIdle = true;
     if (effect)

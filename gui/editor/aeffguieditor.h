@@ -1,7 +1,11 @@
 // The editor adapter between the host's editor opcodes and a toolkit frame:
 // the host sees an AEffEditor, the frame sees a VSTGUIEditorInterface.
 // UI thread only (the thread that calls the editor opcodes and runs the
-// window's messages).
+// window's messages): the thread that opens the editor is its UI thread
+// until it closes, and idle, keys, the wheel and draws from any other are
+// caught in debug and sanitizer builds. getRect answers on any thread; a
+// close (and the editor's end) from another thread hands the frame to its
+// own.
 #pragma once
 
 #include <cstdint>
@@ -49,10 +53,15 @@ class AEffGUIEditor : public AEffEditor, public VSTGUI::VSTGUIEditorInterface {
     uint32_t nextIdleTick = 0;
     bool inIdle = false;
 
-    // The system tick count in milliseconds; it wraps to 0 after 2^32.
+    // The platform's clock in milliseconds, wrapping to 0 after 2^32.
     virtual uint32_t currentTick() const;
 
+    // For open: the calling thread is the UI thread from now on.
+    void takeUiThread();
+    // Stops the program (debug and sanitizer builds) when a frame is open
+    // and the caller is not its UI thread.
+    void expectUiThread(const char* operation) const;
+
   private:
-    bool oleInitialised = false;
-    uint64_t oleThread = 0;  // the thread that initialised OLE
+    uint64_t uiThread = 0;
 };

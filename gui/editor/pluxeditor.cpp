@@ -33,6 +33,7 @@ bool CPluxEditor::open(void* parentWindow) {
         close();
     frame = newFrame;
     view = newView;
+    takeUiThread();
     frame->setRetainedDrawing(true);
     frame->addView(view);  // the frame takes the view's only reference
     return true;
@@ -49,6 +50,7 @@ void CPluxEditor::close() {
 }
 
 void CPluxEditor::idle() {
+    expectUiThread("editor idle on the thread that opened the editor");
     if (view && frame && plugin && plugin->callbacks.idle)
         plugin->callbacks.idle(plugin);
     if (redrawRequested.exchange(false) && view)

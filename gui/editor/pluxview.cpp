@@ -80,9 +80,7 @@ void startSectionState(CDrawContext* context, VSTGUI::CColor background) {
 
 // The context is the script's only while its graphics section runs.
 void CPluxView::runSection(CDrawContext* context) {
-    plugin->drawContext = context;
-    plugin->callbacks.draw(plugin, right - left, bottom - top);
-    plugin->drawContext = nullptr;
+    plugin->callbacks.draw(plugin, context, right - left, bottom - top);
 }
 
 bool CPluxView::bufferShowsRecording() const {

@@ -2,9 +2,9 @@
 // stream, files, empty images, copies, and drawing with alpha.
 #include "gui/toolkit/drawingbackend.h"
 #include "gui/toolkit/gdiplus_win32.h"
-#include "gui/toolkit/pluginmodule_win32.h"
 #include "gui/toolkit/resourcestream_win32.h"
 #include "gui/toolkit/textconversion_win32.h"
+#include "platform/platform.h"
 
 namespace VSTGUI::backend {
 
@@ -60,7 +60,7 @@ PlatformImage* loadResourceImage(const CResourceDescription& description) {
     }
     if (GDIPlusGlobals::getGeneration() == 0)
         return nullptr;
-    HMODULE module = getPluginModule();
+    HMODULE module = static_cast<HMODULE>(plux::platform::pluginModule());
     if (GpBitmap* decoded = decodeDataResource(module, name))
         return gdipAdopt<PlatformImage>(Ok, decoded);
     // Not a "DATA" image: perhaps a standard bitmap resource of that name.

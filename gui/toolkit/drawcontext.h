@@ -27,8 +27,9 @@ enum CHoriTxtAlign : int32_t { kLeftText = 0, kCenterText = 1, kRightText = 2 };
 
 class CDrawContext : public CBaseObject {
   public:
-    // systemContext is a device context (HDC) and window a window handle
-    // (HWND) on Windows; either may be null.
+    // systemContext is a device context (an HDC; on X11 a cairo surface) and
+    // window the frame's window (an HWND; on X11 an X11WindowHandle*); either
+    // may be null.
     CDrawContext(CFrame* frame, void* systemContext, void* window = nullptr);
     CDrawContext(const CDrawContext&) = delete;
     ~CDrawContext() override;

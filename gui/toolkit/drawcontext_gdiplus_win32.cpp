@@ -3,6 +3,7 @@
 #include "gui/toolkit/drawingbackend.h"
 #include "gui/toolkit/gdiplus_win32.h"
 #include "gui/toolkit/textconversion_win32.h"
+#include "platform/platform.h"
 
 #include <cstdlib>
 
@@ -141,10 +142,10 @@ CPoint cursorScreenPosition() {
 bool waitForDoubleClick(void* window, const CPoint& start) {  // UI thread
     if (!window)
         return false;
-    const DWORD begin = GetTickCount();
-    const DWORD limit = GetDoubleClickTime();
+    const uint32_t begin = static_cast<uint32_t>(plux::platform::processClockMilliseconds());
+    const uint32_t limit = GetDoubleClickTime();
     MSG message;
-    while (GetTickCount() - begin < limit) {
+    while (static_cast<uint32_t>(plux::platform::processClockMilliseconds()) - begin < limit) {
         if (PeekMessageW(&message, static_cast<HWND>(window), WM_LBUTTONDOWN, WM_MBUTTONDBLCLK,
                          PM_REMOVE)) {
             const bool press =

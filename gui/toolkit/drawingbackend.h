@@ -58,7 +58,8 @@ PlatformGraphics* createGraphicsOnDeviceContext(void* deviceContext);
 PlatformGraphics* createGraphicsOnImage(PlatformImage* image);
 void destroyGraphics(PlatformGraphics* graphics);
 
-// Windows.
+// The frame's window (an HWND, on X11 an X11WindowHandle*) and the mouse over
+// it; a window's device context is an HDC, on X11 a cairo surface.
 void* acquireWindowDeviceContext(void* window);
 void releaseWindowDeviceContext(void* window, void* deviceContext);
 CPoint windowScreenOrigin(void* window);

@@ -6,6 +6,7 @@
 
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/gdiplusglobals.h"
+#include "platform/platform.h"
 
 #include <cmath>
 #include <cstring>
@@ -149,6 +150,10 @@ void CFrame::idle() {
 void CFrame::doIdleStuff() {
     if (editor)
         editor->doIdleStuff();
+}
+
+uint32_t CFrame::getTicks() const {
+    return static_cast<uint32_t>(plux::platform::processClockMilliseconds());
 }
 
 int32_t CFrame::getKnobMode() const {

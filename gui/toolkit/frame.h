@@ -39,6 +39,7 @@ class CFrame : public CViewContainer {
     virtual bool isOpen() const { return openFlag; }
     virtual void idle();
     virtual void doIdleStuff();
+    // The platform's clock (plux::platform::processClockMilliseconds).
     virtual uint32_t getTicks() const;
     virtual int32_t getKnobMode() const;
     virtual int32_t kIdleQuery() const { return 0; }
@@ -146,7 +147,9 @@ class CFrame : public CViewContainer {
 
     // The platform side, one definition per platform (frame_win32.cpp,
     // frame_x11.cpp).
-    void startPlatform();  // OLE for the frame's thread, system version
+    // OLE for the frame's thread (the frame is its only owner in the plug-in:
+    // the drop target needs it), system version.
+    void startPlatform();
     void stopPlatform();
     void openSystemWindow();  // nothing without a parent window
     void closeSystemWindow();
@@ -182,5 +185,10 @@ class CFrame : public CViewContainer {
     bool pressCaptured = false;
     CPoint lastMouse;
 };
+
+// Removes at most one pending paint message of the calling thread and
+// dispatches it (Win32); nothing on X11, where a frame's idle pass paints what
+// its window's events exposed. UI thread.
+void dispatchOnePendingPaint();
 
 }  // namespace VSTGUI

@@ -7,7 +7,7 @@
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/droptarget_win32.h"
 #include "gui/toolkit/frame_win32.h"
-#include "gui/toolkit/pluginmodule_win32.h"
+#include "platform/platform.h"
 
 #include <windows.h>
 #include <ole2.h>
@@ -175,7 +175,7 @@ void CFrame::stopPlatform() {
 void CFrame::openSystemWindow() {
     if (!parentWindow)
         return;
-    const HINSTANCE instance = getPluginModule();
+    const auto instance = static_cast<HINSTANCE>(plux::platform::pluginModule());
     if (liveFrameCount == 0) {
         wsprintfW(windowClassName, L"Plugin%p", static_cast<void*>(instance));
         WNDCLASSW windowClass = {};
@@ -216,7 +216,8 @@ void CFrame::closeSystemWindow() {
     if (windowCounted) {
         windowCounted = false;
         if (--liveFrameCount == 0)
-            UnregisterClassW(windowClassName, getPluginModule());
+            UnregisterClassW(windowClassName,
+                             static_cast<HINSTANCE>(plux::platform::pluginModule()));
     }
 }
 
@@ -577,8 +578,10 @@ void CFrame::restoreSavedCursor() {
         SetCursor(static_cast<HCURSOR>(savedCursor));
 }
 
-uint32_t CFrame::getTicks() const {
-    return GetTickCount();
+void dispatchOnePendingPaint() {  // UI thread
+    MSG message;
+    if (PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+        DispatchMessageW(&message);
 }
 
 // ---- host windows ----

@@ -9,15 +9,12 @@
 #include "gui/toolkit/errortrap_x11.h"
 #include "gui/toolkit/pointer_x11.h"
 #include "gui/toolkit/window_x11.h"
+#include "platform/platform.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
-
-#include <sys/syscall.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -182,7 +179,7 @@ struct FramePlatform {
 // ---- construction and destruction ----
 
 void CFrame::startPlatform() {
-    ownerThread = static_cast<unsigned long>(syscall(SYS_gettid));
+    ownerThread = static_cast<unsigned long>(plux::platform::currentThreadId());
 }
 
 void CFrame::stopPlatform() {}
@@ -572,12 +569,9 @@ void CFrame::restoreSavedCursor() {
     XFlush(display);
 }
 
-uint32_t CFrame::getTicks() const {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000u +
-                                 static_cast<uint64_t>(now.tv_nsec) / 1000000u);
-}
+// The frame's idle pass reads its window's events, exposures included, and
+// paints what they exposed (CFrame::idle): nothing is left to dispatch.
+void dispatchOnePendingPaint() {}
 
 // ---- host windows ----
 

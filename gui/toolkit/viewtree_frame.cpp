@@ -1,6 +1,7 @@
 // Calls on the frame from the view tree. This file builds without the
-// sanitizer's dynamic type check (see viewtree.cmake), which would need the
-// frame's type information in every program that links the view library.
+// sanitizer's dynamic type check (see gui/toolkit/CMakeLists.txt), which
+// would need the frame's type information in every program that links the
+// view library.
 #include "gui/toolkit/viewtree_frame.h"
 
 #include "gui/toolkit/frame.h"

@@ -9,7 +9,6 @@
 #include "gui/toolkit/fontdesc.h"
 #include "runtime/paths.h"
 #include "runtime/scriptvalue.h"
-#include "shell/plux.h"
 
 namespace {
 constexpr double kGlyphScale = 0.85;
@@ -52,8 +51,14 @@ int32_t CVexmoldFonts::fontStyleFromFlags(double flags) {
     return style;
 }
 
+CVexmoldFonts::~CVexmoldFonts() {
+    for (VSTGUI::CFontDesc* font : fontCache)
+        font->forget();
+}
+
 VSTGUI::CDrawContext* CVexmoldFonts::activeDrawContext() const {
-    return plux ? plux->drawContext : nullptr;
+    const TVexmoldGraphicsPass* pass = graphicsPass();
+    return pass ? pass->context : nullptr;
 }
 
 bool CVexmoldFonts::selectFont(double index, double nameSlot, double size, double flags) {
@@ -71,13 +76,11 @@ bool CVexmoldFonts::selectFont(double index, double nameSlot, double size, doubl
     return selectCachedFont(kFallbackFamily, slot.size, slot.style);
 }
 
-// One description per family name, kept by the wrapper for its lifetime, so
-// a font is made once and not on every draw.
-bool CVexmoldFonts::selectCachedFont(const std::string& name, int32_t size, int32_t style) const {
+bool CVexmoldFonts::selectCachedFont(const std::string& name, int32_t size, int32_t style) {
     VSTGUI::CDrawContext* context = activeDrawContext();
     if (!context)
         return false;
-    std::vector<VSTGUI::CFontDesc*>& cache = plux->fontCache;
+    std::vector<VSTGUI::CFontDesc*>& cache = fontCache;
     for (auto it = cache.rbegin(); it != cache.rend(); ++it) {
         const char* cachedName = (*it)->getName();
         if (vexmold::textEqualsIgnoreCase(cachedName ? cachedName : "", name)) {

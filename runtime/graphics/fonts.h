@@ -4,15 +4,18 @@
 // lines drawn textHeight apart.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "runtime/files.h"
 
 namespace VSTGUI {
 class CDrawContext;
-}
+class CFontDesc;
+}  // namespace VSTGUI
 
 struct TVexmoldFontSlot {
     std::string name;   // family name
@@ -44,13 +47,21 @@ class CVexmoldFonts : public CVexmoldFiles {
     // line height are updated either way.
     bool selectFont(double index, double nameSlot, double size, double flags);
 
+    // The context of the running graphics section, or null outside one (UI
+    // thread).
+    VSTGUI::CDrawContext* activeDrawContext() const;
+    // Font descriptions made so far: one per family name.
+    size_t cachedFontCount() const { return fontCache.size(); }
+
   protected:
     CVexmoldFonts() = default;
-    ~CVexmoldFonts() = default;
-
-    // The context of the running draw, or null outside one (UI thread).
-    VSTGUI::CDrawContext* activeDrawContext() const;
+    ~CVexmoldFonts();  // releases the font cache
 
   private:
-    bool selectCachedFont(const std::string& name, int32_t size, int32_t style) const;
+    bool selectCachedFont(const std::string& name, int32_t size, int32_t style);
+
+    // One font description per family name the graphics section selected,
+    // each holding one reference, so a font is made once and not on every
+    // draw (UI thread).
+    std::vector<VSTGUI::CFontDesc*> fontCache;
 };

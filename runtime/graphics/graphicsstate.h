@@ -1,8 +1,8 @@
 // The script's drawing state and primitives. A graphics section sets the
-// colour and the pen and calls the primitives, which draw on the context of
-// the running draw of the editor's view. Outside such a draw there is no
-// context: every primitive then draws nothing and answers false (fill
-// rectangle and line to still move the pen).
+// colour and the pen and calls the primitives, which draw on the context its
+// pass gives it (TVexmold::runGraphicsSection). Outside a pass, or with a
+// pass without a context, every primitive draws nothing and answers false
+// (fill rectangle and line to still move the pen).
 // UI thread only: the graphics section runs there.
 #pragma once
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "runtime/scriptvalue.h"
-#include "shell/plux.h"
 
 namespace {
 // Toolkit button flags of a view event.
@@ -52,11 +51,10 @@ void CVexmoldMouse::mouseMove(double x, double y) {
 
 void CVexmoldMouse::beginGraphicsSection(double& sectionButtons, double& sectionX,
                                          double& sectionY) {
-    int32_t width = 0;
-    int32_t height = 0;
-    if (plux && plux->editorSize(width, height)) {
-        surfaceWidth = width;
-        surfaceHeight = height;
+    const TVexmoldGraphicsPass* pass = graphicsPass();
+    if (pass && pass->hasEditor) {
+        surfaceWidth = pass->editorWidth;
+        surfaceHeight = pass->editorHeight;
     }
     sectionButtons = vexmold::finiteOrZero(mouseButtons);
     sectionX = vexmold::finiteOrZero(mouseX);

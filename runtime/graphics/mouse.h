@@ -19,7 +19,7 @@ class CVexmoldMouse : public CVexmoldGraphics {
     void mouseMove(double x, double y);
 
     // Opening steps of every graphics section: the surface takes the editor's
-    // size (when there is an editor), the mouse state is copied into the
+    // size (when the section's pass has one), the mouse state is copied into the
     // section's own variables (non-finite values as 0), and the surface is
     // cleared when clearColour is set.
     void beginGraphicsSection(double& sectionButtons, double& sectionX, double& sectionY);

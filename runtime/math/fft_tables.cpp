@@ -6,7 +6,7 @@
 #include <mutex>
 #include <new>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 
 namespace vexmold {
 
@@ -15,7 +15,7 @@ namespace {
 constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
 
 std::atomic<const TFftTables*> gTables{nullptr};
-vexmold::platform::Lock gTablesLock;  // held while the tables are built or freed
+plux::platform::Lock gTablesLock;  // held while the tables are built or freed
 
 void buildTwiddles(TFftTables& t) {
     std::size_t total = 0;
@@ -118,7 +118,7 @@ TFftTables buildFftTables() {
 const TFftTables* fftTables() {
     if (const TFftTables* ready = gTables.load(std::memory_order_acquire))
         return ready;
-    std::lock_guard<vexmold::platform::Lock> lock(gTablesLock);
+    std::lock_guard<plux::platform::Lock> lock(gTablesLock);
     if (const TFftTables* ready = gTables.load(std::memory_order_relaxed))
         return ready;
     try {
@@ -131,7 +131,7 @@ const TFftTables* fftTables() {
 }
 
 void releaseFftTables() {
-    std::lock_guard<vexmold::platform::Lock> lock(gTablesLock);
+    std::lock_guard<plux::platform::Lock> lock(gTablesLock);
     delete gTables.exchange(nullptr, std::memory_order_acq_rel);
 }
 

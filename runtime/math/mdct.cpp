@@ -7,7 +7,7 @@
 #include <new>
 
 #include "runtime/math/complex_ops.h"
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 
 namespace vexmold {
 
@@ -283,7 +283,7 @@ bool usable(const TMdctLookup& l) {
 }
 
 std::atomic<TMdctLookup*> gLookups[13];
-platform::Lock gLookupCreation;  // held only while a size has no lookup yet, or to free them
+plux::platform::Lock gLookupCreation;  // held only while a size has no lookup yet, or to free them
 
 }  // namespace
 
@@ -324,7 +324,7 @@ const TMdctLookup* mdctLookupFor(int32_t n) {
     std::atomic<TMdctLookup*>& slot = gLookups[log2Of(n)];
     if (TMdctLookup* ready = slot.load(std::memory_order_acquire))
         return ready;
-    std::lock_guard<platform::Lock> lock(gLookupCreation);
+    std::lock_guard<plux::platform::Lock> lock(gLookupCreation);
     if (TMdctLookup* ready = slot.load(std::memory_order_relaxed))
         return ready;
     TMdctLookup* created = new (std::nothrow) TMdctLookup;
@@ -339,7 +339,7 @@ const TMdctLookup* mdctLookupFor(int32_t n) {
 }
 
 void releaseMdctLookups() {
-    std::lock_guard<platform::Lock> lock(gLookupCreation);
+    std::lock_guard<plux::platform::Lock> lock(gLookupCreation);
     for (std::atomic<TMdctLookup*>& slot : gLookups)
         delete slot.exchange(nullptr, std::memory_order_acq_rel);
 }

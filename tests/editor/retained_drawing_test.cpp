@@ -19,7 +19,7 @@
 #include "gui/toolkit/drawcontext.h"
 #include "gui/toolkit/fontdesc.h"
 #include "gui/toolkit/frame.h"
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 #ifdef _WIN32
 #include "tests/host/host_window_win32.h"
 #else
@@ -75,9 +75,7 @@ class FullDraw {
         buffer->setFillColor(VSTGUI::kBlackCColor);
         buffer->setFrameColor(VSTGUI::kBlackCColor);
         buffer->drawRect(VSTGUI::CRect(0, 0, kWidth, kHeight), VSTGUI::kDrawFilledAndStroked);
-        p.plux->drawContext = buffer;
-        p.plux->callbacks.draw(p.plux, kWidth, kHeight);
-        p.plux->drawContext = nullptr;
+        p.plux->callbacks.draw(p.plux, buffer, kWidth, kHeight);
         const Picture picture = read();
         buffer->forget();
         buffer = nullptr;
@@ -137,7 +135,7 @@ class FullDraw {
 class RetainedDrawing : public ::testing::Test {
   protected:
     void SetUp() override {
-        vexmold::platform::setProcessClockForTesting(testClock);
+        plux::platform::setProcessClockForTesting(testClock);
         gClock = 100000;
         retained.start();
         referenceInstance.start();
@@ -147,7 +145,7 @@ class RetainedDrawing : public ::testing::Test {
     void TearDown() override {
         retained.dispatch(effEditClose);
         hostwindow::pumpMessages();
-        vexmold::platform::setProcessClockForTesting(nullptr);
+        plux::platform::setProcessClockForTesting(nullptr);
     }
 
     // Opens the editor; its first paint runs the section, as the full draw

@@ -1,5 +1,6 @@
 // Creating plug-in instances the way a host does: through the entry point
-// of the plug-in named "nulltest" or "tonegen".
+// of the plug-in named "nulltest", "tonegen" or a fixture's, from the folder
+// in PLUX_PLUGIN_DIR.
 #pragma once
 
 #include <string>
@@ -19,6 +20,12 @@ void* pluginSymbol(const std::string& plugin, const char* name);
 
 // Entry point called with the given host; fails the test when it answers null.
 AEffect* createInstance(const std::string& plugin, audioMasterCallback host);
+
+// A plug-in library loaded from a file of its own (a copy of one elsewhere,
+// say), until unloadLibraryFile; null when it cannot be loaded.
+void* loadLibraryFile(const std::string& path);
+PluginMain libraryEntry(void* library, const char* exportName = "VSTPluginMain");
+void unloadLibraryFile(void* library);
 
 // Sends effClose through the record, as a host does.
 VstIntPtr closeInstance(AEffect* effect);

@@ -36,6 +36,19 @@ PluginMain pluginEntry(const std::string& plugin, const char* exportName) {
     return reinterpret_cast<PluginMain>(pluginSymbol(plugin, exportName));
 }
 
+void* loadLibraryFile(const std::string& path) {
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+PluginMain libraryEntry(void* library, const char* exportName) {
+    return library ? reinterpret_cast<PluginMain>(dlsym(library, exportName)) : nullptr;
+}
+
+void unloadLibraryFile(void* library) {
+    if (library)
+        dlclose(library);
+}
+
 AEffect* createInstance(const std::string& plugin, audioMasterCallback host) {
     PluginMain entry = pluginEntry(plugin);
     EXPECT_NE(entry, nullptr) << "cannot load " << plugin;

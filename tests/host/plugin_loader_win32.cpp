@@ -37,6 +37,23 @@ PluginMain pluginEntry(const std::string& plugin, const char* exportName) {
         reinterpret_cast<void*>(::GetProcAddress(module, exportName)));
 }
 
+void* loadLibraryFile(const std::string& path) {
+    const std::wstring wide(path.begin(), path.end());
+    return ::LoadLibraryW(wide.c_str());
+}
+
+PluginMain libraryEntry(void* library, const char* exportName) {
+    if (library == nullptr)
+        return nullptr;
+    return reinterpret_cast<PluginMain>(
+        reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(library), exportName)));
+}
+
+void unloadLibraryFile(void* library) {
+    if (library)
+        ::FreeLibrary(static_cast<HMODULE>(library));
+}
+
 AEffect* createInstance(const std::string& plugin, audioMasterCallback host) {
     PluginMain entry = pluginEntry(plugin);
     EXPECT_NE(entry, nullptr) << "cannot load " << plugin;

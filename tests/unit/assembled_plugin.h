@@ -12,7 +12,7 @@
 
 #include "gui/editor/pluxeditor.h"
 #include "runtime/debuglog.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 #include "shell/plux.h"
 
 // Points the debug log at a file of the tests' own while it lives: the

@@ -20,7 +20,7 @@
 #include "gui/toolkit/mouseevents.h"
 #include "runtime/debuglog.h"
 #include "runtime/paths.h"
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 #include "tests/unit/assembled_plugin.h"
 
 namespace fs = std::filesystem;
@@ -36,7 +36,7 @@ template <typename Effect> void paint(AssembledPlugin<Effect>& p) {
     CPluxEditor* editor = p.editor();
     auto* context = new VSTGUI::COffscreenContext(nullptr, editor->getWidth(), editor->getHeight());
     editor->getView()->draw(context);
-    EXPECT_EQ(p.plux->drawContext, nullptr);  // the script's only during the draw
+    EXPECT_EQ(p.drawn()->activeDrawContext(), nullptr);  // the section's only while it runs
     context->forget();
 }
 
@@ -143,11 +143,14 @@ TEST(EditorDisplay, MissingPicturesAreLoggedOncePerSlotAndTheRestIsDrawn) {
         for (int i = 0; i < 3; ++i)
             paint(p);
         // The section never asks for slot 7; asked directly it is logged once too.
-        p.plux->drawContext = new VSTGUI::COffscreenContext(nullptr, 100, 100);
-        EXPECT_FALSE(p.fx->drawImage(7));
-        EXPECT_FALSE(p.fx->drawImage(7));
-        p.plux->drawContext->forget();
-        p.plux->drawContext = nullptr;
+        TVexmoldGraphicsPass pass;
+        pass.context = new VSTGUI::COffscreenContext(nullptr, 100, 100);
+        {
+            const CVexmoldPlux::GraphicsPassScope running(*p.fx, pass);
+            EXPECT_FALSE(p.fx->drawImage(7));
+            EXPECT_FALSE(p.fx->drawImage(7));
+        }
+        pass.context->forget();
         EXPECT_EQ(p.fx->imageWidth(7), 0.0);
         // The rest of the picture went on: the dimmer and the glow after it.
         EXPECT_DOUBLE_EQ(p.drawn()->vars.glowPhase, 3 * 0.07);
@@ -241,13 +244,13 @@ int32_t testClock() {
 class EditorPacing : public ::testing::Test {
   protected:
     void SetUp() override {
-        vexmold::platform::setProcessClockForTesting(testClock);
+        plux::platform::setProcessClockForTesting(testClock);
         gClock = 100000;
         p.start();
         // Replaces (and deletes) the editor that the create binding attached.
         editor = new CountingEditor(p.plux, 500, 250);
     }
-    void TearDown() override { vexmold::platform::setProcessClockForTesting(nullptr); }
+    void TearDown() override { plux::platform::setProcessClockForTesting(nullptr); }
 
     // n idle requests, the clock moving on by step milliseconds before each;
     // answers how many redraws they asked for.
@@ -339,10 +342,10 @@ TEST(EditorIdlePass, PacesByTickDifferencesAcrossTheWrap) {
 
 // Counts the draws that reach the script.
 int gScriptDraws = 0;
-void (*gScriptDraw)(CPlux*, double, double) = nullptr;
-void countScriptDraw(CPlux* plux, double width, double height) {
+void (*gScriptDraw)(CPlux*, VSTGUI::CDrawContext*, double, double) = nullptr;
+void countScriptDraw(CPlux* plux, VSTGUI::CDrawContext* context, double width, double height) {
     ++gScriptDraws;
-    gScriptDraw(plux, width, height);
+    gScriptDraw(plux, context, width, height);
 }
 
 TEST(EditorDraw, WithoutARectangleTheWholeFrameIsDrawn) {

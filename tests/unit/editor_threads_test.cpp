@@ -88,4 +88,24 @@ TYPED_TEST(EditorThreads, DrawsIdlesAndMouseWhileAudioRuns) {
     EXPECT_EQ(p.drawn()->shown.frameWidth, width);
 }
 
+// The thread that opens the editor is its UI thread: an idle request from
+// another one while the editor is open breaks what the editor expects, and
+// debug and sanitizer builds stop there and say so.
+TEST(EditorThreadsDeathTest, IdleFromAnotherThreadWhileOpenStopsTheProgram) {
+#if defined(PLUX_CHECK_EXPECTATIONS)
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    AssembledPlugin<tonegen::TVexmoldEffect> p;
+    p.start();
+    ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
+    p.dispatch(effEditIdle);  // the opening thread: fine
+    EXPECT_DEATH(std::thread([&p] { p.dispatch(effEditIdle); }).join(),
+                 "expectation failed: editor idle on the thread that opened the editor");
+    p.dispatch(effEditClose);
+    // Closed, the editor has no UI thread: idle from anywhere does nothing.
+    std::thread([&p] { p.dispatch(effEditIdle); }).join();
+#else
+    GTEST_SKIP() << "expectations are checked in debug and sanitizer builds";
+#endif
+}
+
 }  // namespace

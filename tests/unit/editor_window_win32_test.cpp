@@ -8,7 +8,7 @@
 #include "effects/nulltest/nulltest_effect.h"
 #include "gui/toolkit/drawingobjects.h"
 #include "gui/toolkit/gdiplusglobals.h"
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 #include "tests/host/host_window_win32.h"
 #include "tests/unit/assembled_plugin.h"
 
@@ -16,10 +16,10 @@ namespace {
 
 // Counts the draws that reach the script, whatever asked for them.
 int gDraws = 0;
-void (*gDraw)(CPlux*, double, double) = nullptr;
-void countingDraw(CPlux* plux, double width, double height) {
+void (*gDraw)(CPlux*, VSTGUI::CDrawContext*, double, double) = nullptr;
+void countingDraw(CPlux* plux, VSTGUI::CDrawContext* context, double width, double height) {
     ++gDraws;
-    gDraw(plux, width, height);
+    gDraw(plux, context, width, height);
 }
 
 int32_t gClock = 0;
@@ -43,7 +43,7 @@ class EditorWindowInProcess : public ::testing::Test {
     void TearDown() override {
         p.dispatch(effEditClose);
         hostwindow::pumpMessages();
-        vexmold::platform::setProcessClockForTesting(nullptr);
+        plux::platform::setProcessClockForTesting(nullptr);
     }
 
     LRESULT send(UINT message, WPARAM keys, int x, int y) {
@@ -111,7 +111,7 @@ int idleAndPaint(AssembledPlugin<nulltest::TVexmoldEffect>& p, HWND editor, int 
 TEST_F(EditorWindowInProcess, PacedRepaintsFollowTheClock) {
     const int initial = gDraws;
     EXPECT_GE(initial, 1);  // the first paint of the new window
-    vexmold::platform::setProcessClockForTesting(testClock);
+    plux::platform::setProcessClockForTesting(testClock);
     gClock = 500000;
     EXPECT_EQ(idleAndPaint(p, editor, 1), 1);
     EXPECT_EQ(idleAndPaint(p, editor, 40), 10);

@@ -8,9 +8,11 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
+#include "runtime/triplebuffer.h"
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
 #include "shell/plux.h"
@@ -535,11 +537,11 @@ class RuntimeCoreIdle : public ::testing::Test {
   protected:
     void SetUp() override {
         gFakeClock = 0;
-        vexmold::platform::setProcessClockForTesting(fakeClock);
+        plux::platform::setProcessClockForTesting(fakeClock);
         editor = new CountingEditor(w.plux);
         w.plux->setEditor(editor);  // the wrapper deletes it
     }
-    void TearDown() override { vexmold::platform::setProcessClockForTesting(nullptr); }
+    void TearDown() override { plux::platform::setProcessClockForTesting(nullptr); }
     int idleAt(int32_t now) {
         gFakeClock = now;
         const int before = editor->redraws;
@@ -602,12 +604,12 @@ TEST_F(RuntimeCoreIdle, ResetRestartsTheRedrawClock) {
 
 TEST(RuntimeCoreIdleWithoutWrapper, StillTakesTheClock) {
     gFakeClock = 500;
-    vexmold::platform::setProcessClockForTesting(fakeClock);
+    plux::platform::setProcessClockForTesting(fakeClock);
     TVexmold script;
     script.redrawRate = 30.0;
     script.doIdle();
     EXPECT_EQ(script.lastRedrawClock, 500);
-    vexmold::platform::setProcessClockForTesting(nullptr);
+    plux::platform::setProcessClockForTesting(nullptr);
 }
 
 // --- Lifecycle ---------------------------------------------------------------------------
@@ -649,6 +651,89 @@ TEST(RuntimeCoreLifecycle, ResetClearsMemoryAndStringsOnly) {
     EXPECT_EQ(script.sampleValues[0], 0.5);
     EXPECT_EQ(script.fileHandles[0].data, std::vector<float>{1.0f});
     EXPECT_EQ(script.redrawRate, 30.0);
+}
+
+// --- Display hand-over -------------------------------------------------------------------------
+
+TEST(RuntimeTripleBuffer, AReadGetsTheNewestWholeValueAndSaysWhetherItIsNew) {
+    vexmold::TripleBuffer<std::vector<int>> buffer;
+    std::vector<int> got = {9};
+    EXPECT_FALSE(buffer.read(got));  // nothing published: the initial value
+    EXPECT_EQ(got, std::vector<int>{});
+    buffer.publish({1, 1});
+    buffer.publish({2, 2});
+    buffer.publish({3, 3});  // the older two are skipped
+    EXPECT_TRUE(buffer.read(got));
+    EXPECT_EQ(got, (std::vector<int>{3, 3}));
+    EXPECT_FALSE(buffer.read(got));  // the same value again
+    EXPECT_EQ(got, (std::vector<int>{3, 3}));
+    for (int round = 4; round < 10; ++round) {  // every slot in turn
+        buffer.publish({round, round});
+        EXPECT_TRUE(buffer.read(got));
+        EXPECT_EQ(got, (std::vector<int>{round, round}));
+    }
+}
+
+// A writer and a reader on two threads: every read is one whole published
+// value, never older than the last read (run under ThreadSanitizer too).
+TEST(RuntimeTripleBuffer, ReaderSeesWholeValuesInOrderWhileTheWriterRuns) {
+    struct Pair {
+        int64_t value = 0, negated = 0;
+    };
+    vexmold::TripleBuffer<Pair> buffer;
+    constexpr int64_t kLast = 200000;
+    std::thread writer([&] {
+        for (int64_t n = 1; n <= kLast; ++n)
+            buffer.publish(Pair{n, -n});
+    });
+    bool whole = true, ordered = true;
+    Pair got, previous;
+    while (got.value != kLast) {
+        buffer.read(got);
+        whole = whole && got.negated == -got.value;
+        ordered = ordered && got.value >= previous.value;
+        previous = got;
+    }
+    writer.join();
+    EXPECT_TRUE(whole);
+    EXPECT_TRUE(ordered);
+}
+
+// --- Graphics pass -----------------------------------------------------------------------------
+
+// A section run through a pass reads the pass's time and sizes; the same
+// object's sections on another thread meanwhile (an object without a
+// drawing copy runs its audio sections there) read their host's, here none.
+TEST(RuntimeGraphicsPass, TheSectionReadsItsPassOnItsOwnThreadOnly) {
+    class Script final : public TVexmold {
+      public:
+        void doGfx() override {
+            tempo = hostTempo();
+            hasSignature = hostTempoAndSignature(nullptr, &numerator, nullptr);
+            playing = hostIsPlaying();
+            std::thread([this] { elsewhere = hostTempo(); }).join();
+        }
+        double tempo = -1, numerator = -1, playing = -1, elsewhere = -1;
+        bool hasSignature = false;
+    } script;
+    TVexmoldGraphicsPass pass;
+    pass.viewWidth = 40;
+    pass.viewHeight = 30;
+    pass.time.known = true;
+    pass.time.playing = true;
+    pass.time.tempo = 99.5;
+    pass.time.timeSigNumerator = 7;
+    script.runGraphicsSection(pass);
+    EXPECT_EQ(script.tempo, 99.5);
+    EXPECT_TRUE(script.hasSignature);
+    EXPECT_EQ(script.numerator, 7.0);
+    EXPECT_EQ(script.playing, 1.0);
+    EXPECT_EQ(script.elsewhere, 0.0);
+    EXPECT_EQ(script.viewWidth, 40.0);
+    EXPECT_EQ(script.viewHeight, 30.0);
+    // The pass ends with the run.
+    EXPECT_EQ(script.graphicsPass(), nullptr);
+    EXPECT_EQ(script.hostTempo(), 0.0);
 }
 
 }  // namespace

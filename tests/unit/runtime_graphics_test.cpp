@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -39,13 +40,16 @@ class RuntimeGraphics : public ::testing::Test {
     RuntimeGraphics() : rig(44100.0f), script(*rig.fx) {}
     void TearDown() override { endDraw(); }
 
-    // What the script view does around a draw.
+    // What a draw gives the graphics section, here for primitives called
+    // one by one.
     void beginDraw() {
         context = new VSTGUI::COffscreenContext(nullptr, 200, 100);
-        rig.plux->drawContext = context;
+        pass.context = context;
+        pass.hasEditor = rig.plux->editorSize(pass.editorWidth, pass.editorHeight);
+        running.emplace(script, pass);
     }
     void endDraw() {
-        rig.plux->drawContext = nullptr;
+        running.reset();
         if (context)
             context->forget();
         context = nullptr;
@@ -60,6 +64,8 @@ class RuntimeGraphics : public ::testing::Test {
     EffectRig<GraphicsScript> rig;
     GraphicsScript& script;
     VSTGUI::COffscreenContext* context = nullptr;
+    TVexmoldGraphicsPass pass;
+    std::optional<CVexmoldPlux::GraphicsPassScope> running;
 };
 
 // The log's lines, whichever line ends the platform writes.
@@ -226,8 +232,8 @@ TEST_F(RuntimeGraphics, SelectFontFillsTheSlotEvenWithoutAContext) {
     EXPECT_EQ(script.fontSlots[3].style, VSTGUI::kBoldFace);
     EXPECT_EQ(script.fontIndex, 3.0);
     EXPECT_EQ(script.textHeight, (13 * 0.85) / 0.85);
-    EXPECT_TRUE(rig.plux->fontCache.empty());   // not even "verdana"
-    script.selectFont(std::nan(""), 8, 16, 0);  // a missing name slot is made empty
+    EXPECT_TRUE(script.cachedFontCount() == 0);  // not even "verdana"
+    script.selectFont(std::nan(""), 8, 16, 0);   // a missing name slot is made empty
     EXPECT_EQ(script.fontIndex, 0.0);
     EXPECT_EQ(script.fontSlots[0].name, "");
     EXPECT_EQ(script.fontSlots[0].size, 13);
@@ -241,7 +247,7 @@ TEST_F(RuntimeGraphics, FamiliesAreCachedOnceIgnoringCase) {
     script.assignStringSlot(3, "Courier New");
     EXPECT_TRUE(script.selectFont(0, 1, 16, 0));
     EXPECT_TRUE(script.selectFont(1, 2, 13, 'i'));
-    ASSERT_EQ(rig.plux->fontCache.size(), 1u);
+    ASSERT_EQ(script.cachedFontCount(), 1u);
     VSTGUI::CFontDesc* font = context->getFont();
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(font->getSize(), 11);
@@ -250,13 +256,13 @@ TEST_F(RuntimeGraphics, FamiliesAreCachedOnceIgnoringCase) {
     EXPECT_TRUE(script.fontSize(size));
     EXPECT_EQ(size, 11.0);
     script.selectFont(2, 3, 13, 0);
-    EXPECT_EQ(rig.plux->fontCache.size(), 2u);
+    EXPECT_EQ(script.cachedFontCount(), 2u);
     // Drawing again with the same fonts makes no new ones.
     for (int draw = 0; draw < 3; ++draw) {
         script.selectFont(0, 1, 16, 0);
         script.selectFont(2, 3, 13, 0);
     }
-    EXPECT_EQ(rig.plux->fontCache.size(), 2u);
+    EXPECT_EQ(script.cachedFontCount(), 2u);
     EXPECT_STREQ(context->getFont()->getName(), "Courier New");
 }
 

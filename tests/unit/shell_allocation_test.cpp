@@ -12,7 +12,7 @@
 
 #include "effects/nulltest/nulltest_effect.h"
 #include "runtime/vexmold.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 
 namespace {
 // Allocations left before one fails; negative: none fails.

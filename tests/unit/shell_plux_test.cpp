@@ -18,7 +18,7 @@
 #include "effects/nulltest/nulltest_effect.h"
 #include "effects/tonegen/tonegen_effect.h"
 #include "runtime/vexmold.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 #include "shell/plux.h"
 #include "tests/unit/lock_probe.h"
 
@@ -114,7 +114,7 @@ int Lifetime::destroyed = 0;
 int Lifetime::closed = 0;
 
 TEST(PlatformLocks, ARecursiveLockStaysHeldForOthersUntilItsLastUnlock) {
-    vexmold::platform::RecursiveLock lock;
+    plux::platform::RecursiveLock lock;
     EXPECT_FALSE(heldElsewhere(lock));
     lock.lock();
     ASSERT_TRUE(lock.try_lock());  // the holder takes it again
@@ -125,7 +125,7 @@ TEST(PlatformLocks, ARecursiveLockStaysHeldForOthersUntilItsLastUnlock) {
 }
 
 TEST(PlatformLocks, ALockIsRefusedToOthersWhileHeld) {
-    vexmold::platform::Lock lock;
+    plux::platform::Lock lock;
     EXPECT_FALSE(heldElsewhere(lock));
     lock.lock();
     EXPECT_TRUE(heldElsewhere(lock));
@@ -240,8 +240,9 @@ class CountingScript final : public TVexmold {
 
     void probe(const char* section) {
         if (probeLock) {
-            lockHeld[section] = lockHeldHere(plux);
-            editorLockHeld[section] = editorLockHeldHere(plux);
+            // The host of every script here is a wrapper.
+            lockHeld[section] = lockHeldHere(static_cast<CPlux*>(plux));
+            editorLockHeld[section] = editorLockHeldHere(static_cast<CPlux*>(plux));
         }
     }
 
@@ -772,7 +773,7 @@ TEST_F(ShellPlux, MouseBindingsStorePositionButtonsAndRaiseTheRedrawRate) {
 TEST_F(ShellPlux, IdleAndDrawBindingsRunTheirSections) {
     plux->callbacks.idle(plux);
     EXPECT_EQ(script->idles, 1);
-    plux->callbacks.draw(plux, 500.0, 250.0);
+    plux->callbacks.draw(plux, nullptr, 500.0, 250.0);
     EXPECT_EQ(script->gfx, 1);
     EXPECT_EQ(script->viewWidth, 500.0);
     EXPECT_EQ(script->viewHeight, 250.0);
@@ -794,7 +795,7 @@ TEST_F(ShellPlux, SectionsRunUnderTheWrapperLock) {
     script->lockHeld.erase("serialize");
     dispatch(effSetChunk, 0, size, saved.data());
     plux->callbacks.idle(plux);
-    plux->callbacks.draw(plux, 1.0, 1.0);
+    plux->callbacks.draw(plux, nullptr, 1.0, 1.0);
     dispatch(effMainsChanged, 0, 0);
 
     // Sections of the audio side hold the script lock; those that reset or
@@ -1122,7 +1123,7 @@ TEST_F(ShellPluxHostQueries, GraphicsSectionReadsTheTimeAndAsksForUpdates) {
         requested = script->hostUpdateDisplay();
         hostCallsInside = Host::calls.size();
     };
-    plux->callbacks.draw(plux, 10.0, 10.0);
+    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     EXPECT_EQ(tempo, 0.0);  // no block yet
     EXPECT_FALSE(known);
     EXPECT_EQ(numerator, -1.0);
@@ -1140,7 +1141,7 @@ TEST_F(ShellPluxHostQueries, GraphicsSectionReadsTheTimeAndAsksForUpdates) {
         known = script->hostTempoAndSignature(nullptr, &numerator, nullptr);
         hostCallsInside = Host::calls.size();
     };
-    plux->callbacks.draw(plux, 10.0, 10.0);
+    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     EXPECT_EQ(tempo, 128.5);
     EXPECT_TRUE(known);
     EXPECT_EQ(numerator, 7.0);

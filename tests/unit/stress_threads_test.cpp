@@ -2,12 +2,16 @@
 // the editor works on the UI thread. This drives an instance from four
 // threads at once; run it under
 // ThreadSanitizer to see that every shared value is protected.
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -15,8 +19,9 @@
 
 #include "effects/nulltest/nulltest_effect.h"
 #include "effects/tonegen/tonegen_effect.h"
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 #include "shell/plux.h"
+#include "runtime/triplebuffer.h"
 #include "runtime/vexmold.h"
 #include "tests/unit/assembled_plugin.h"
 #include "tests/unit/lock_probe.h"
@@ -131,7 +136,7 @@ Outcome hammer(AEffect* e, bool transparent, int rounds) {
             plux->callbacks.idle(plux);
             plux->callbacks.mouseDown(plux, x, y, 0x2 | 0x10);
             plux->callbacks.mouseMove(plux, x + 1, y + 1, 0);
-            plux->callbacks.draw(plux, 500.0, 250.0);
+            plux->callbacks.draw(plux, nullptr, 500.0, 250.0);
             plux->callbacks.mouseUp(plux, x, y, 0);
         }
     });
@@ -355,7 +360,7 @@ TEST(StressThreads, GraphicsSectionTimeAndUpdatesWhileAudioRuns) {
         }
     });
     for (int i = 0; i < 300; ++i)
-        plux->callbacks.draw(plux, 10.0, 10.0);
+        plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     audio.join();
     const auto* drawing = static_cast<const TimeDrawScript*>(plux->drawScript);
     EXPECT_EQ(drawing->draws, 300);
@@ -414,14 +419,14 @@ TEST(StressThreads, AGraphicsSectionSeesOneHostTimeThroughout) {
     dispatch(e, effMainsChanged, 0, 1);
     const double started = script->hostTempo();
     ASSERT_GT(started, 0.0);
-    plux->callbacks.draw(plux, 10.0, 10.0);
+    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     EXPECT_EQ(drawing->before, started);
     EXPECT_EQ(drawing->after, started);
     // The block inside the section stored a newer time; the next section
     // starts with it.
     const double stored = script->hostTempo();
     EXPECT_GT(stored, started);
-    plux->callbacks.draw(plux, 10.0, 10.0);
+    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
     EXPECT_EQ(drawing->before, stored);
     dispatch(e, effClose);
 }
@@ -463,7 +468,7 @@ TEST(StressThreads, SlowDrawHoldsUpNeitherStateNorResume) {
     dispatch(e, effOpen);
     dispatch(e, effMainsChanged, 0, 1);
 
-    std::thread ui([plux] { plux->callbacks.draw(plux, 10.0, 10.0); });
+    std::thread ui([plux] { plux->callbacks.draw(plux, nullptr, 10.0, 10.0); });
     {
         std::unique_lock<std::mutex> lock(gate.m);
         gate.changed.wait(lock, [&] { return gate.entered; });
@@ -493,6 +498,113 @@ TEST(StressThreads, SlowDrawHoldsUpNeitherStateNorResume) {
     EXPECT_EQ(static_cast<SlowDrawScript*>(plux->drawScript)->draws, 1);
     EXPECT_EQ(script->draws, 0);
     EXPECT_EQ(script->drawRed, 0.0);
+    dispatch(e, effClose);
+}
+
+// ---------------------------------------------------------------------------
+// A draw that reads the audio side's values, and draws, slowly.
+
+// Publishes a counter and the frames processed; the draw takes them (slowly,
+// when told to) and checks that they belong together.
+class SlowReaderScript final : public TVexmold {
+  public:
+    struct Shown {
+        double publishes = 0, frames = 0, framesTwice = 0;
+    };
+    explicit SlowReaderScript(int slowMs = 0) : slow(slowMs) { channelCount = 2; }
+    void doSample() override { frames += 1.0; }
+    void publishDisplayValues() override {
+        publishes += 1.0;
+        published.publish(Shown{publishes, frames, 2.0 * frames});
+    }
+    void takeDisplayValues(TVexmold& drawing) override {
+        auto& to = static_cast<SlowReaderScript&>(drawing);
+        to.probe("take", static_cast<CPlux*>(plux));
+        std::this_thread::sleep_for(std::chrono::milliseconds(slow));
+        published.read(to.shown);
+    }
+    void doGfx() override {
+        probe("gfx", static_cast<CPlux*>(plux));
+        std::this_thread::sleep_for(std::chrono::milliseconds(slow));
+        whole = whole && shown.framesTwice == 2.0 * shown.frames;
+        ++draws;
+    }
+    TVexmold* newDrawingCopy() const override { return new SlowReaderScript(slow); }
+    // Whether this thread held the audio side's lock at each step, when asked.
+    void probe(const char* step, CPlux* wrapper) {
+        if (probing && wrapper)
+            lockHeld[step] = heldElsewhere(wrapper->scriptLock);
+    }
+
+    const int slow;
+    double publishes = 0, frames = 0;
+    Shown shown;
+    bool whole = true, probing = false;
+    int draws = 0;
+    std::map<std::string, bool> lockHeld;
+
+  private:
+    vexmold::TripleBuffer<Shown> published;
+};
+
+TEST(StressThreads, ADrawTakesNoLockTheAudioSideHolds) {
+    auto* script = new SlowReaderScript;
+    AEffect* e = assemblePlugin(host, script);
+    ASSERT_NE(e, nullptr);
+    auto* plux = static_cast<CPlux*>(e->object);
+    auto* drawing = static_cast<SlowReaderScript*>(plux->drawScript);
+    ASSERT_NE(drawing, nullptr);
+    dispatch(e, effOpen);
+    dispatch(e, effMainsChanged, 0, 1);
+    std::vector<float> l(64, 0.0f), r(64, 0.0f);
+    float* io[2] = {l.data(), r.data()};
+    e->processReplacing(e, io, io, 64);
+    drawing->probing = true;
+    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+    ASSERT_EQ(drawing->lockHeld.size(), 2u);
+    EXPECT_FALSE(drawing->lockHeld["take"]);
+    EXPECT_FALSE(drawing->lockHeld["gfx"]);
+    // It showed what the last processing call published.
+    EXPECT_EQ(drawing->shown.frames, 64.0);
+    EXPECT_EQ(drawing->shown.publishes, script->publishes);
+    dispatch(e, effClose);
+}
+
+// Draws of 200 ms (half of it reading the audio side's values) while blocks
+// of 64 frames are processed: no processing call waits for a draw, so the
+// longest stays far below the draw's length even on a loaded machine.
+TEST(StressThreads, ASlowDrawHoldsUpNoProcessingCall) {
+    constexpr int kHalfDrawMs = 100;
+    auto* script = new SlowReaderScript(kHalfDrawMs);
+    AEffect* e = assemblePlugin(host, script);
+    ASSERT_NE(e, nullptr);
+    auto* plux = static_cast<CPlux*>(e->object);
+    dispatch(e, effOpen);
+    dispatch(e, effMainsChanged, 0, 1);
+    std::atomic<bool> drawing{true};
+    std::chrono::steady_clock::duration longest{};
+    int blocks = 0;
+    std::thread audio([&] {
+        std::vector<float> l(64, 0.0f), r(64, 0.0f);
+        float* io[2] = {l.data(), r.data()};
+        while (drawing.load()) {
+            const auto start = std::chrono::steady_clock::now();
+            e->processReplacing(e, io, io, 64);
+            longest = std::max(longest, std::chrono::steady_clock::now() - start);
+            ++blocks;
+        }
+    });
+    for (int draw = 0; draw < 3; ++draw)
+        plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+    drawing.store(false);
+    audio.join();
+    const auto* copy = static_cast<const SlowReaderScript*>(plux->drawScript);
+    EXPECT_EQ(copy->draws, 3);
+    EXPECT_TRUE(copy->whole);
+    EXPECT_GT(blocks, 3);
+    EXPECT_LT(longest, std::chrono::milliseconds(2 * kHalfDrawMs / 4))
+        << "longest processing call "
+        << std::chrono::duration_cast<std::chrono::microseconds>(longest).count() << " us";
     dispatch(e, effClose);
 }
 

@@ -1,8 +1,8 @@
 // Bitmaps under GDI+: the standard bitmap resource of this executable (see
 // fixtures/drawing_fixtures.rc) and files through UTF-8 paths.
-#include "gui/toolkit/pluginmodule_win32.h"
 #include "gui/toolkit/textconversion_win32.h"
 #include "pixels.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ bool writeFile(const std::wstring& path, const void* data, DWORD size) {
 }
 
 TEST(Bitmap, FilesLoadThroughUtf8Paths) {
-    HMODULE module = getPluginModule();
+    HMODULE module = static_cast<HMODULE>(plux::platform::pluginModule());
     ASSERT_EQ(module, GetModuleHandleW(nullptr));  // the test executable holds the resources
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(0), "DATA");
     ASSERT_NE(resource, nullptr);

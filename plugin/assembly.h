@@ -1,5 +1,5 @@
-// Assembly of one plug-in instance: script object, callback table and host
-// wrapper, handed to the host as the wrapper's effect record.
+// Assembly of one plug-in instance: script object, callback table, host
+// wrapper and editor, handed to the host as the wrapper's effect record.
 #pragma once
 
 #include "shell/vst/aeffectx.h"

@@ -1,6 +1,5 @@
-// The library's load routine: remembers the module handle, which locates the
-// plug-in's folder and its embedded resources, and frees what the library
-// holds for the whole process when it is unloaded from a running process, so
+// The library's load routine: frees what the library holds for the whole
+// process when it is unloaded from a running process, so
 // that a host that loads and unloads the plug-in again and again gets the
 // memory back. At process exit (reserved not null) nothing is freed: other
 // threads are gone and the memory goes with the process.
@@ -8,7 +7,6 @@
 
 #include "runtime/math/fft_tables.h"
 #include "runtime/math/mdct.h"
-#include "runtime/platform/platform.h"
 
 #if defined(__GLIBCXX__)
 namespace __gnu_cxx {
@@ -18,10 +16,8 @@ void __freeres();
 }  // namespace __gnu_cxx
 #endif
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        vexmold::platform::setPluginModule(instance);
-    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         vexmold::releaseFftTables();
         vexmold::releaseMdctLookups();
 #if defined(__GLIBCXX__)

@@ -1,15 +1,18 @@
-// The parts of the platform seam that are the same everywhere: the recorded
-// module handle and the process clock (steady time since the library loaded).
+// The parts of the platform seam that are the same everywhere: the process
+// clock (steady time since the library loaded) and its test seam, and the
+// end of a broken expectation.
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
-#include "runtime/platform/platform.h"
+#include "platform/expect.h"
+#include "platform/platform.h"
 
-namespace vexmold::platform {
+namespace plux::platform {
 
 namespace {
 
-std::atomic<void*> gModule{nullptr};
 std::atomic<ClockFunction> gClockOverride{nullptr};
 
 // Read while the library loads. A namespace-scope value rather than a local
@@ -18,13 +21,6 @@ std::atomic<ClockFunction> gClockOverride{nullptr};
 const std::chrono::steady_clock::time_point gProcessStart = std::chrono::steady_clock::now();
 
 }  // namespace
-
-void setPluginModule(void* moduleHandle) {
-    gModule.store(moduleHandle);
-}
-void* pluginModule() {
-    return gModule.load();
-}
 
 int32_t processClockMilliseconds() {
     if (ClockFunction fn = gClockOverride.load(std::memory_order_acquire))
@@ -38,4 +34,10 @@ void setProcessClockForTesting(ClockFunction clock) {
     gClockOverride.store(clock, std::memory_order_release);
 }
 
-}  // namespace vexmold::platform
+void expectationFailed(const char* what, const char* file, int line) {
+    std::fprintf(stderr, "expectation failed: %s (%s:%d)\n", what, file, line);
+    std::fflush(stderr);
+    std::abort();
+}
+
+}  // namespace plux::platform

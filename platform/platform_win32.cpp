@@ -1,5 +1,5 @@
-// Win32 side of the platform seam: module paths, the beeper, clocks and
-// directory listing for the plug-in DLLs.
+// Win32 side of the platform seam: the module and its path, the beeper,
+// clocks, threads and directory listing for the plug-in DLLs.
 #include <windows.h>
 
 #include <sys/stat.h>
@@ -7,9 +7,23 @@
 
 #include <string>
 
-#include "runtime/platform/platform.h"
+#include "platform/platform.h"
 
-namespace vexmold::platform {
+namespace plux::platform {
+
+namespace {
+// Any address inside the module identifies it.
+const char gModuleAnchor = 0;
+}  // namespace
+
+void* pluginModule() {
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCWSTR>(&gModuleAnchor), &module))
+        return nullptr;
+    return module;
+}
 
 // The wide call with a buffer that grows until the name fits: a plug-in
 // folder may be deeper than MAX_PATH, and an empty answer would send file
@@ -46,6 +60,14 @@ double wallClockSeconds() {
     timeval tv{};
     mingw_gettimeofday(&tv, nullptr);
     return static_cast<double>(tv.tv_sec) + static_cast<double>(tv.tv_usec) * 1e-6;
+}
+
+uint64_t currentThreadId() {
+    return ::GetCurrentThreadId();
+}
+
+void sleepMilliseconds(uint32_t milliseconds) {
+    ::Sleep(milliseconds);
 }
 
 int beep(unsigned frequencyHz, unsigned durationMs) {
@@ -128,4 +150,4 @@ void RecursiveLock::unlock() noexcept {
     LeaveCriticalSection(criticalSection(state));
 }
 
-}  // namespace vexmold::platform
+}  // namespace plux::platform

@@ -1,6 +1,6 @@
 // The exported entry point (also exported as "main" and "MAIN" through the
 // module-definition file). Main thread of the host, once per instance.
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 #include "shell/vst/aeffectx.h"
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {

@@ -1,6 +1,8 @@
-// The few operating-system services the runtime needs. Everything behind this
-// header has one implementation per platform (platform_win32.cpp,
-// platform_posix.cpp), so the rest of the runtime builds anywhere.
+// The operating-system services the plug-in's layers share: the runtime,
+// the editor and the toolkit all reach the system for these through this
+// one seam, which includes nothing of theirs. Everything behind this header
+// has one implementation per platform (platform_win32.cpp,
+// platform_posix.cpp), so the rest builds anywhere.
 #pragma once
 
 #include <cstdint>
@@ -10,21 +12,32 @@
 #include <mutex>
 #endif
 
-namespace vexmold::platform {
+namespace plux::platform {
 
-// The module (DLL) this code lives in, recorded by the library's load routine.
-void setPluginModule(void* moduleHandle);
+// The loaded module (DLL or shared object) this code is part of, found by
+// the address of code inside it: the executable when the code is linked
+// into one (tests, tools). Its HMODULE on Windows, its dlopen handle on
+// Linux; null when the system cannot tell.
 void* pluginModule();
 
 // Full file name of a module; empty when it cannot be found. A null handle
-// means the plug-in's own module.
+// means pluginModule().
 std::string moduleFileName(void* moduleHandle);
 
-// Milliseconds of wall time since the process started.
+// The one clock: milliseconds of steady time since the library loaded. The
+// redraw pacing, the editor's idle pass and the toolkit's waits all read it,
+// and a test may replace it for all of them at once.
 int32_t processClockMilliseconds();
 
 // Wall clock as seconds plus microseconds * 1e-6.
 double wallClockSeconds();
+
+// The system's id of the calling thread. Not std::this_thread: with the
+// statically linked threads runtime that makes a thread record (a handle and
+// memory) for every thread it has not started, kept past the DLL's unload.
+uint64_t currentThreadId();
+
+void sleepMilliseconds(uint32_t milliseconds);
 
 // System beep; returns the system's answer (non-zero when it sounded).
 int beep(unsigned frequencyHz, unsigned durationMs);
@@ -87,8 +100,9 @@ class RecursiveLock {
 #endif
 };
 
-// Test seam: replaces the process clock (null restores the real one).
+// Test seam: replaces the process clock everywhere (null restores the real
+// one). A replacement that stands still also stops what waits on the clock.
 using ClockFunction = int32_t (*)();
 void setProcessClockForTesting(ClockFunction clock);
 
-}  // namespace vexmold::platform
+}  // namespace plux::platform

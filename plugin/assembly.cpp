@@ -1,5 +1,8 @@
-#include "shell/assembly.h"
+#include "plugin/assembly.h"
 
+#include <new>
+
+#include "gui/editor/pluxeditor.h"
 #include "runtime/vexmold.h"
 #include "shell/plux.h"
 
@@ -16,6 +19,10 @@ AEffect* assemblePlugin(audioMasterCallback host, TVexmold* script) {
     }
     if (plux == nullptr)
         return nullptr;
+    // The editor attaches itself; the wrapper owns it from then on. Without
+    // memory for it the instance has no editor.
+    if (script->editorWidth > 0 && script->editorHeight > 0)
+        new (std::nothrow) CPluxEditor(plux, script->editorWidth, script->editorHeight);
     script->plux = plux;
     return plux->getAeffect();
 }
