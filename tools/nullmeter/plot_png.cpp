@@ -59,8 +59,7 @@ bool render(files::StagedFile& output, const PlotData& data, std::string& error)
     if (!drawPixels(data, height, pixels))
         return fail("the graphics library cannot draw");
     std::string reason;
-    if (!plux::vsthost::writePngFile(output.temporary().u8string(), kPlotWidth, height,
-                                     pixels.data(), reason)) {
+    if (!plux::vsthost::writePng(output, kPlotWidth, height, pixels.data(), reason)) {
         output.discard();
         return fail(reason);
     }

@@ -1,6 +1,7 @@
 #include "tools/nullmeter/tap_thread.h"
 
 #include <algorithm>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
@@ -39,7 +40,7 @@ void TapThread::block(const std::vector<std::vector<double>>& a,
             tap_(a, b, frames);
         return;
     }
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     changed_.wait(lock, [this] { return count_ < kBlocks; });
     // The free slot is this thread's until it is counted: the tap reads only
     // counted ones, so the copy needs no lock.
@@ -57,7 +58,7 @@ void TapThread::finish() {
     if (!thread_.joinable())
         return;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<Mutex> lock(mutex_);
         stop_ = true;
     }
     changed_.notify_all();
@@ -65,7 +66,7 @@ void TapThread::finish() {
 }
 
 void TapThread::work() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<Mutex> lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stop_ || count_ > 0; });
         if (count_ == 0)

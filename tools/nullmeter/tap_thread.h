@@ -5,13 +5,12 @@
 // behind. The tap sees the blocks in order, on one thread.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "tools/nullmeter/measurement.h"
+#include "tools/nullmeter/thread_sync.h"
 
 namespace nullmeter {
 
@@ -39,8 +38,8 @@ class TapThread {
     void work();
 
     BlockTap tap_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
+    Mutex mutex_;
+    ConditionVariable changed_;
     Block ring_[kBlocks];
     int head_ = 0, count_ = 0;  // the oldest waiting block and how many wait
     bool stop_ = false;

@@ -4,19 +4,16 @@
 
 #include <cairo.h>
 
-#include "tools/common/staged_file.h"
 
 namespace plux::vsthost {
 
-bool writePngFile(const std::string& utf8Path, int width, int height, const std::uint32_t* pixels,
-                  std::string& error) {
+bool writePng(files::StagedFile& file, int width, int height, const std::uint32_t* pixels,
+              std::string& error) {
+    const std::string utf8Path = file.requested().u8string();
     if (!pixels || width <= 0 || height <= 0) {
         error = "cannot write " + utf8Path + " (no pixels)";
         return false;
     }
-    files::StagedFile file;
-    if (!file.begin(utf8Path, error))
-        return false;
     // RGB24 is a native-endian 32-bit word per pixel with its top byte unused:
     // the same layout as ours, row by row (cairo may pad its rows).
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
@@ -37,7 +34,7 @@ bool writePngFile(const std::string& utf8Path, int width, int height, const std:
         error = "cannot write " + utf8Path + " (" + cairo_status_to_string(status) + ")";
         return false;
     }
-    return file.commit(error);
+    return true;
 }
 
 }  // namespace plux::vsthost

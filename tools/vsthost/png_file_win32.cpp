@@ -1,6 +1,5 @@
 #include "tools/vsthost/png_file.h"
 
-#include "tools/common/staged_file.h"
 
 #include <filesystem>
 
@@ -38,8 +37,9 @@ class GdiplusSession {
 
 }  // namespace
 
-bool writePngFile(const std::string& utf8Path, int width, int height, const std::uint32_t* pixels,
-                  std::string& error) {
+bool writePng(files::StagedFile& file, int width, int height, const std::uint32_t* pixels,
+              std::string& error) {
+    const std::string utf8Path = file.requested().u8string();
     GdiplusSession session;
     if (!session.started()) {
         error = "GDI+ did not start";
@@ -54,18 +54,13 @@ bool writePngFile(const std::string& utf8Path, int width, int height, const std:
         error = "GdipCreateBitmapFromScan0 failed (status " + std::to_string(status) + ")";
         return false;
     }
-    files::StagedFile file;
-    if (!file.begin(std::filesystem::u8path(utf8Path), error)) {
-        gdip::GdipDisposeImage(bitmap);
-        return false;
-    }
     status = gdip::GdipSaveImageToFile(bitmap, file.temporary().c_str(), &kPngEncoder, nullptr);
     gdip::GdipDisposeImage(bitmap);
     if (status != Gdiplus::Ok) {
         error = "cannot write " + utf8Path + " (GDI+ status " + std::to_string(status) + ")";
         return false;
     }
-    return file.commit(error);
+    return true;
 }
 
 }  // namespace plux::vsthost
