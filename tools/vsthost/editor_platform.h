@@ -1,6 +1,7 @@
 // What the editor command needs from the windowing system: a window to host
 // the editor, a message pump, a clock, and the editor's pixels as a PNG file.
-// The Windows build implements it over Win32 and GDI+; tests give a fake with
+// editor_platform_win32.cpp implements it over Win32 and GDI+, editor_platform_x11.cpp
+// over X11 and cairo; tests give a fake with
 // a clock that moves only when the command sleeps.
 #pragma once
 
