@@ -69,8 +69,13 @@ PlotCanvas::PlotCanvas(VSTGUI::CDrawContext& context) : context_(context) {
     // (without any, the text is left out and the rest still drawn).
     family_ = kFamilies[0];
     for (const char* family : kFamilies) {
-        VSTGUI::CFontDesc probe(family, 12);
-        context_.setFont(&probe);
+        // On the heap: the context keeps a reference until the next font
+        // replaces it, past this loop turn.
+        auto* probe = new (std::nothrow) VSTGUI::CFontDesc(family, 12);
+        if (!probe)
+            break;
+        context_.setFont(probe);
+        probe->forget();
         if (context_.getStringWidth("0") > 0) {
             family_ = family;
             break;
