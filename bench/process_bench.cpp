@@ -11,17 +11,14 @@
 #include "effects/tonegen/tonegen_effect.h"
 #include "runtime/math/sine.h"
 #include "plugin/assembly.h"
+#include "tests/support/minimal_host.h"
 
 namespace {
 
 constexpr int kBlock = 512;
 
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 AEffect* startedInstance(TVexmold* script) {
-    AEffect* e = assemblePlugin(host, script);
+    AEffect* e = assemblePlugin(plux::testing_support::minimalHost, script);
     e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
     e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
     e->dispatcher(e, effSetBlockSize, 0, kBlock, nullptr, 0.0f);

@@ -7,7 +7,8 @@ namespace nulltest {
 using vexmold::finiteOrZero;
 
 double meterDb(double level) {
-    return finiteOrZero(level > kLevelThreshold ? 20.0 * std::log10(level) : kFloorDb);
+    // The meter shows numbers only: NaN reads as silence, an infinity as 0.
+    return finiteOrZero(std::isnan(level) ? kFloorDb : levelDb(level));
 }
 
 double meterBits(double db) {

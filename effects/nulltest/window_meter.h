@@ -4,15 +4,15 @@
 // through it, so their numbers agree by construction.
 #pragma once
 
+#include "effects/nulltest/channel_levels.h"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
 namespace nulltest {
 
-// The scale: levels at or below the threshold read as the floor.
-constexpr double kFloorDb = -400.0;
-constexpr double kLevelThreshold = 1e-20;
+// The scale's floor and threshold are channel_levels.h's.
 // This exact decimal, not 20 * log10(2), which differs in the last digits.
 constexpr double kDbPerBit = 6.02059991327959;
 
@@ -21,7 +21,7 @@ constexpr double kMinWindowSeconds = 0.1;
 constexpr double kMaxWindowSeconds = 10.0;
 constexpr double kWindowStepSeconds = 0.1;
 
-// dB FS of a level (the floor at or below the threshold) and bits below full
+// dB FS of a level (levelDb, with NaN read as the floor) and bits below full
 // scale of a dB value; never NaN or infinite.
 double meterDb(double level);
 double meterBits(double db);

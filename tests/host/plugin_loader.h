@@ -1,6 +1,6 @@
 // Creating plug-in instances the way a host does: through the entry point
 // of the plug-in named "nulltest", "tonegen" or a fixture's, from the folder
-// in PLUX_PLUGIN_DIR.
+// in PLUX_PLUGIN_DIR. Loading is vsthost's (tools/vsthost/plugin_loader.h).
 #pragma once
 
 #include <string>
@@ -10,13 +10,12 @@
 using PluginMain = AEffect* (*)(audioMasterCallback);
 
 // The entry point exported under `exportName` ("VSTPluginMain", "main" or
-// "MAIN"); null when the plug-in or the export is missing.
+// "MAIN"); null when the plug-in or the export is missing (a plug-in that
+// does not load also fails the test).
 PluginMain pluginEntry(const std::string& plugin, const char* exportName = "VSTPluginMain");
 
-#ifndef _WIN32
-// Any symbol the shared object exports under name; null when it exports none.
+// Any symbol the plug-in exports under name; null when it exports none.
 void* pluginSymbol(const std::string& plugin, const char* name);
-#endif
 
 // Entry point called with the given host; fails the test when it answers null.
 AEffect* createInstance(const std::string& plugin, audioMasterCallback host);
@@ -25,7 +24,8 @@ AEffect* createInstance(const std::string& plugin, audioMasterCallback host);
 // say), until unloadLibraryFile; null when it cannot be loaded.
 void* loadLibraryFile(const std::string& path);
 PluginMain libraryEntry(void* library, const char* exportName = "VSTPluginMain");
-void unloadLibraryFile(void* library);
+// True when the system let the library go.
+bool unloadLibraryFile(void* library);
 
 // Sends effClose through the record, as a host does.
 VstIntPtr closeInstance(AEffect* effect);

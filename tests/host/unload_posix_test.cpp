@@ -1,7 +1,6 @@
 // Loading and unloading the shared object as a host that scans, uses and
 // drops a plug-in: dlclose must unmap it, and after a warm-up every further
 // load, instance, block of audio and unload must leave no heap behind.
-#include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -14,13 +13,12 @@
 
 #include "tests/host/memory_in_use.h"
 #include "tests/host/plugin_loader.h"
+#include "tests/support/minimal_host.h"
 
 namespace {
 
-// Answers only the version: a log of calls would grow with every cycle.
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
+// The minimal host: a log of calls would grow with every cycle.
+using plux::testing_support::minimalHost;
 
 // The other tests keep the plug-ins loaded for the whole run, so the cycles
 // here load a copy under a name of its own, which dlclose really unloads.
@@ -70,11 +68,11 @@ constexpr float kUntouched = 7.0f;  // no output of either plug-in reaches it
 // A host's whole use of the plug-in, from dlopen to dlclose; false when a
 // step fails, the block comes back unprocessed or the object stays mapped.
 bool fullCycle(const std::string& path) {
-    void* object = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* object = loadLibraryFile(path);
     if (!object)
         return false;
-    const auto entry = reinterpret_cast<PluginMain>(dlsym(object, "VSTPluginMain"));
-    AEffect* effect = entry ? entry(quietHost) : nullptr;
+    const PluginMain entry = libraryEntry(object);
+    AEffect* effect = entry ? entry(minimalHost) : nullptr;
     bool ok = effect != nullptr && effect->magic == kEffectMagic;
     if (effect) {
         auto dispatch = [effect](VstInt32 opcode, VstIntPtr value = 0, float opt = 0.0f) {
@@ -93,7 +91,7 @@ bool fullCycle(const std::string& path) {
         dispatch(effMainsChanged, 0);
         ok = dispatch(effClose) == 1 && ok;
     }
-    ok = dlclose(object) == 0 && ok;
+    ok = unloadLibraryFile(object) && ok;
     return ok && !isMapped(path);
 }
 

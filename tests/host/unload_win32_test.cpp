@@ -16,13 +16,12 @@
 
 #include "tests/host/host_window_win32.h"
 #include "tests/host/plugin_loader.h"
+#include "tests/support/minimal_host.h"
 
 namespace {
 
-// Answers only the version: a log of calls would grow with every cycle.
-VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
+// The minimal host: a log of calls would grow with every cycle.
+using plux::testing_support::minimalHost;
 
 // The other tests keep the plug-ins loaded for the whole run, so each cycle
 // here loads a copy under a name of its own, which FreeLibrary really unloads.
@@ -105,7 +104,7 @@ bool fullCycle(const std::wstring& dll, HWND hostWindow) {
         return false;
     const auto entry = reinterpret_cast<PluginMain>(
         reinterpret_cast<void*>(GetProcAddress(module, "VSTPluginMain")));
-    AEffect* effect = entry ? entry(quietHost) : nullptr;
+    AEffect* effect = entry ? entry(minimalHost) : nullptr;
     bool ok = effect != nullptr;
     if (effect) {
         auto dispatch = [effect](VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr,

@@ -1,12 +1,10 @@
-// Test signals and level measurement used by `vsthost render`.
-#include "tools/vsthost/level_meter.h"
+// Test signals of `vsthost render`; its levels are channel_levels_test.cpp's.
 #include "tools/vsthost/signal_generator.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -62,29 +60,6 @@ TEST(VsthostSignal, NoiseStaysInRangeDiffersPerChannelAndRepeats) {
     EXPECT_NEAR(sum / 20000.0, 0.0, 0.01);
     EXPECT_LT(lo, -0.245);
     EXPECT_GT(hi, 0.245);
-}
-
-TEST(VsthostLevels, PeakAndRms) {
-    const auto levels = plux::vsthost::measure({0.5, -1.0, 0.5, 0.0});
-    EXPECT_EQ(levels.peak, 1.0);
-    EXPECT_DOUBLE_EQ(levels.rms, std::sqrt(1.5 / 4.0));
-    const auto empty = plux::vsthost::measure({});
-    EXPECT_EQ(empty.peak, 0.0);
-    EXPECT_EQ(empty.rms, 0.0);
-}
-
-TEST(VsthostLevels, NanPoisonsThePeak) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_TRUE(std::isnan(plux::vsthost::measure({0.1, nan, 0.9}).peak));
-    EXPECT_EQ(plux::vsthost::formatDecibels(nan), "nan");
-}
-
-TEST(VsthostLevels, Decibels) {
-    EXPECT_EQ(plux::vsthost::formatDecibels(1.0), "0.00");
-    EXPECT_EQ(plux::vsthost::formatDecibels(0.5), "-6.02");
-    EXPECT_EQ(plux::vsthost::formatDecibels(0.0), "-inf");
-    EXPECT_EQ(plux::vsthost::formatDecibels(10.0), "20.00");
-    EXPECT_DOUBLE_EQ(plux::vsthost::toDecibels(0.1), -20.0);
 }
 
 }  // namespace

@@ -3,11 +3,12 @@
 #pragma once
 
 #include "shell/plux.h"
+#include "tests/support/minimal_host.h"
 
 template <typename Effect> class EffectRig {
   public:
     explicit EffectRig(float sampleRate) : fx(new Effect) {
-        plux = CPlux::create(fx, nullptr, host, 1, fx->parameterCount());
+        plux = CPlux::create(fx, nullptr, ::plux::testing_support::minimalHost, 1, fx->parameterCount());
         fx->plux = plux;
         plux->setNumInputs(2);
         plux->setNumOutputs(2);
@@ -21,9 +22,4 @@ template <typename Effect> class EffectRig {
 
     Effect* fx;
     CPlux* plux = nullptr;
-
-  private:
-    static VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-        return opcode == audioMasterVersion ? 2400 : 0;
-    }
 };

@@ -13,6 +13,7 @@
 #include "effects/nulltest/nulltest_effect.h"
 #include "runtime/vexmold.h"
 #include "plugin/assembly.h"
+#include "tests/support/minimal_host.h"
 
 namespace {
 // Allocations left before one fails; negative: none fails.
@@ -70,9 +71,7 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
 
 namespace {
 
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
+using plux::testing_support::minimalHost;
 
 VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                    void* ptr = nullptr) {
@@ -97,7 +96,7 @@ int failEachAllocation(const std::function<VstIntPtr()>& op, VstIntPtr onSuccess
 }
 
 TEST(ShellAllocation, EntriesAnswerZeroAndTheInstanceStaysUsable) {
-    AEffect* e = assemblePlugin(host, new nulltest::TVexmoldEffect);
+    AEffect* e = assemblePlugin(minimalHost, new nulltest::TVexmoldEffect);
     ASSERT_NE(e, nullptr);
     dispatch(e, effOpen);
     dispatch(e, effMainsChanged, 0, 1);
@@ -147,7 +146,7 @@ TEST(ShellAllocation, AssemblyWithoutMemoryThrowsNothing) {
         gAllocationsLeft = n;
         AEffect* e = nullptr;
         // No instance, or one without its editor or drawing copy: both are answers.
-        EXPECT_NO_THROW(e = assemblePlugin(host, script)) << "allocation " << n;
+        EXPECT_NO_THROW(e = assemblePlugin(minimalHost, script)) << "allocation " << n;
         const bool failed = gAllocationsLeft.exchange(-1) < 0;
         if (e != nullptr)
             dispatch(e, effClose);

@@ -1,5 +1,6 @@
 #include "tools/nullmeter/band_analysis.h"
 
+#include "effects/nulltest/channel_levels.h"
 #include "runtime/math/fft.h"
 #include "runtime/math/fft_tables.h"
 
@@ -10,7 +11,7 @@
 namespace nullmeter {
 namespace {
 
-constexpr double kFloorDb = -400.0;
+using nulltest::kFloorDb;
 constexpr double kPi = 3.14159265358979323846;
 
 // Segments of 2^14 points for octaves: 2.9 Hz bins at 48 kHz, so the Hann

@@ -1,5 +1,7 @@
 #include "tools/nullmeter/diagnosis.h"
 
+#include "effects/nulltest/channel_levels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -9,7 +11,7 @@
 namespace nullmeter {
 namespace {
 
-constexpr double kFloorDb = -400.0;
+using nulltest::kFloorDb;
 
 // A gain step is told when it is at least this large and each side's spread
 // (and, for the side said to agree, its distance from 0 dB) is at most

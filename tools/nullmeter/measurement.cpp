@@ -12,7 +12,7 @@ namespace {
 
 // Large enough that handing a block's channels to the helpers costs little.
 constexpr std::int64_t kBlockFrames = 16384;
-constexpr double kFloorDb = nulltest::kFloorDb;
+using nulltest::kFloorDb;
 
 Reading wholeLength(double energy, std::int64_t frames, double peakDb) {
     Reading r;

@@ -1,9 +1,9 @@
 #include "tools/vsthost/commands.h"
 
+#include "effects/nulltest/channel_levels.h"
 #include "tools/common/audio_file.h"
 #include "tools/common/staged_file.h"
 #include "tools/vsthost/file_bytes.h"
-#include "tools/vsthost/level_meter.h"
 #include "tools/vsthost/output_format.h"
 #include "tools/vsthost/render_engine.h"
 #include "tools/vsthost/signal_generator.h"
@@ -43,11 +43,12 @@ bool readInput(const RenderOptions& o, audio::Audio& input, std::string& error) 
 
 void printLevels(const audio::Audio& output, std::ostream& out) {
     for (std::size_t c = 0; c < output.channels.size(); ++c) {
-        const Levels levels = measure(output.channels[c]);
+        const auto& channel = output.channels[c];
+        const nulltest::ChannelLevels levels = nulltest::channelLevels(channel.data(), channel.size());
         char peak[32];
         std::snprintf(peak, sizeof peak, "%.6f", levels.peak);
-        out << "out " << c << ": peak " << peak << " (" << formatDecibels(levels.peak)
-            << " dBFS), rms " << formatDecibels(levels.rms) << " dBFS\n";
+        out << "out " << c << ": peak " << peak << " (" << nulltest::formatLevelDb(levels.peak)
+            << " dBFS), rms " << nulltest::formatLevelDb(levels.rms) << " dBFS\n";
     }
 }
 

@@ -1,53 +1,27 @@
 #include "tools/vsthost/plugin_loader.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include <dlfcn.h>
 
 namespace plux::vsthost {
-namespace {
 
-PluginEntry findEntry(void* object) {
-    for (const char* name : {"VSTPluginMain", "main"}) {
-        if (void* symbol = dlsym(object, name))
-            return reinterpret_cast<PluginEntry>(symbol);
-    }
-    return nullptr;
-}
+const char* const kModuleSuffix = ".so";
 
-}  // namespace
-
-PluginLibrary::~PluginLibrary() {
-    if (module_)
-        dlclose(module_);
-}
-
-bool PluginLibrary::load(const std::string& utf8Path, std::string& error) {
-    std::error_code ec;
-    const std::filesystem::path path = std::filesystem::absolute(utf8Path, ec);
-    if (ec || !std::filesystem::is_regular_file(path, ec)) {
-        error = "no such plug-in file: " + utf8Path;
-        return false;
-    }
+void* openModule(const std::string& utf8Path, std::string& error) {
     // Local binding: the plug-in's symbols never stand in for the host's.
-    void* object = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* object = dlopen(utf8Path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!object) {
         const char* reason = dlerror();
-        error = "cannot load " + utf8Path + ": " + (reason ? reason : "unknown error");
-        return false;
+        error = reason ? reason : "unknown error";
     }
-    const PluginEntry found = findEntry(object);
-    if (!found) {
-        dlclose(object);
-        error = utf8Path + " exports neither VSTPluginMain nor main";
-        return false;
-    }
-    if (module_)
-        dlclose(module_);
-    module_ = object;
-    entry_ = found;
-    return true;
+    return object;
+}
+
+void* moduleSymbol(void* module, const char* name) {
+    return module ? dlsym(module, name) : nullptr;
+}
+
+bool closeModule(void* module) {
+    return module && dlclose(module) == 0;
 }
 
 }  // namespace plux::vsthost

@@ -3,54 +3,32 @@
 #include "tools/vsthost/text_win32.h"
 
 #include <filesystem>
-#include <system_error>
 
 #include <windows.h>
 
 namespace plux::vsthost {
-namespace {
 
-PluginEntry findEntry(HMODULE module) {
-    for (const char* name : {"VSTPluginMain", "main"}) {
-        if (FARPROC proc = GetProcAddress(module, name)) {
-            // Through void(*)(), the one type GCC lets any function pointer pass.
-            return reinterpret_cast<PluginEntry>(reinterpret_cast<void (*)()>(proc));
-        }
-    }
-    return nullptr;
-}
+const char* const kModuleSuffix = ".dll";
 
-}  // namespace
-
-PluginLibrary::~PluginLibrary() {
-    if (module_)
-        FreeLibrary(static_cast<HMODULE>(module_));
-}
-
-bool PluginLibrary::load(const std::string& utf8Path, std::string& error) {
-    std::error_code ec;
-    const std::filesystem::path path =
-        std::filesystem::absolute(std::filesystem::u8path(utf8Path), ec);
-    if (ec || !std::filesystem::is_regular_file(path, ec)) {
-        error = "no such plug-in file: " + utf8Path;
-        return false;
-    }
+void* openModule(const std::string& utf8Path, std::string& error) {
+    // LoadLibraryW wants backslashes; the wide path keeps any file name intact.
+    const std::filesystem::path path = std::filesystem::u8path(utf8Path).make_preferred();
     HMODULE module = LoadLibraryW(path.wstring().c_str());
-    if (!module) {
-        error = "cannot load " + utf8Path + ": " + systemErrorText(GetLastError());
-        return false;
-    }
-    const PluginEntry found = findEntry(module);
-    if (!found) {
-        FreeLibrary(module);
-        error = utf8Path + " exports neither VSTPluginMain nor main";
-        return false;
-    }
-    if (module_)
-        FreeLibrary(static_cast<HMODULE>(module_));
-    module_ = module;
-    entry_ = found;
-    return true;
+    if (!module)
+        error = systemErrorText(GetLastError());
+    return module;
+}
+
+void* moduleSymbol(void* module, const char* name) {
+    if (!module)
+        return nullptr;
+    // Through void(*)(), the one type GCC lets any function pointer pass.
+    return reinterpret_cast<void*>(
+        reinterpret_cast<void (*)()>(GetProcAddress(static_cast<HMODULE>(module), name)));
+}
+
+bool closeModule(void* module) {
+    return module && FreeLibrary(static_cast<HMODULE>(module)) != 0;
 }
 
 }  // namespace plux::vsthost

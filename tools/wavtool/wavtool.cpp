@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "effects/nulltest/channel_levels.h"
 #include "tools/common/analytic_signal.h"
 #include "tools/common/audio_file.h"
 #include "tools/common/file_paths.h"
@@ -95,11 +96,9 @@ int peak(const std::string& path) {
     if (!load(path, audio))
         return 2;
     for (size_t c = 0; c < audio.channels.size(); ++c) {
-        double p = 0.0;
-        for (double s : audio.channels[c])
-            p = std::fmax(p, std::fabs(s));
-        std::printf("channel %zu: peak %.17g (%.2f dB FS)\n", c, p,
-                    p > 0.0 ? 20.0 * std::log10(p) : -HUGE_VAL);
+        const auto& channel = audio.channels[c];
+        const double p = nulltest::channelLevels(channel.data(), channel.size()).peak;
+        std::printf("channel %zu: peak %.17g (%s dB FS)\n", c, p, nulltest::formatLevelDb(p).c_str());
     }
     return 0;
 }
