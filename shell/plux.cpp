@@ -208,3 +208,42 @@ bool CPlux::editorSize(int32_t& width, int32_t& height) {
     height = rect->bottom - rect->top;
     return true;
 }
+
+bool CPlux::drawsGraphics() const {
+    return callbacks.draw != nullptr;
+}
+
+void CPlux::drawGraphics(VSTGUI::CDrawContext* context, double width, double height) {
+    if (callbacks.draw)
+        callbacks.draw(this, context, width, height);
+}
+
+void CPlux::editorIdle() {
+    if (callbacks.idle)
+        callbacks.idle(this);
+}
+
+void CPlux::mouseDown(double x, double y, int32_t buttons) {
+    if (callbacks.mouseDown)
+        callbacks.mouseDown(this, x, y, buttons);
+}
+
+void CPlux::mouseUp(double x, double y, int32_t buttons) {
+    if (callbacks.mouseUp)
+        callbacks.mouseUp(this, x, y, buttons);
+}
+
+void CPlux::mouseMove(double x, double y, int32_t buttons) {
+    if (callbacks.mouseMove)
+        callbacks.mouseMove(this, x, y, buttons);
+}
+
+void CPlux::keyDown(int32_t character, uint8_t modifier, uint8_t virtualKey) {
+    if (callbacks.keyDown)
+        callbacks.keyDown(this, character, modifier, virtualKey);
+}
+
+void CPlux::keyUp(int32_t character, uint8_t modifier, uint8_t virtualKey) {
+    if (callbacks.keyUp)
+        callbacks.keyUp(this, character, modifier, virtualKey);
+}

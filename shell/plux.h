@@ -89,6 +89,25 @@ class CPlux : public AudioEffectX, public TVexmoldHost {
     // The attached editor's size; false without an editor. Any thread.
     bool editorSize(int32_t& width, int32_t& height);
 
+    // The editor's operations (gui/editor/), UI thread: each runs its
+    // binding, and does nothing when the table has none.
+    // True when the table has a graphics binding: without one the editor
+    // has nothing to draw.
+    bool drawsGraphics() const;
+    // Runs the graphics section once on `context` (nothing drawn when null)
+    // over a view of the given size; the context is the section's for that
+    // run only.
+    void drawGraphics(VSTGUI::CDrawContext* context, double width, double height);
+    // The idle section, at each of the editor's idle calls.
+    void editorIdle();
+    // The mouse and keys over the script's view, in view coordinates and the
+    // toolkit's button and key codes.
+    void mouseDown(double x, double y, int32_t buttons);
+    void mouseUp(double x, double y, int32_t buttons);
+    void mouseMove(double x, double y, int32_t buttons);
+    void keyDown(int32_t character, uint8_t modifier, uint8_t virtualKey);
+    void keyUp(int32_t character, uint8_t modifier, uint8_t virtualKey);
+
     // TVexmoldHost: what the script's sections ask (scripthost.cpp), on the
     // thread of the section that asks.
     double inputChannels() override;
