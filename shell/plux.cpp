@@ -39,9 +39,9 @@ CPlux* CPlux::create(TVexmold* scriptObject, const TPluxCallbacks* table, audioM
     return new CPlux(scriptObject, table, host, programCount, paramCount);
 }
 
-CPlux::CPlux(TVexmold* scriptObject, const TPluxCallbacks* table, audioMasterCallback host,
+CPlux::CPlux(TVexmold* owned, const TPluxCallbacks* table, audioMasterCallback host,
              VstInt32 programCount, VstInt32 paramCount)
-    : AudioEffectX(host, programCount, paramCount), script(scriptObject),
+    : AudioEffectX(host, programCount, paramCount), scriptObject(owned),
       midiRing(kMidiRingSize, VstMidiEvent{}) {
     if (table)
         callbacks = *table;
@@ -59,8 +59,8 @@ CPlux::~CPlux() {
     if (callbacks.destroy)
         callbacks.destroy(this);
     else
-        delete script;  // the wrapper owns the script object either way
-    script = nullptr;
+        delete scriptObject;  // the wrapper owns the script object either way
+    scriptObject = nullptr;
 }
 
 // Each operation below forwards to its binding when the table has one.

@@ -42,6 +42,8 @@
 class TVexmold;
 
 class CPlux : public AudioEffectX, public TVexmoldHost {
+    friend class CPluxProbe;  // the tests' seam (tests/support/plux_probe.h)
+
   public:
     static constexpr int32_t kMidiRingSize = 1000;
 
@@ -130,7 +132,11 @@ class CPlux : public AudioEffectX, public TVexmoldHost {
     // The host's time information as the script reads it.
     static TVexmoldHostTime scriptTime(const VstTimeInfo& info, bool known);
 
-    TVexmold* script = nullptr;
+    // The script object, owned by the wrapper from construction to
+    // destruction; callers never delete it. Any thread.
+    TVexmold* script() const { return scriptObject; }
+
+    TVexmold* scriptObject = nullptr;
     int32_t midiWrite = 0;
     int32_t midiRead = 0;
     std::vector<VstMidiEvent> midiRing;
@@ -169,7 +175,7 @@ class CPlux : public AudioEffectX, public TVexmoldHost {
     // The script object the graphics section runs on, when the effect makes
     // one: the draw works on it under drawLock alone, so a slow draw never
     // holds up the sections that take editorLock. Null: the draw runs on
-    // `script` under editorLock.
+    // the script object itself under editorLock.
     TVexmold* drawScript = nullptr;
     // Set by open under editorLock; the next draw resets drawScript.
     bool drawScriptResetPending = false;

@@ -28,7 +28,7 @@ struct HostTime {
 // What a draw reads of the audio side, handed over before scriptLock is
 // released (scriptLock held): the effect's display values and the time.
 void publishForEditor(CPlux* p) {
-    p->script->publishDisplayValues();
+    p->scriptObject->publishDisplayValues();
     p->editorTime.publish(p->hostTime);
 }
 
@@ -56,7 +56,7 @@ void sendDisplayUpdate(CPlux* p, bool requested) {
 }
 
 void bindCreate(CPlux* p) {
-    const TVexmold& s = *p->script;
+    const TVexmold& s = *p->scriptObject;
     p->setNumInputs(static_cast<VstInt32>(s.channelCount));
     p->setNumOutputs(static_cast<VstInt32>(s.channelCount));
     p->setUniqueID(static_cast<VstInt32>(s.uniqueId));
@@ -73,19 +73,19 @@ void bindCreate(CPlux* p) {
 void bindDestroy(CPlux* p) {
     delete p->drawScript;
     p->drawScript = nullptr;
-    delete p->script;
-    p->script = nullptr;
+    delete p->scriptObject;
+    p->scriptObject = nullptr;
 }
 
 void bindOpen(CPlux* p) {
     BothLocks g(p);
-    p->script->doReset();
+    p->scriptObject->doReset();
     p->drawScriptResetPending = true;
 }
 
 void bindSuspend(CPlux* p) {
     BothLocks g(p);
-    p->script->doSuspend();
+    p->scriptObject->doSuspend();
 }
 
 void bindResume(CPlux* p) {
@@ -94,7 +94,7 @@ void bindResume(CPlux* p) {
     {
         BothLocks g(p);
         time.store(p);
-        p->script->doResume();
+        p->scriptObject->doResume();
         update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
@@ -102,12 +102,12 @@ void bindResume(CPlux* p) {
 
 void bindIdle(CPlux* p) {
     Guard g(p->editorLock);
-    p->script->doIdle();
+    p->scriptObject->doIdle();
 }
 
 void bindClose(CPlux* p) {
     BothLocks g(p);
-    p->script->doClose();
+    p->scriptObject->doClose();
 }
 
 // UI thread. Takes no lock the audio side holds: what the section shows of
@@ -125,9 +125,9 @@ void bindDraw(CPlux* p, VSTGUI::CDrawContext* context, double width, double heig
     TVexmold* drawing = p->drawScript;
     if (drawing == nullptr) {
         Guard g(p->editorLock);
-        p->script->takeDisplayValues(*p->script);
+        p->scriptObject->takeDisplayValues(*p->scriptObject);
         p->editorTime.read(pass.time);
-        p->script->runGraphicsSection(pass);
+        p->scriptObject->runGraphicsSection(pass);
         sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
         return;
     }
@@ -141,11 +141,11 @@ void bindDraw(CPlux* p, VSTGUI::CDrawContext* context, double width, double heig
         drawing->doReset();
     {
         Guard g(p->editorLock);
-        drawing->mouseButtons = p->script->mouseButtons;
-        drawing->mouseX = p->script->mouseX;
-        drawing->mouseY = p->script->mouseY;
+        drawing->mouseButtons = p->scriptObject->mouseButtons;
+        drawing->mouseX = p->scriptObject->mouseX;
+        drawing->mouseY = p->scriptObject->mouseY;
     }
-    p->script->takeDisplayValues(*drawing);
+    p->scriptObject->takeDisplayValues(*drawing);
     p->editorTime.read(pass.time);
     drawing->runGraphicsSection(pass);
     sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
@@ -153,42 +153,42 @@ void bindDraw(CPlux* p, VSTGUI::CDrawContext* context, double width, double heig
 
 void bindMouseDown(CPlux* p, double x, double y, int32_t buttons) {
     Guard g(p->editorLock);
-    p->script->mouseDown(x, y, buttons);
+    p->scriptObject->mouseDown(x, y, buttons);
 }
 
 void bindMouseUp(CPlux* p, double x, double y, int32_t) {
     Guard g(p->editorLock);
-    p->script->mouseUp(x, y);
+    p->scriptObject->mouseUp(x, y);
 }
 
 void bindMouseMove(CPlux* p, double x, double y, int32_t) {
     Guard g(p->editorLock);
-    p->script->mouseMove(x, y);
+    p->scriptObject->mouseMove(x, y);
 }
 
 int32_t bindVendorVersion(CPlux* p) {
-    return static_cast<int32_t>(p->script->vendorVersion);
+    return static_cast<int32_t>(p->scriptObject->vendorVersion);
 }
 
 // Identity texts are fixed at construction, so they need no lock.
 int32_t bindVendorString(CPlux* p, char* text) {
-    copyBoundedText(text, kLongTextSize, p->script->vendorString);
+    copyBoundedText(text, kLongTextSize, p->scriptObject->vendorString);
     return 1;
 }
 
 int32_t bindProductString(CPlux* p, char* text) {
-    copyBoundedText(text, kLongTextSize, p->script->productString);
+    copyBoundedText(text, kLongTextSize, p->scriptObject->productString);
     return 1;
 }
 
 int32_t bindEffectName(CPlux* p, char* text) {
-    copyBoundedText(text, kLongTextSize, p->script->effectName);
+    copyBoundedText(text, kLongTextSize, p->scriptObject->effectName);
     return 1;
 }
 
 int32_t bindGetProgramName(CPlux* p, char* text) {
     Guard g(p->scriptLock);
-    copyBoundedText(text, kProgramNameSize, p->script->programName);
+    copyBoundedText(text, kProgramNameSize, p->scriptObject->programName);
     return 1;
 }
 
@@ -196,7 +196,7 @@ void bindSetProgramName(CPlux* p, const char* text) {
     // The host's buffer holds at most kProgramNameSize bytes.
     std::string name(text, strnlen(text, kProgramNameSize - 1));
     Guard g(p->scriptLock);
-    p->script->programName.swap(name);
+    p->scriptObject->programName.swap(name);
 }
 
 int32_t bindProgramNameIndexed(CPlux*) {
@@ -205,27 +205,27 @@ int32_t bindProgramNameIndexed(CPlux*) {
 
 double bindGetParameter(CPlux* p, int32_t index) {
     Guard g(p->scriptLock);
-    return p->script->getParameter(index);
+    return p->scriptObject->getParameter(index);
 }
 
 void bindSetParameter(CPlux* p, int32_t index, double value) {
     AudioSide g(p);
-    p->script->setParameter(index, value);
+    p->scriptObject->setParameter(index, value);
 }
 
 void bindParameterName(CPlux* p, int32_t index, char* text) {
     Guard g(p->scriptLock);
-    p->script->parameterName(index, text, kLongTextSize);
+    p->scriptObject->parameterName(index, text, kLongTextSize);
 }
 
 void bindParameterLabel(CPlux* p, int32_t index, char* text) {
     Guard g(p->scriptLock);
-    p->script->parameterLabel(index, text, kShortTextSize);
+    p->scriptObject->parameterLabel(index, text, kShortTextSize);
 }
 
 void bindParameterDisplay(CPlux* p, int32_t index, char* text) {
     Guard g(p->scriptLock);
-    p->script->parameterDisplay(index, text, kShortTextSize);
+    p->scriptObject->parameterDisplay(index, text, kShortTextSize);
 }
 
 void bindProcess(CPlux* p, float** inputs, float** outputs, int32_t frames) {
@@ -234,7 +234,7 @@ void bindProcess(CPlux* p, float** inputs, float** outputs, int32_t frames) {
     {
         AudioSide g(p);
         time.store(p);
-        p->script->process(inputs, outputs, frames);
+        p->scriptObject->process(inputs, outputs, frames);
         update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
@@ -246,7 +246,7 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
     {
         AudioSide g(p);
         time.store(p);
-        p->script->processDouble(inputs, outputs, frames);
+        p->scriptObject->processDouble(inputs, outputs, frames);
         update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
@@ -264,7 +264,7 @@ int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
     int32_t size = 0;
     {
         Guard g(p->scriptLock);
-        size = p->script->storeState(&bytes, preset);
+        size = p->scriptObject->storeState(&bytes, preset);
         if (size > 0) {
             const float* values = static_cast<const float*>(bytes);
             copy.assign(values, values + static_cast<size_t>(size) / sizeof(float));
@@ -287,7 +287,7 @@ int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
         // A first restore runs the initialisation section, which sets editor state.
         BothLocks g(p);
         time.store(p);
-        answer = p->script->restoreDecodedState(std::move(values), size);
+        answer = p->scriptObject->restoreDecodedState(std::move(values), size);
         update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
