@@ -81,7 +81,9 @@ template <typename Effect> class AssembledPlugin {
 
     TestDebugLog log;  // first in, last out: outlives the instance
     // The effect's copy that the editor's draws run on.
-    Effect* drawn() const { return plux ? static_cast<Effect*>(CPluxProbe::drawScript(*plux)) : nullptr; }
+    Effect* drawn() const {
+        return plux ? static_cast<Effect*>(CPluxProbe::drawScript(*plux)) : nullptr;
+    }
 
     Effect* fx;        // owned by the instance
     AEffect* effect;

@@ -51,7 +51,8 @@ struct Host {
 
     static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                               void* ptr, float opt) {
-        const bool locked = lockProbe != nullptr && heldElsewhere(CPluxProbe::scriptLock(*lockProbe));
+        const bool locked =
+            lockProbe != nullptr && heldElsewhere(CPluxProbe::scriptLock(*lockProbe));
         calls.push_back(HostCall{effect, opcode, index, value, ptr, opt, locked});
         if (opcode == audioMasterGetTime && timeSource != nullptr)
             return timeSource(value);
@@ -757,7 +758,7 @@ TEST_F(ShellPlux, MouseBindingsStorePositionButtonsAndRaiseTheRedrawRate) {
     script->redrawRate = 45.0;
     plux->mouseDown(0.0, 0.0, 0x2 | 0x4 | 0x8 | 0x10 | 0x20 | 0x40);
     EXPECT_EQ(script->mouseButtons, 95.0);
-    EXPECT_EQ(script->redrawRate, 45.0);                    // a higher rate is kept
+    EXPECT_EQ(script->redrawRate, 45.0);    // a higher rate is kept
     plux->mouseDown(0.0, 0.0, 0x8 | 0x20);  // right + control
     EXPECT_EQ(script->mouseButtons, 6.0);
     plux->mouseDown(0.0, 0.0, 0x4 | 0x40);  // middle + alt
