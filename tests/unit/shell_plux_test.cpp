@@ -773,6 +773,7 @@ TEST_F(ShellPlux, MouseBindingsStorePositionButtonsAndRaiseTheRedrawRate) {
 }
 
 TEST_F(ShellPlux, IdleAndDrawBindingsRunTheirSections) {
+    EXPECT_TRUE(plux->drawsGraphics());
     plux->editorIdle();
     EXPECT_EQ(script->idles, 1);
     plux->drawGraphics(nullptr, 500.0, 250.0);
@@ -1250,6 +1251,20 @@ TEST(ShellPluxConstruction, EmptyCallbackTableAnswersZeroEverywhere) {
     float* channels[1] = {l};
     record->processReplacing(record, channels, channels, 2);
     EXPECT_EQ(l[0], 1.0f);
+    // The editor's operations do nothing without their bindings.
+    const auto* script = static_cast<const CountingScript*>(plux->script());
+    EXPECT_FALSE(plux->drawsGraphics());
+    plux->drawGraphics(nullptr, 10.0, 10.0);
+    plux->editorIdle();
+    plux->mouseDown(1.0, 2.0, 0x2);
+    plux->mouseMove(3.0, 4.0, 0);
+    plux->mouseUp(5.0, 6.0, 0x2);
+    plux->keyDown('a', 0, 0);
+    plux->keyUp('a', 0, 0);
+    EXPECT_EQ(script->gfx, 0);
+    EXPECT_EQ(script->idles, 0);
+    EXPECT_EQ(script->mouseX, 0.0);
+    EXPECT_EQ(script->mouseButtons, 0.0);
 
     EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(Lifetime::destroyed, 1);  // deleted without a destroy binding too
