@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     auto* plux = static_cast<CPlux*>(effect->object);
     auto* context = new VSTGUI::COffscreenContext(nullptr, 500, 250);
     // What the script view does: the graphics section on its context.
-    auto drawOnce = [&] { plux->callbacks.draw(plux, context, 500.0, 250.0); };
+    auto drawOnce = [&] { plux->drawGraphics(context, 500.0, 250.0); };
     // The first draws load the pictures and create the fonts.
     for (int i = 0; i < kWarmUp; ++i)
         drawOnce();
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < kWarmUp + draws; ++i) {
             LARGE_INTEGER start, end;
             QueryPerformanceCounter(&start);
-            plux->callbacks.draw(plux, onWindow, 500.0, 250.0);
+            plux->drawGraphics(onWindow, 500.0, 250.0);
             QueryPerformanceCounter(&end);
             if (i >= kWarmUp)
                 windowTimes.push_back(milliseconds(start, end, frequency));

@@ -48,7 +48,7 @@ void fullDrawOffscreen(benchmark::State& state) {
     auto* context = new VSTGUI::COffscreenContext(nullptr, 500, 250);
     CPlux* plux = instance.plux();
     for (auto _ : state) {
-        plux->callbacks.draw(plux, context, 500.0, 250.0);
+        plux->drawGraphics(context, 500.0, 250.0);
     }
     context->forget();
 }

@@ -39,9 +39,9 @@ CPlux* CPlux::create(TVexmold* scriptObject, const TPluxCallbacks* table, audioM
     return new CPlux(scriptObject, table, host, programCount, paramCount);
 }
 
-CPlux::CPlux(TVexmold* scriptObject, const TPluxCallbacks* table, audioMasterCallback host,
+CPlux::CPlux(TVexmold* owned, const TPluxCallbacks* table, audioMasterCallback host,
              VstInt32 programCount, VstInt32 paramCount)
-    : AudioEffectX(host, programCount, paramCount), script(scriptObject),
+    : AudioEffectX(host, programCount, paramCount), scriptObject(owned),
       midiRing(kMidiRingSize, VstMidiEvent{}) {
     if (table)
         callbacks = *table;
@@ -59,8 +59,8 @@ CPlux::~CPlux() {
     if (callbacks.destroy)
         callbacks.destroy(this);
     else
-        delete script;  // the wrapper owns the script object either way
-    script = nullptr;
+        delete scriptObject;  // the wrapper owns the script object either way
+    scriptObject = nullptr;
 }
 
 // Each operation below forwards to its binding when the table has one.
@@ -207,4 +207,43 @@ bool CPlux::editorSize(int32_t& width, int32_t& height) {
     width = rect->right - rect->left;
     height = rect->bottom - rect->top;
     return true;
+}
+
+bool CPlux::drawsGraphics() const {
+    return callbacks.draw != nullptr;
+}
+
+void CPlux::drawGraphics(VSTGUI::CDrawContext* context, double width, double height) {
+    if (callbacks.draw)
+        callbacks.draw(this, context, width, height);
+}
+
+void CPlux::editorIdle() {
+    if (callbacks.idle)
+        callbacks.idle(this);
+}
+
+void CPlux::mouseDown(double x, double y, int32_t buttons) {
+    if (callbacks.mouseDown)
+        callbacks.mouseDown(this, x, y, buttons);
+}
+
+void CPlux::mouseUp(double x, double y, int32_t buttons) {
+    if (callbacks.mouseUp)
+        callbacks.mouseUp(this, x, y, buttons);
+}
+
+void CPlux::mouseMove(double x, double y, int32_t buttons) {
+    if (callbacks.mouseMove)
+        callbacks.mouseMove(this, x, y, buttons);
+}
+
+void CPlux::keyDown(int32_t character, uint8_t modifier, uint8_t virtualKey) {
+    if (callbacks.keyDown)
+        callbacks.keyDown(this, character, modifier, virtualKey);
+}
+
+void CPlux::keyUp(int32_t character, uint8_t modifier, uint8_t virtualKey) {
+    if (callbacks.keyUp)
+        callbacks.keyUp(this, character, modifier, virtualKey);
 }

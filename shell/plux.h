@@ -1,6 +1,19 @@
 // The host wrapper of one plug-in instance: turns the host's calls into
 // runs of the script object's sections through the TPluxCallbacks table.
 //
+// What others call: the AudioEffectX operations the host reaches through
+// the instance's AEffect record; the editor's operations (gui/editor/):
+// drawsGraphics, drawGraphics, editorIdle, mouseDown/mouseUp/mouseMove and
+// keyDown/keyUp; the queries of the script's sections (TVexmoldHost); and
+// the script object itself, script(). The wrapper's state (the script and
+// drawing objects, the MIDI ring, the callback table, the host time, the
+// chunk buffer and the locks below) is private. Besides the wrapper's own
+// operations (plux.cpp, scripthost.cpp), only the standard bindings reach it,
+// as members of CPlux::Bindings (pluxbindings.cpp, handed out by
+// standardPluxCallbacks), and the tests, through CPluxProbe
+// (tests/support/plux_probe.h). Any other table's bindings have the public
+// operations only.
+//
 // Threads: the host calls processing on its audio thread, the editor (idle,
 // paint, mouse) on its UI thread, and parameters and state on any thread.
 // Each operation below says which it expects; the editor's are checked in
@@ -89,6 +102,25 @@ class CPlux : public AudioEffectX, public TVexmoldHost {
     // The attached editor's size; false without an editor. Any thread.
     bool editorSize(int32_t& width, int32_t& height);
 
+    // The editor's operations (gui/editor/): each runs its binding, and does
+    // nothing when the table has none. The editor calls them on its UI
+    // thread, which it checks at its own entry points.
+    // True when the table has a graphics binding: without one the editor
+    // has nothing to draw. Any thread: the table is fixed at construction.
+    bool drawsGraphics() const;
+    // Runs the graphics section once on `context` (nothing drawn when null)
+    // over a view of the given size; the context is the section's for that
+    // run only.
+    void drawGraphics(VSTGUI::CDrawContext* context, double width, double height);  // UI thread
+    void editorIdle();  // UI thread: the idle section, at each editor idle
+    // The mouse and keys over the script's view, in view coordinates and the
+    // toolkit's button and key codes. UI thread.
+    void mouseDown(double x, double y, int32_t buttons);
+    void mouseUp(double x, double y, int32_t buttons);
+    void mouseMove(double x, double y, int32_t buttons);
+    void keyDown(int32_t character, uint8_t modifier, uint8_t virtualKey);
+    void keyUp(int32_t character, uint8_t modifier, uint8_t virtualKey);
+
     // TVexmoldHost: what the script's sections ask (scripthost.cpp), on the
     // thread of the section that asks.
     double inputChannels() override;
@@ -111,10 +143,34 @@ class CPlux : public AudioEffectX, public TVexmoldHost {
     // The host's time information as the script reads it.
     static TVexmoldHostTime scriptTime(const VstTimeInfo& info, bool known);
 
-    TVexmold* script = nullptr;
+    // What the script's time queries read, asked of the host in one request:
+    // the union of the filters the queries would ask with on their own, so
+    // each reads what the host answers for its filter, and the host computes
+    // nothing more (SMPTE, MIDI clock) on every block.
+    static constexpr VstInt32 kScriptTimeFilter = kVstTransportPlaying | kVstTransportRecording |
+                                                  kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
+                                                  kVstTimeSigValid;
+
+    // The script object, owned by the wrapper from construction to
+    // destruction; callers never delete it. Any thread.
+    TVexmold* script() const { return scriptObject; }
+
+  private:
+    // The standard bindings: the wrapper's own implementation, defined with
+    // their helpers in pluxbindings.cpp.
+    struct Bindings;
+    friend TPluxCallbacks standardPluxCallbacks();
+    friend class CPluxProbe;  // the tests' seam (tests/support/plux_probe.h)
+
+    TVexmold* scriptObject = nullptr;
+    // The host's MIDI events for the script: processEvents writes them under
+    // scriptLock, the script's MIDI reads (nextMidiInput) take them inside
+    // its sections.
     int32_t midiWrite = 0;
     int32_t midiRead = 0;
     std::vector<VstMidiEvent> midiRing;
+    // A copy of the table given at construction (no bindings without one):
+    // every operation above forwards to its binding when it has one.
     TPluxCallbacks callbacks{};
 
     // The bytes of the last effGetChunk, owned by the wrapper: the host may
@@ -124,13 +180,6 @@ class CPlux : public AudioEffectX, public TVexmoldHost {
     std::vector<float> chunkHandedOut;
     plux::platform::Lock chunkLock;
 
-    // What the script's time queries read, asked of the host in one request:
-    // the union of the filters the queries would ask with on their own, so
-    // each reads what the host answers for its filter, and the host computes
-    // nothing more (SMPTE, MIDI clock) on every block.
-    static constexpr VstInt32 kScriptTimeFilter = kVstTransportPlaying | kVstTransportRecording |
-                                                  kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
-                                                  kVstTimeSigValid;
     // The host's time information, asked for before a binding takes
     // scriptLock so the host is never called with it held; the script's time
     // queries read this copy (guarded by scriptLock). Processing, resume and
@@ -150,7 +199,7 @@ class CPlux : public AudioEffectX, public TVexmoldHost {
     // The script object the graphics section runs on, when the effect makes
     // one: the draw works on it under drawLock alone, so a slow draw never
     // holds up the sections that take editorLock. Null: the draw runs on
-    // `script` under editorLock.
+    // the script object itself under editorLock.
     TVexmold* drawScript = nullptr;
     // Set by open under editorLock; the next draw resets drawScript.
     bool drawScriptResetPending = false;

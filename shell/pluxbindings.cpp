@@ -1,7 +1,8 @@
 // The standard TPluxCallbacks: each binding takes the wrapper's locks for
 // the length of its access to the script object (see plux.h for which), and
 // every one that holds scriptLock publishes what the editor shows before it
-// lets go.
+// lets go. The bindings are the wrapper's own implementation: static members
+// of CPlux::Bindings, so they reach its private state.
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -14,49 +15,85 @@ namespace {
 
 using Guard = std::lock_guard<plux::platform::RecursiveLock>;
 
-// The host's time information, asked for before scriptLock is taken and
-// handed to the script's queries under it.
-struct HostTime {
-    explicit HostTime(CPlux* p) {
-        if (const VstTimeInfo* info = p->getTimeInfo(CPlux::kScriptTimeFilter))
-            time = CPlux::scriptTime(*info, true);
+}  // namespace
+
+struct CPlux::Bindings {
+    // The host's time information, asked for before scriptLock is taken and
+    // handed to the script's queries under it.
+    struct HostTime {
+        explicit HostTime(CPlux* p) {
+            if (const VstTimeInfo* info = p->getTimeInfo(CPlux::kScriptTimeFilter))
+                time = CPlux::scriptTime(*info, true);
+        }
+        void store(CPlux* p) const { p->hostTime = time; }  // scriptLock held
+        TVexmoldHostTime time;
+    };
+
+    // What a draw reads of the audio side, handed over before scriptLock is
+    // released (scriptLock held): the effect's display values and the time.
+    static void publishForEditor(CPlux* p) {
+        p->scriptObject->publishDisplayValues();
+        p->editorTime.publish(p->hostTime);
     }
-    void store(CPlux* p) const { p->hostTime = time; }  // scriptLock held
-    TVexmoldHostTime time;
+
+    // Holds scriptLock for a section run and publishes for the editor at its
+    // end.
+    struct AudioSide {
+        explicit AudioSide(CPlux* p) : plux(p), guard(p->scriptLock) {}
+        ~AudioSide() { publishForEditor(plux); }
+        AudioSide(const AudioSide&) = delete;
+        AudioSide& operator=(const AudioSide&) = delete;
+        CPlux* plux;
+        Guard guard;
+    };
+
+    // For sections that reset or initialise the editor's state as well.
+    struct BothLocks {
+        explicit BothLocks(CPlux* p) : editor(p->editorLock), audio(p) {}
+        Guard editor;
+        AudioSide audio;
+    };
+
+    // A display update the section asked for, sent once scriptLock is
+    // released.
+    static void sendDisplayUpdate(CPlux* p, bool requested) {
+        if (requested)
+            p->updateDisplay();
+    }
+
+    static void create(CPlux* p);
+    static void destroy(CPlux* p);
+    static void open(CPlux* p);
+    static void suspend(CPlux* p);
+    static void resume(CPlux* p);
+    static void idle(CPlux* p);
+    static void close(CPlux* p);
+    static void draw(CPlux* p, VSTGUI::CDrawContext* context, double width, double height);
+    static void mouseDown(CPlux* p, double x, double y, int32_t buttons);
+    static void mouseUp(CPlux* p, double x, double y, int32_t buttons);
+    static void mouseMove(CPlux* p, double x, double y, int32_t buttons);
+    static int32_t vendorVersion(CPlux* p);
+    static int32_t vendorString(CPlux* p, char* text);
+    static int32_t productString(CPlux* p, char* text);
+    static int32_t effectName(CPlux* p, char* text);
+    static int32_t getProgramName(CPlux* p, char* text);
+    static void setProgramName(CPlux* p, const char* text);
+    static int32_t programNameIndexed(CPlux* p);
+    static double getParameter(CPlux* p, int32_t index);
+    static void setParameter(CPlux* p, int32_t index, double value);
+    static void parameterName(CPlux* p, int32_t index, char* text);
+    static void parameterLabel(CPlux* p, int32_t index, char* text);
+    static void parameterDisplay(CPlux* p, int32_t index, char* text);
+    static void process(CPlux* p, float** inputs, float** outputs, int32_t frames);
+    static void processDouble(CPlux* p, double** inputs, double** outputs, int32_t frames);
+    static int32_t getChunk(CPlux* p, void** data, bool preset);
+    static int32_t setChunk(CPlux* p, void* data, int32_t size, bool preset);
+
+    static TPluxCallbacks table();
 };
 
-// What a draw reads of the audio side, handed over before scriptLock is
-// released (scriptLock held): the effect's display values and the time.
-void publishForEditor(CPlux* p) {
-    p->script->publishDisplayValues();
-    p->editorTime.publish(p->hostTime);
-}
-
-// Holds scriptLock for a section run and publishes for the editor at its end.
-struct AudioSide {
-    explicit AudioSide(CPlux* p) : plux(p), guard(p->scriptLock) {}
-    ~AudioSide() { publishForEditor(plux); }
-    AudioSide(const AudioSide&) = delete;
-    AudioSide& operator=(const AudioSide&) = delete;
-    CPlux* plux;
-    Guard guard;
-};
-
-// For sections that reset or initialise the editor's state as well.
-struct BothLocks {
-    explicit BothLocks(CPlux* p) : editor(p->editorLock), audio(p) {}
-    Guard editor;
-    AudioSide audio;
-};
-
-// A display update the section asked for, sent once scriptLock is released.
-void sendDisplayUpdate(CPlux* p, bool requested) {
-    if (requested)
-        p->updateDisplay();
-}
-
-void bindCreate(CPlux* p) {
-    const TVexmold& s = *p->script;
+void CPlux::Bindings::create(CPlux* p) {
+    const TVexmold& s = *p->scriptObject;
     p->setNumInputs(static_cast<VstInt32>(s.channelCount));
     p->setNumOutputs(static_cast<VstInt32>(s.channelCount));
     p->setUniqueID(static_cast<VstInt32>(s.uniqueId));
@@ -70,44 +107,44 @@ void bindCreate(CPlux* p) {
     }
 }
 
-void bindDestroy(CPlux* p) {
+void CPlux::Bindings::destroy(CPlux* p) {
     delete p->drawScript;
     p->drawScript = nullptr;
-    delete p->script;
-    p->script = nullptr;
+    delete p->scriptObject;
+    p->scriptObject = nullptr;
 }
 
-void bindOpen(CPlux* p) {
+void CPlux::Bindings::open(CPlux* p) {
     BothLocks g(p);
-    p->script->doReset();
+    p->scriptObject->doReset();
     p->drawScriptResetPending = true;
 }
 
-void bindSuspend(CPlux* p) {
+void CPlux::Bindings::suspend(CPlux* p) {
     BothLocks g(p);
-    p->script->doSuspend();
+    p->scriptObject->doSuspend();
 }
 
-void bindResume(CPlux* p) {
+void CPlux::Bindings::resume(CPlux* p) {
     const HostTime time(p);
     bool update = false;
     {
         BothLocks g(p);
         time.store(p);
-        p->script->doResume();
+        p->scriptObject->doResume();
         update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
 }
 
-void bindIdle(CPlux* p) {
+void CPlux::Bindings::idle(CPlux* p) {
     Guard g(p->editorLock);
-    p->script->doIdle();
+    p->scriptObject->doIdle();
 }
 
-void bindClose(CPlux* p) {
+void CPlux::Bindings::close(CPlux* p) {
     BothLocks g(p);
-    p->script->doClose();
+    p->scriptObject->doClose();
 }
 
 // UI thread. Takes no lock the audio side holds: what the section shows of
@@ -116,7 +153,7 @@ void bindClose(CPlux* p) {
 // copy takes the mouse; the section itself runs under drawLock, which nothing
 // else waits for. Without one the section runs on the script itself under
 // editorLock.
-void bindDraw(CPlux* p, VSTGUI::CDrawContext* context, double width, double height) {
+void CPlux::Bindings::draw(CPlux* p, VSTGUI::CDrawContext* context, double width, double height) {
     TVexmoldGraphicsPass pass;
     pass.context = context;
     pass.viewWidth = width;
@@ -125,9 +162,9 @@ void bindDraw(CPlux* p, VSTGUI::CDrawContext* context, double width, double heig
     TVexmold* drawing = p->drawScript;
     if (drawing == nullptr) {
         Guard g(p->editorLock);
-        p->script->takeDisplayValues(*p->script);
+        p->scriptObject->takeDisplayValues(*p->scriptObject);
         p->editorTime.read(pass.time);
-        p->script->runGraphicsSection(pass);
+        p->scriptObject->runGraphicsSection(pass);
         sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
         return;
     }
@@ -141,112 +178,112 @@ void bindDraw(CPlux* p, VSTGUI::CDrawContext* context, double width, double heig
         drawing->doReset();
     {
         Guard g(p->editorLock);
-        drawing->mouseButtons = p->script->mouseButtons;
-        drawing->mouseX = p->script->mouseX;
-        drawing->mouseY = p->script->mouseY;
+        drawing->mouseButtons = p->scriptObject->mouseButtons;
+        drawing->mouseX = p->scriptObject->mouseX;
+        drawing->mouseY = p->scriptObject->mouseY;
     }
-    p->script->takeDisplayValues(*drawing);
+    p->scriptObject->takeDisplayValues(*drawing);
     p->editorTime.read(pass.time);
     drawing->runGraphicsSection(pass);
     sendDisplayUpdate(p, p->displayUpdateRequested.exchange(false));
 }
 
-void bindMouseDown(CPlux* p, double x, double y, int32_t buttons) {
+void CPlux::Bindings::mouseDown(CPlux* p, double x, double y, int32_t buttons) {
     Guard g(p->editorLock);
-    p->script->mouseDown(x, y, buttons);
+    p->scriptObject->mouseDown(x, y, buttons);
 }
 
-void bindMouseUp(CPlux* p, double x, double y, int32_t) {
+void CPlux::Bindings::mouseUp(CPlux* p, double x, double y, int32_t) {
     Guard g(p->editorLock);
-    p->script->mouseUp(x, y);
+    p->scriptObject->mouseUp(x, y);
 }
 
-void bindMouseMove(CPlux* p, double x, double y, int32_t) {
+void CPlux::Bindings::mouseMove(CPlux* p, double x, double y, int32_t) {
     Guard g(p->editorLock);
-    p->script->mouseMove(x, y);
+    p->scriptObject->mouseMove(x, y);
 }
 
-int32_t bindVendorVersion(CPlux* p) {
-    return static_cast<int32_t>(p->script->vendorVersion);
+int32_t CPlux::Bindings::vendorVersion(CPlux* p) {
+    return static_cast<int32_t>(p->scriptObject->vendorVersion);
 }
 
 // Identity texts are fixed at construction, so they need no lock.
-int32_t bindVendorString(CPlux* p, char* text) {
-    copyBoundedText(text, kLongTextSize, p->script->vendorString);
+int32_t CPlux::Bindings::vendorString(CPlux* p, char* text) {
+    copyBoundedText(text, kLongTextSize, p->scriptObject->vendorString);
     return 1;
 }
 
-int32_t bindProductString(CPlux* p, char* text) {
-    copyBoundedText(text, kLongTextSize, p->script->productString);
+int32_t CPlux::Bindings::productString(CPlux* p, char* text) {
+    copyBoundedText(text, kLongTextSize, p->scriptObject->productString);
     return 1;
 }
 
-int32_t bindEffectName(CPlux* p, char* text) {
-    copyBoundedText(text, kLongTextSize, p->script->effectName);
+int32_t CPlux::Bindings::effectName(CPlux* p, char* text) {
+    copyBoundedText(text, kLongTextSize, p->scriptObject->effectName);
     return 1;
 }
 
-int32_t bindGetProgramName(CPlux* p, char* text) {
+int32_t CPlux::Bindings::getProgramName(CPlux* p, char* text) {
     Guard g(p->scriptLock);
-    copyBoundedText(text, kProgramNameSize, p->script->programName);
+    copyBoundedText(text, kProgramNameSize, p->scriptObject->programName);
     return 1;
 }
 
-void bindSetProgramName(CPlux* p, const char* text) {
+void CPlux::Bindings::setProgramName(CPlux* p, const char* text) {
     // The host's buffer holds at most kProgramNameSize bytes.
     std::string name(text, strnlen(text, kProgramNameSize - 1));
     Guard g(p->scriptLock);
-    p->script->programName.swap(name);
+    p->scriptObject->programName.swap(name);
 }
 
-int32_t bindProgramNameIndexed(CPlux*) {
+int32_t CPlux::Bindings::programNameIndexed(CPlux*) {
     return 0;
 }
 
-double bindGetParameter(CPlux* p, int32_t index) {
+double CPlux::Bindings::getParameter(CPlux* p, int32_t index) {
     Guard g(p->scriptLock);
-    return p->script->getParameter(index);
+    return p->scriptObject->getParameter(index);
 }
 
-void bindSetParameter(CPlux* p, int32_t index, double value) {
+void CPlux::Bindings::setParameter(CPlux* p, int32_t index, double value) {
     AudioSide g(p);
-    p->script->setParameter(index, value);
+    p->scriptObject->setParameter(index, value);
 }
 
-void bindParameterName(CPlux* p, int32_t index, char* text) {
+void CPlux::Bindings::parameterName(CPlux* p, int32_t index, char* text) {
     Guard g(p->scriptLock);
-    p->script->parameterName(index, text, kLongTextSize);
+    p->scriptObject->parameterName(index, text, kLongTextSize);
 }
 
-void bindParameterLabel(CPlux* p, int32_t index, char* text) {
+void CPlux::Bindings::parameterLabel(CPlux* p, int32_t index, char* text) {
     Guard g(p->scriptLock);
-    p->script->parameterLabel(index, text, kShortTextSize);
+    p->scriptObject->parameterLabel(index, text, kShortTextSize);
 }
 
-void bindParameterDisplay(CPlux* p, int32_t index, char* text) {
+void CPlux::Bindings::parameterDisplay(CPlux* p, int32_t index, char* text) {
     Guard g(p->scriptLock);
-    p->script->parameterDisplay(index, text, kShortTextSize);
+    p->scriptObject->parameterDisplay(index, text, kShortTextSize);
 }
 
-void bindProcess(CPlux* p, float** inputs, float** outputs, int32_t frames) {
+void CPlux::Bindings::process(CPlux* p, float** inputs, float** outputs, int32_t frames) {
     const HostTime time(p);
     bool update = false;
     {
         AudioSide g(p);
         time.store(p);
-        p->script->process(inputs, outputs, frames);
+        p->scriptObject->process(inputs, outputs, frames);
         update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
 }
 
-void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t frames) {
+void CPlux::Bindings::processDouble(CPlux* p, double** inputs, double** outputs, int32_t frames) {
     const HostTime time(p);
     bool update = false;
     {
         AudioSide g(p);
         time.store(p);
-        p->script->processDouble(inputs, outputs, frames);
+        p->scriptObject->processDouble(inputs, outputs, frames);
         update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
@@ -257,14 +294,14 @@ void bindProcessDouble(CPlux* p, double** inputs, double** outputs, int32_t fram
 // alone, and only the next effGetChunk, from whichever thread, replaces it.
 // The buffer keeps its capacity, so the copy allocates only when the state
 // grows.
-int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
+int32_t CPlux::Bindings::getChunk(CPlux* p, void** data, bool preset) {
     std::lock_guard<plux::platform::Lock> chunks(p->chunkLock);
     std::vector<float>& copy = p->chunkHandedOut;
     void* bytes = nullptr;
     int32_t size = 0;
     {
         Guard g(p->scriptLock);
-        size = p->script->storeState(&bytes, preset);
+        size = p->scriptObject->storeState(&bytes, preset);
         if (size > 0) {
             const float* values = static_cast<const float*>(bytes);
             copy.assign(values, values + static_cast<size_t>(size) / sizeof(float));
@@ -275,7 +312,7 @@ int32_t bindGetChunk(CPlux* p, void** data, bool preset) {
     return size;
 }
 
-int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
+int32_t CPlux::Bindings::setChunk(CPlux* p, void* data, int32_t size, bool preset) {
     // Copy the host's bytes before taking the lock, so the audio thread never
     // waits for an allocation.
     std::vector<float> values = TVexmold::decodeStateChunk(data, size);
@@ -287,45 +324,47 @@ int32_t bindSetChunk(CPlux* p, void* data, int32_t size, bool preset) {
         // A first restore runs the initialisation section, which sets editor state.
         BothLocks g(p);
         time.store(p);
-        answer = p->script->restoreDecodedState(std::move(values), size);
+        answer = p->scriptObject->restoreDecodedState(std::move(values), size);
         update = p->displayUpdateRequested.exchange(false);
     }
     sendDisplayUpdate(p, update);
     return answer;
 }
 
-}  // namespace
-
-TPluxCallbacks standardPluxCallbacks() {
+TPluxCallbacks CPlux::Bindings::table() {
     TPluxCallbacks c{};
-    c.create = bindCreate;
-    c.destroy = bindDestroy;
-    c.open = bindOpen;
-    c.suspend = bindSuspend;
-    c.resume = bindResume;
-    c.idle = bindIdle;
-    c.close = bindClose;
-    c.draw = bindDraw;
-    c.mouseDown = bindMouseDown;
-    c.mouseUp = bindMouseUp;
-    c.mouseMove = bindMouseMove;
+    c.create = create;
+    c.destroy = destroy;
+    c.open = open;
+    c.suspend = suspend;
+    c.resume = resume;
+    c.idle = idle;
+    c.close = close;
+    c.draw = draw;
+    c.mouseDown = mouseDown;
+    c.mouseUp = mouseUp;
+    c.mouseMove = mouseMove;
     c.keyDown = nullptr;  // key events are not bound
     c.keyUp = nullptr;
-    c.queryVendorVersion = bindVendorVersion;
-    c.queryVendorString = bindVendorString;
-    c.queryProductString = bindProductString;
-    c.queryEffectName = bindEffectName;
-    c.getProgramName = bindGetProgramName;
-    c.setProgramName = bindSetProgramName;
-    c.programNameIndexed = bindProgramNameIndexed;
-    c.getParameter = bindGetParameter;
-    c.setParameter = bindSetParameter;
-    c.parameterName = bindParameterName;
-    c.parameterLabel = bindParameterLabel;
-    c.parameterDisplay = bindParameterDisplay;
-    c.process = bindProcess;
-    c.processDouble = bindProcessDouble;
-    c.getChunk = bindGetChunk;
-    c.setChunk = bindSetChunk;
+    c.queryVendorVersion = vendorVersion;
+    c.queryVendorString = vendorString;
+    c.queryProductString = productString;
+    c.queryEffectName = effectName;
+    c.getProgramName = getProgramName;
+    c.setProgramName = setProgramName;
+    c.programNameIndexed = programNameIndexed;
+    c.getParameter = getParameter;
+    c.setParameter = setParameter;
+    c.parameterName = parameterName;
+    c.parameterLabel = parameterLabel;
+    c.parameterDisplay = parameterDisplay;
+    c.process = process;
+    c.processDouble = processDouble;
+    c.getChunk = getChunk;
+    c.setChunk = setChunk;
     return c;
+}
+
+TPluxCallbacks standardPluxCallbacks() {
+    return CPlux::Bindings::table();
 }

@@ -51,8 +51,8 @@ void CPluxEditor::close() {
 
 void CPluxEditor::idle() {
     expectUiThread("editor idle on the thread that opened the editor");
-    if (view && frame && plugin && plugin->callbacks.idle)
-        plugin->callbacks.idle(plugin);
+    if (view && frame && plugin)
+        plugin->editorIdle();
     if (redrawRequested.exchange(false) && view)
         view->redraw();
     AEffGUIEditor::idle();

@@ -80,7 +80,7 @@ void startSectionState(CDrawContext* context, VSTGUI::CColor background) {
 
 // The context is the script's only while its graphics section runs.
 void CPluxView::runSection(CDrawContext* context) {
-    plugin->callbacks.draw(plugin, context, right - left, bottom - top);
+    plugin->drawGraphics(context, right - left, bottom - top);
 }
 
 bool CPluxView::bufferShowsRecording() const {
@@ -91,7 +91,7 @@ bool CPluxView::bufferShowsRecording() const {
 
 void CPluxView::draw(CDrawContext* context) {
     setDirty(false);
-    if (!plugin || !plugin->callbacks.draw || !context)
+    if (!plugin || !plugin->drawsGraphics() || !context)
         return;
     const VSTGUI::CFrame* owner = getFrame();
     const bool intoBuffer = owner && owner->hasRetainedDrawing() &&
@@ -137,7 +137,7 @@ void CPluxView::redraw() {
     lastDamage.clear();
     lastRedrawPartial = false;
     VSTGUI::CFrame* owner = getFrame();
-    if (!plugin || !plugin->callbacks.draw || !owner || !owner->getSystemWindow() ||
+    if (!plugin || !plugin->drawsGraphics() || !owner || !owner->getSystemWindow() ||
         !bufferShowsRecording()) {
         invalid();
         return;
@@ -171,31 +171,31 @@ void CPluxView::redraw() {
 }
 
 CMouseEventResult CPluxView::onMouseDown(VSTGUI::CPoint& where, const int32_t& buttons) {
-    if (plugin && plugin->callbacks.mouseDown)
-        plugin->callbacks.mouseDown(plugin, where.x, where.y, buttons);
+    if (plugin)
+        plugin->mouseDown(where.x, where.y, buttons);
     return kMouseEventHandled;
 }
 
 CMouseEventResult CPluxView::onMouseUp(VSTGUI::CPoint& where, const int32_t& buttons) {
-    if (plugin && plugin->callbacks.mouseUp)
-        plugin->callbacks.mouseUp(plugin, where.x, where.y, buttons);
+    if (plugin)
+        plugin->mouseUp(where.x, where.y, buttons);
     return kMouseEventHandled;
 }
 
 CMouseEventResult CPluxView::onMouseMoved(VSTGUI::CPoint& where, const int32_t& buttons) {
-    if (plugin && plugin->callbacks.mouseMove)
-        plugin->callbacks.mouseMove(plugin, where.x, where.y, buttons);
+    if (plugin)
+        plugin->mouseMove(where.x, where.y, buttons);
     return kMouseEventHandled;
 }
 
 int32_t CPluxView::onKeyDown(VstKeyCode& keyCode) {
-    if (plugin && plugin->callbacks.keyDown)
-        plugin->callbacks.keyDown(plugin, keyCode.character, keyCode.modifier, keyCode.virt);
+    if (plugin)
+        plugin->keyDown(keyCode.character, keyCode.modifier, keyCode.virt);
     return 1;
 }
 
 int32_t CPluxView::onKeyUp(VstKeyCode& keyCode) {
-    if (plugin && plugin->callbacks.keyUp)
-        plugin->callbacks.keyUp(plugin, keyCode.character, keyCode.modifier, keyCode.virt);
+    if (plugin)
+        plugin->keyUp(keyCode.character, keyCode.modifier, keyCode.virt);
     return 1;
 }

@@ -1,6 +1,6 @@
 // The script view: the only view of a plug-in's frame. Its draw runs the
-// script's graphics section, and its mouse and key events go to the script
-// through the wrapper's callback table.
+// script's graphics section, and its mouse and key events go to the script,
+// both through the wrapper's editor operations (CPlux::drawGraphics, ...).
 //
 // With the frame's retained drawing, what the section draws is recorded and
 // kept: a redraw asked for by the pacing runs the section into a new

@@ -75,7 +75,7 @@ class FullDraw {
         buffer->setFillColor(VSTGUI::kBlackCColor);
         buffer->setFrameColor(VSTGUI::kBlackCColor);
         buffer->drawRect(VSTGUI::CRect(0, 0, kWidth, kHeight), VSTGUI::kDrawFilledAndStroked);
-        p.plux->callbacks.draw(p.plux, buffer, kWidth, kHeight);
+        p.plux->drawGraphics(buffer, kWidth, kHeight);
         const Picture picture = read();
         buffer->forget();
         buffer = nullptr;

@@ -14,6 +14,7 @@
 #include "runtime/debuglog.h"
 #include "plugin/assembly.h"
 #include "shell/plux.h"
+#include "tests/support/plux_probe.h"
 
 // Points the debug log at a file of the tests' own while it lives: the
 // effects' pictures are not beside the test programs, and their misses must
@@ -80,7 +81,9 @@ template <typename Effect> class AssembledPlugin {
 
     TestDebugLog log;  // first in, last out: outlives the instance
     // The effect's copy that the editor's draws run on.
-    Effect* drawn() const { return plux ? static_cast<Effect*>(plux->drawScript) : nullptr; }
+    Effect* drawn() const {
+        return plux ? static_cast<Effect*>(CPluxProbe::drawScript(*plux)) : nullptr;
+    }
 
     Effect* fx;        // owned by the instance
     AEffect* effect;

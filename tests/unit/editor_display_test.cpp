@@ -21,6 +21,7 @@
 #include "runtime/debuglog.h"
 #include "runtime/paths.h"
 #include "platform/platform.h"
+#include "tests/support/plux_probe.h"
 #include "tests/unit/assembled_plugin.h"
 
 namespace fs = std::filesystem;
@@ -352,8 +353,7 @@ TEST(EditorDraw, WithoutARectangleTheWholeFrameIsDrawn) {
     AssembledPlugin<tonegen::TVexmoldEffect> p;
     p.start();
     ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, nullptr), 1);
-    gScriptDraw = p.plux->callbacks.draw;
-    p.plux->callbacks.draw = countScriptDraw;
+    gScriptDraw = CPluxProbe::replaceDraw(*p.plux, countScriptDraw);
     gScriptDraws = 0;
     p.editor()->draw(nullptr);
     EXPECT_EQ(gScriptDraws, 1);
@@ -363,7 +363,7 @@ TEST(EditorDraw, WithoutARectangleTheWholeFrameIsDrawn) {
     ERect reversed{90, 90, 10, 10};
     p.editor()->draw(&reversed);
     EXPECT_EQ(gScriptDraws, 2);
-    p.plux->callbacks.draw = gScriptDraw;
+    CPluxProbe::replaceDraw(*p.plux, gScriptDraw);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "gui/toolkit/gdiplusglobals.h"
 #include "platform/platform.h"
 #include "tests/host/host_window_win32.h"
+#include "tests/support/plux_probe.h"
 #include "tests/unit/assembled_plugin.h"
 
 namespace {
@@ -31,8 +32,7 @@ class EditorWindowInProcess : public ::testing::Test {
   protected:
     void SetUp() override {
         p.start();
-        gDraw = p.plux->callbacks.draw;
-        p.plux->callbacks.draw = countingDraw;
+        gDraw = CPluxProbe::replaceDraw(*p.plux, countingDraw);
         gDraws = 0;
         ASSERT_EQ(p.dispatch(effEditOpen, 0, 0, hostwindow::hostWindow()), 1);
         editor = hostwindow::asHwnd(hostwindow::editorWindow());

@@ -20,6 +20,7 @@
 #include "runtime/vexmold.h"
 #include "plugin/assembly.h"
 #include "shell/plux.h"
+#include "tests/support/plux_probe.h"
 #include "tests/unit/lock_probe.h"
 
 namespace {
@@ -50,7 +51,8 @@ struct Host {
 
     static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                               void* ptr, float opt) {
-        const bool locked = lockProbe != nullptr && heldElsewhere(lockProbe->scriptLock);
+        const bool locked =
+            lockProbe != nullptr && heldElsewhere(CPluxProbe::scriptLock(*lockProbe));
         calls.push_back(HostCall{effect, opcode, index, value, ptr, opt, locked});
         if (opcode == audioMasterGetTime && timeSource != nullptr)
             return timeSource(value);
@@ -134,11 +136,11 @@ TEST(PlatformLocks, ALockIsRefusedToOthersWhileHeld) {
 }
 
 bool lockHeldHere(CPlux* plux) {
-    return plux != nullptr && heldElsewhere(plux->scriptLock);
+    return plux != nullptr && heldElsewhere(CPluxProbe::scriptLock(*plux));
 }
 
 bool editorLockHeldHere(CPlux* plux) {
-    return plux != nullptr && heldElsewhere(plux->editorLock);
+    return plux != nullptr && heldElsewhere(CPluxProbe::editorLock(*plux));
 }
 
 class CountingScript final : public TVexmold {
@@ -272,7 +274,7 @@ class ShellPlux : public ::testing::Test {
         record = assemblePlugin(Host::callback, new CountingScript);
         ASSERT_NE(record, nullptr);
         plux = static_cast<CPlux*>(record->object);
-        script = static_cast<CountingScript*>(plux->script);
+        script = static_cast<CountingScript*>(plux->script());
         Host::calls.clear();
     }
     void TearDown() override {
@@ -638,10 +640,10 @@ TEST_F(ShellPlux, MidiRingKeepsVerbatimCopiesAndSkipsOtherEvents) {
     events.set(2, nullptr);
     events.set(3, &b);
     EXPECT_EQ(dispatch(effProcessEvents, 0, 0, events.list()), 1);
-    EXPECT_EQ(plux->midiWrite, 2);
-    EXPECT_EQ(plux->midiRead, 0);
-    EXPECT_EQ(std::memcmp(&plux->midiRing[0], &a, sizeof a), 0);
-    EXPECT_EQ(std::memcmp(&plux->midiRing[1], &b, sizeof b), 0);
+    EXPECT_EQ(CPluxProbe::midiWrite(*plux), 2);
+    EXPECT_EQ(CPluxProbe::midiRead(*plux), 0);
+    EXPECT_EQ(std::memcmp(&CPluxProbe::midiRing(*plux)[0], &a, sizeof a), 0);
+    EXPECT_EQ(std::memcmp(&CPluxProbe::midiRing(*plux)[1], &b, sizeof b), 0);
 
     double delta = 99, d1 = 99, d2 = 99, d3 = 99;
     EXPECT_TRUE(script->midiReceive(&delta, &d1, &d2, &d3));
@@ -674,7 +676,7 @@ TEST_F(ShellPlux, EventListsWithoutEventsAnswerOne) {
     negative.set(1, &a);
     negative.list()->numEvents = -3;
     EXPECT_EQ(dispatch(effProcessEvents, 0, 0, negative.list()), 1);
-    EXPECT_EQ(plux->midiWrite, 0);
+    EXPECT_EQ(CPluxProbe::midiWrite(*plux), 0);
     EXPECT_FALSE(script->midiReceive(nullptr, nullptr, nullptr, nullptr));
 }
 
@@ -687,12 +689,12 @@ TEST_F(ShellPlux, ThousandAndOneUnreadEventsOverwriteTheFirstEntry) {
     for (size_t i = 0; i < midi.size(); ++i)
         events.set(i, &midi[i]);
     EXPECT_EQ(dispatch(effProcessEvents, 0, 0, events.list()), 1);
-    EXPECT_EQ(plux->midiWrite, 1);
-    EXPECT_EQ(plux->midiRead, 0);
-    EXPECT_EQ(std::memcmp(&plux->midiRing[0], &midi[1000], sizeof(VstMidiEvent)), 0);
-    EXPECT_EQ(std::memcmp(&plux->midiRing[1], &midi[1], sizeof(VstMidiEvent)), 0);
-    EXPECT_EQ(std::memcmp(&plux->midiRing[999], &midi[999], sizeof(VstMidiEvent)), 0);
-    EXPECT_EQ(plux->midiRing.size(), 1000u);
+    EXPECT_EQ(CPluxProbe::midiWrite(*plux), 1);
+    EXPECT_EQ(CPluxProbe::midiRead(*plux), 0);
+    EXPECT_EQ(std::memcmp(&CPluxProbe::midiRing(*plux)[0], &midi[1000], sizeof(VstMidiEvent)), 0);
+    EXPECT_EQ(std::memcmp(&CPluxProbe::midiRing(*plux)[1], &midi[1], sizeof(VstMidiEvent)), 0);
+    EXPECT_EQ(std::memcmp(&CPluxProbe::midiRing(*plux)[999], &midi[999], sizeof(VstMidiEvent)), 0);
+    EXPECT_EQ(CPluxProbe::midiRing(*plux).size(), 1000u);
 
     // The reader finds only the newest event: the older ones are lost.
     double delta = -1;
@@ -711,7 +713,7 @@ TEST_F(ShellPlux, MidiRingWrapsForWriterAndReader) {
     dispatch(effProcessEvents, 0, 0, first.list());
     for (int i = 0; i < 999; ++i)
         ASSERT_TRUE(script->midiReceive(nullptr, nullptr, nullptr, nullptr));
-    EXPECT_EQ(plux->midiRead, 999);
+    EXPECT_EQ(CPluxProbe::midiRead(*plux), 999);
 
     VstMidiEvent x = midiEvent(5000, 0x90, 1, 2);
     VstMidiEvent y = midiEvent(5001, 0x90, 3, 4);
@@ -719,14 +721,14 @@ TEST_F(ShellPlux, MidiRingWrapsForWriterAndReader) {
     second.set(0, &x);
     second.set(1, &y);
     dispatch(effProcessEvents, 0, 0, second.list());
-    EXPECT_EQ(plux->midiWrite, 1);
+    EXPECT_EQ(CPluxProbe::midiWrite(*plux), 1);
     double delta = 0, d1 = 0;
     EXPECT_TRUE(script->midiReceive(&delta, &d1, nullptr, nullptr));
     EXPECT_EQ(delta, 5000.0);
     EXPECT_EQ(d1, -112.0);
     EXPECT_TRUE(script->midiReceive(&delta, nullptr, nullptr, nullptr));
     EXPECT_EQ(delta, 5001.0);
-    EXPECT_EQ(plux->midiRead, 1);
+    EXPECT_EQ(CPluxProbe::midiRead(*plux), 1);
     EXPECT_FALSE(script->midiReceive(&delta, nullptr, nullptr, nullptr));
 }
 
@@ -734,51 +736,52 @@ TEST_F(ShellPlux, MidiRingWrapsForWriterAndReader) {
 // Editor-side bindings.
 
 TEST_F(ShellPlux, MouseBindingsStorePositionButtonsAndRaiseTheRedrawRate) {
-    ASSERT_NE(plux->callbacks.mouseDown, nullptr);
+    ASSERT_NE(CPluxProbe::callbacks(*plux).mouseDown, nullptr);
     script->redrawRate = 0.0;
-    plux->callbacks.mouseDown(plux, 10.5, 20.25, 0x2 | 0x10);  // left + shift
+    plux->mouseDown(10.5, 20.25, 0x2 | 0x10);  // left + shift
     EXPECT_EQ(script->mouseX, 10.5);
     EXPECT_EQ(script->mouseY, 20.25);
     EXPECT_EQ(script->mouseButtons, 9.0);
     EXPECT_EQ(script->redrawRate, 30.0);
 
-    plux->callbacks.mouseMove(plux, 11.0, 21.0, 0);
+    plux->mouseMove(11.0, 21.0, 0);
     EXPECT_EQ(script->mouseX, 11.0);
     EXPECT_EQ(script->mouseY, 21.0);
     EXPECT_EQ(script->mouseButtons, 9.0);  // a move keeps the buttons
 
-    plux->callbacks.mouseUp(plux, 12.0, 22.0, 0x2);
+    plux->mouseUp(12.0, 22.0, 0x2);
     EXPECT_EQ(script->mouseX, 12.0);
     EXPECT_EQ(script->mouseY, 22.0);
     EXPECT_EQ(script->mouseButtons, 0.0);
 
     // Every toolkit bit: left 1 + right 2 + control 4 + shift 8 + alt 16 + middle 64.
     script->redrawRate = 45.0;
-    plux->callbacks.mouseDown(plux, 0.0, 0.0, 0x2 | 0x4 | 0x8 | 0x10 | 0x20 | 0x40);
+    plux->mouseDown(0.0, 0.0, 0x2 | 0x4 | 0x8 | 0x10 | 0x20 | 0x40);
     EXPECT_EQ(script->mouseButtons, 95.0);
-    EXPECT_EQ(script->redrawRate, 45.0);                    // a higher rate is kept
-    plux->callbacks.mouseDown(plux, 0.0, 0.0, 0x8 | 0x20);  // right + control
+    EXPECT_EQ(script->redrawRate, 45.0);    // a higher rate is kept
+    plux->mouseDown(0.0, 0.0, 0x8 | 0x20);  // right + control
     EXPECT_EQ(script->mouseButtons, 6.0);
-    plux->callbacks.mouseDown(plux, 0.0, 0.0, 0x4 | 0x40);  // middle + alt
+    plux->mouseDown(0.0, 0.0, 0x4 | 0x40);  // middle + alt
     EXPECT_EQ(script->mouseButtons, 80.0);
 
     script->redrawRate = 0.0;
-    plux->callbacks.mouseUp(plux, 0.0, 0.0, 0);
+    plux->mouseUp(0.0, 0.0, 0);
     EXPECT_EQ(script->redrawRate, 30.0);
     script->redrawRate = 0.0;
-    plux->callbacks.mouseMove(plux, 0.0, 0.0, 0);
+    plux->mouseMove(0.0, 0.0, 0);
     EXPECT_EQ(script->redrawRate, 30.0);
 }
 
 TEST_F(ShellPlux, IdleAndDrawBindingsRunTheirSections) {
-    plux->callbacks.idle(plux);
+    EXPECT_TRUE(plux->drawsGraphics());
+    plux->editorIdle();
     EXPECT_EQ(script->idles, 1);
-    plux->callbacks.draw(plux, nullptr, 500.0, 250.0);
+    plux->drawGraphics(nullptr, 500.0, 250.0);
     EXPECT_EQ(script->gfx, 1);
     EXPECT_EQ(script->viewWidth, 500.0);
     EXPECT_EQ(script->viewHeight, 250.0);
-    EXPECT_EQ(plux->callbacks.keyDown, nullptr);
-    EXPECT_EQ(plux->callbacks.keyUp, nullptr);
+    EXPECT_EQ(CPluxProbe::callbacks(*plux).keyDown, nullptr);
+    EXPECT_EQ(CPluxProbe::callbacks(*plux).keyUp, nullptr);
 }
 
 TEST_F(ShellPlux, SectionsRunUnderTheWrapperLock) {
@@ -794,8 +797,8 @@ TEST_F(ShellPlux, SectionsRunUnderTheWrapperLock) {
                                      static_cast<unsigned char*>(data) + size);
     script->lockHeld.erase("serialize");
     dispatch(effSetChunk, 0, size, saved.data());
-    plux->callbacks.idle(plux);
-    plux->callbacks.draw(plux, nullptr, 1.0, 1.0);
+    plux->editorIdle();
+    plux->drawGraphics(nullptr, 1.0, 1.0);
     dispatch(effMainsChanged, 0, 0);
 
     // Sections of the audio side hold the script lock; those that reset or
@@ -1123,7 +1126,7 @@ TEST_F(ShellPluxHostQueries, GraphicsSectionReadsTheTimeAndAsksForUpdates) {
         requested = script->hostUpdateDisplay();
         hostCallsInside = Host::calls.size();
     };
-    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+    plux->drawGraphics(nullptr, 10.0, 10.0);
     EXPECT_EQ(tempo, 0.0);  // no block yet
     EXPECT_FALSE(known);
     EXPECT_EQ(numerator, -1.0);
@@ -1141,7 +1144,7 @@ TEST_F(ShellPluxHostQueries, GraphicsSectionReadsTheTimeAndAsksForUpdates) {
         known = script->hostTempoAndSignature(nullptr, &numerator, nullptr);
         hostCallsInside = Host::calls.size();
     };
-    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+    plux->drawGraphics(nullptr, 10.0, 10.0);
     EXPECT_EQ(tempo, 128.5);
     EXPECT_TRUE(known);
     EXPECT_EQ(numerator, 7.0);
@@ -1248,6 +1251,20 @@ TEST(ShellPluxConstruction, EmptyCallbackTableAnswersZeroEverywhere) {
     float* channels[1] = {l};
     record->processReplacing(record, channels, channels, 2);
     EXPECT_EQ(l[0], 1.0f);
+    // The editor's operations do nothing without their bindings.
+    const auto* script = static_cast<const CountingScript*>(plux->script());
+    EXPECT_FALSE(plux->drawsGraphics());
+    plux->drawGraphics(nullptr, 10.0, 10.0);
+    plux->editorIdle();
+    plux->mouseDown(1.0, 2.0, 0x2);
+    plux->mouseMove(3.0, 4.0, 0);
+    plux->mouseUp(5.0, 6.0, 0x2);
+    plux->keyDown('a', 0, 0);
+    plux->keyUp('a', 0, 0);
+    EXPECT_EQ(script->gfx, 0);
+    EXPECT_EQ(script->idles, 0);
+    EXPECT_EQ(script->mouseX, 0.0);
+    EXPECT_EQ(script->mouseButtons, 0.0);
 
     EXPECT_EQ(record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(Lifetime::destroyed, 1);  // deleted without a destroy binding too
@@ -1367,7 +1384,7 @@ TEST_F(ShellAssembly, NulltestRecord) {
     EXPECT_EQ(record->version, 1);
     EXPECT_EQ(record->initialDelay, 0);
     EXPECT_EQ(record->ioRatio, 1.0f);
-    EXPECT_EQ(plux->script->plux, plux);
+    EXPECT_EQ(plux->script()->plux, plux);
 
     VstIntPtr result = 0;
     EXPECT_EQ(text(record, effGetEffectName, &result), "KESTRAVON - null testing - (20260721)");
@@ -1401,7 +1418,7 @@ TEST_F(ShellAssembly, TonegenRecord) {
 TEST_F(ShellAssembly, NulltestResumeAsksForMidiAndInitialises) {
     AEffect* record = assemblePlugin(Host::callback, new nulltest::TVexmoldEffect);
     ASSERT_NE(record, nullptr);
-    TVexmold* script = static_cast<CPlux*>(record->object)->script;
+    TVexmold* script = static_cast<CPlux*>(record->object)->script();
     record->dispatcher(record, effOpen, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(script->redrawRate, 0.0);
     Host::calls.clear();
@@ -1420,8 +1437,8 @@ TEST_F(ShellAssembly, InstancesAreIndependentAndCloseCleanly) {
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);
-    auto* scriptA = static_cast<CPlux*>(a->object)->script;
-    auto* scriptB = static_cast<CPlux*>(b->object)->script;
+    auto* scriptA = static_cast<CPlux*>(a->object)->script();
+    auto* scriptB = static_cast<CPlux*>(b->object)->script();
     EXPECT_NE(scriptA, scriptB);
     a->setParameter(a, 0, 1.0f);
     EXPECT_EQ(scriptA->sliderValues[1], 1.0);

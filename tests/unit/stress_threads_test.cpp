@@ -23,6 +23,7 @@
 #include "shell/plux.h"
 #include "runtime/triplebuffer.h"
 #include "runtime/vexmold.h"
+#include "tests/support/plux_probe.h"
 #include "tests/unit/assembled_plugin.h"
 #include "tests/unit/lock_probe.h"
 
@@ -133,11 +134,11 @@ Outcome hammer(AEffect* e, bool transparent, int rounds) {
         auto* plux = static_cast<CPlux*>(e->object);
         for (int i = 0; i < rounds; ++i) {
             const double x = i % 500, y = i % 250;
-            plux->callbacks.idle(plux);
-            plux->callbacks.mouseDown(plux, x, y, 0x2 | 0x10);
-            plux->callbacks.mouseMove(plux, x + 1, y + 1, 0);
-            plux->callbacks.draw(plux, nullptr, 500.0, 250.0);
-            plux->callbacks.mouseUp(plux, x, y, 0);
+            plux->editorIdle();
+            plux->mouseDown(x, y, 0x2 | 0x10);
+            plux->mouseMove(x + 1, y + 1, 0);
+            plux->drawGraphics(nullptr, 500.0, 250.0);
+            plux->mouseUp(x, y, 0);
         }
     });
 
@@ -273,7 +274,7 @@ VstIntPtr probingHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr val
                       float opt) {
     if (e != nullptr && e->object != nullptr) {
         ++gHostCalls;
-        if (heldElsewhere(static_cast<CPlux*>(e->object)->scriptLock))
+        if (heldElsewhere(CPluxProbe::scriptLock(*static_cast<CPlux*>(e->object))))
             ++gHostCallsUnderScriptLock;
     }
     return host(e, opcode, index, value, ptr, opt);
@@ -308,13 +309,13 @@ TEST(StressThreads, SectionsReadTheHostTimeTakenBeforeTheLock) {
     AEffect* e = assemblePlugin(host, new nulltest::TVexmoldEffect);
     ASSERT_NE(e, nullptr);
     auto* plux = static_cast<CPlux*>(e->object);
-    EXPECT_EQ(plux->script->hostTempo(), 0.0);  // nothing asked yet
+    EXPECT_EQ(plux->script()->hostTempo(), 0.0);  // nothing asked yet
     dispatch(e, effMainsChanged, 0, 1);
-    EXPECT_EQ(plux->script->hostTempo(), 120.0);
+    EXPECT_EQ(plux->script()->hostTempo(), 120.0);
     double tempo = 0, numerator = 0, denominator = 0;
-    EXPECT_TRUE(plux->script->hostTempoAndSignature(&tempo, &numerator, &denominator));
+    EXPECT_TRUE(plux->script()->hostTempoAndSignature(&tempo, &numerator, &denominator));
     EXPECT_EQ(numerator, 4.0);
-    EXPECT_EQ(plux->script->hostIsPlaying(), 1.0);
+    EXPECT_EQ(plux->script()->hostIsPlaying(), 1.0);
     dispatch(e, effClose);
 }
 
@@ -360,9 +361,9 @@ TEST(StressThreads, GraphicsSectionTimeAndUpdatesWhileAudioRuns) {
         }
     });
     for (int i = 0; i < 300; ++i)
-        plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+        plux->drawGraphics(nullptr, 10.0, 10.0);
     audio.join();
-    const auto* drawing = static_cast<const TimeDrawScript*>(plux->drawScript);
+    const auto* drawing = static_cast<const TimeDrawScript*>(CPluxProbe::drawScript(*plux));
     EXPECT_EQ(drawing->draws, 300);
     EXPECT_FALSE(drawing->wrongTime);
     // Every draw asked, and so did every block; requests made while one was
@@ -412,21 +413,21 @@ TEST(StressThreads, AGraphicsSectionSeesOneHostTimeThroughout) {
     AEffect* e = assemblePlugin(steppingTimeHost, script);
     ASSERT_NE(e, nullptr);
     auto* plux = static_cast<CPlux*>(e->object);
-    auto* drawing = static_cast<MidSectionTimeScript*>(plux->drawScript);
+    auto* drawing = static_cast<MidSectionTimeScript*>(CPluxProbe::drawScript(*plux));
     ASSERT_NE(drawing, nullptr);
     drawing->effect = e;  // the copy was made with the instance
     dispatch(e, effOpen);
     dispatch(e, effMainsChanged, 0, 1);
     const double started = script->hostTempo();
     ASSERT_GT(started, 0.0);
-    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+    plux->drawGraphics(nullptr, 10.0, 10.0);
     EXPECT_EQ(drawing->before, started);
     EXPECT_EQ(drawing->after, started);
     // The block inside the section stored a newer time; the next section
     // starts with it.
     const double stored = script->hostTempo();
     EXPECT_GT(stored, started);
-    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+    plux->drawGraphics(nullptr, 10.0, 10.0);
     EXPECT_EQ(drawing->before, stored);
     dispatch(e, effClose);
 }
@@ -464,18 +465,18 @@ TEST(StressThreads, SlowDrawHoldsUpNeitherStateNorResume) {
     AEffect* e = assemblePlugin(host, script);
     ASSERT_NE(e, nullptr);
     auto* plux = static_cast<CPlux*>(e->object);
-    ASSERT_NE(plux->drawScript, nullptr);
+    ASSERT_NE(CPluxProbe::drawScript(*plux), nullptr);
     dispatch(e, effOpen);
     dispatch(e, effMainsChanged, 0, 1);
 
-    std::thread ui([plux] { plux->callbacks.draw(plux, nullptr, 10.0, 10.0); });
+    std::thread ui([plux] { plux->drawGraphics(nullptr, 10.0, 10.0); });
     {
         std::unique_lock<std::mutex> lock(gate.m);
         gate.changed.wait(lock, [&] { return gate.entered; });
     }
     // The draw is stuck inside its section: both locks are free.
-    const bool editorFree = !heldElsewhere(plux->editorLock);
-    const bool scriptFree = !heldElsewhere(plux->scriptLock);
+    const bool editorFree = !heldElsewhere(CPluxProbe::editorLock(*plux));
+    const bool scriptFree = !heldElsewhere(CPluxProbe::scriptLock(*plux));
     EXPECT_TRUE(editorFree);
     EXPECT_TRUE(scriptFree);
     if (editorFree && scriptFree) {
@@ -485,7 +486,7 @@ TEST(StressThreads, SlowDrawHoldsUpNeitherStateNorResume) {
         dispatch(e, effMainsChanged, 0, 0);
         dispatch(e, effMainsChanged, 0, 1);
         dispatch(e, effOpen);
-        plux->callbacks.mouseDown(plux, 4.0, 5.0, 2);
+        plux->mouseDown(4.0, 5.0, 2);
         EXPECT_EQ(script->mouseX, 4.0);
     }
     {
@@ -495,7 +496,7 @@ TEST(StressThreads, SlowDrawHoldsUpNeitherStateNorResume) {
     gate.changed.notify_all();
     ui.join();
     // The section ran on the drawing copy, never on the script itself.
-    EXPECT_EQ(static_cast<SlowDrawScript*>(plux->drawScript)->draws, 1);
+    EXPECT_EQ(static_cast<SlowDrawScript*>(CPluxProbe::drawScript(*plux))->draws, 1);
     EXPECT_EQ(script->draws, 0);
     EXPECT_EQ(script->drawRed, 0.0);
     dispatch(e, effClose);
@@ -533,7 +534,7 @@ class SlowReaderScript final : public TVexmold {
     // Whether this thread held the audio side's lock at each step, when asked.
     void probe(const char* step, CPlux* wrapper) {
         if (probing && wrapper)
-            lockHeld[step] = heldElsewhere(wrapper->scriptLock);
+            lockHeld[step] = heldElsewhere(CPluxProbe::scriptLock(*wrapper));
     }
 
     const int slow;
@@ -552,7 +553,7 @@ TEST(StressThreads, ADrawTakesNoLockTheAudioSideHolds) {
     AEffect* e = assemblePlugin(host, script);
     ASSERT_NE(e, nullptr);
     auto* plux = static_cast<CPlux*>(e->object);
-    auto* drawing = static_cast<SlowReaderScript*>(plux->drawScript);
+    auto* drawing = static_cast<SlowReaderScript*>(CPluxProbe::drawScript(*plux));
     ASSERT_NE(drawing, nullptr);
     dispatch(e, effOpen);
     dispatch(e, effMainsChanged, 0, 1);
@@ -560,7 +561,7 @@ TEST(StressThreads, ADrawTakesNoLockTheAudioSideHolds) {
     float* io[2] = {l.data(), r.data()};
     e->processReplacing(e, io, io, 64);
     drawing->probing = true;
-    plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+    plux->drawGraphics(nullptr, 10.0, 10.0);
     ASSERT_EQ(drawing->lockHeld.size(), 2u);
     EXPECT_FALSE(drawing->lockHeld["take"]);
     EXPECT_FALSE(drawing->lockHeld["gfx"]);
@@ -595,10 +596,10 @@ TEST(StressThreads, ASlowDrawHoldsUpNoProcessingCall) {
         }
     });
     for (int draw = 0; draw < 3; ++draw)
-        plux->callbacks.draw(plux, nullptr, 10.0, 10.0);
+        plux->drawGraphics(nullptr, 10.0, 10.0);
     drawing.store(false);
     audio.join();
-    const auto* copy = static_cast<const SlowReaderScript*>(plux->drawScript);
+    const auto* copy = static_cast<const SlowReaderScript*>(CPluxProbe::drawScript(*plux));
     EXPECT_EQ(copy->draws, 3);
     EXPECT_TRUE(copy->whole);
     EXPECT_GT(blocks, 3);
