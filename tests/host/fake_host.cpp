@@ -17,10 +17,10 @@ void reset() {
     gHasTime = false;
 }
 
-VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
+VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                    float opt) {
     std::lock_guard<std::mutex> lock(gMutex);
-    gCalls.push_back({effect, opcode, index, value, opt});
+    gCalls.push_back({effect, opcode, index, value, ptr, opt, false});
     switch (opcode) {
     case audioMasterVersion:
         return 2400;
@@ -31,10 +31,10 @@ VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
     }
 }
 
-VstIntPtr refusingCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*,
-                           float opt) {
+VstIntPtr refusingCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                           void* ptr, float opt) {
     std::lock_guard<std::mutex> lock(gMutex);
-    gCalls.push_back({effect, opcode, index, value, opt});
+    gCalls.push_back({effect, opcode, index, value, ptr, opt, false});
     return 0;
 }
 

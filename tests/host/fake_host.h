@@ -5,14 +5,9 @@
 #include <vector>
 
 #include "shell/vst/aeffectx.h"
+#include "tests/support/recording_host.h"
 
-struct HostCall {
-    AEffect* effect;
-    VstInt32 opcode;
-    VstInt32 index;
-    VstIntPtr value;
-    float opt;
-};
+using plux::testing_support::HostCall;
 
 namespace fakehost {
 

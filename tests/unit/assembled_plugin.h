@@ -14,6 +14,7 @@
 #include "runtime/debuglog.h"
 #include "plugin/assembly.h"
 #include "shell/plux.h"
+#include "tests/support/minimal_host.h"
 #include "tests/support/plux_probe.h"
 
 // Points the debug log at a file of the tests' own while it lives: the
@@ -38,7 +39,8 @@ class TestDebugLog {
 
 template <typename Effect> class AssembledPlugin {
   public:
-    AssembledPlugin() : fx(new Effect), effect(assemblePlugin(host, fx)) {
+    AssembledPlugin()
+        : fx(new Effect), effect(assemblePlugin(plux::testing_support::minimalHost, fx)) {
         plux = effect ? static_cast<CPlux*>(effect->object) : nullptr;
     }
     ~AssembledPlugin() {
@@ -85,13 +87,10 @@ template <typename Effect> class AssembledPlugin {
         return plux ? static_cast<Effect*>(CPluxProbe::drawScript(*plux)) : nullptr;
     }
 
-    Effect* fx;        // owned by the instance
+    Effect* fx;  // owned by the instance
     AEffect* effect;
     CPlux* plux = nullptr;
 
   private:
     static constexpr double kTwoPi = 6.283185307179586;
-    static VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-        return opcode == audioMasterVersion ? 2400 : 0;
-    }
 };

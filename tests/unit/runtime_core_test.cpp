@@ -16,21 +16,18 @@
 #include "runtime/vexmold.h"
 #include "shell/aeffeditor.h"
 #include "shell/plux.h"
+#include "tests/support/minimal_host.h"
 
 namespace {
 
 // --- Helpers ---------------------------------------------------------------------
-
-VstIntPtr testHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 
 // A wrapper around a script object that reports `inputs` input channels.
 // The wrapper owns the script and deletes it.
 template <typename Script> class Wrapped {
   public:
     explicit Wrapped(VstInt32 inputs, Script* s = new Script) : script(s) {
-        plux = CPlux::create(script, nullptr, testHost, 1, 0);
+        plux = CPlux::create(script, nullptr, plux::testing_support::minimalHost, 1, 0);
         script->plux = plux;
         plux->setNumInputs(inputs);
         plux->setNumOutputs(inputs);

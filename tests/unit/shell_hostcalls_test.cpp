@@ -8,41 +8,12 @@
 #include <vector>
 
 #include "shell/audioeffectx.h"
+#include "tests/support/recording_host.h"
 
 namespace {
 
-struct HostCall {
-    AEffect* effect;
-    VstInt32 opcode;
-    VstInt32 index;
-    VstIntPtr value;
-    void* ptr;
-    float opt;
-};
-
-// A host callback that records every call and answers from a table.
-struct RecordingHost {
-    static std::vector<HostCall> calls;
-    static std::map<VstInt32, VstIntPtr> answers;
-
-    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                              void* ptr, float opt) {
-        calls.push_back(HostCall{effect, opcode, index, value, ptr, opt});
-        const auto it = answers.find(opcode);
-        return it == answers.end() ? 0 : it->second;
-    }
-    static void reset() {
-        calls.clear();
-        answers.clear();
-    }
-    static void answerEverything(VstIntPtr answer) {
-        for (VstInt32 opcode = 0; opcode <= 49; ++opcode)
-            answers[opcode] = answer;
-    }
-};
-
-std::vector<HostCall> RecordingHost::calls;
-std::map<VstInt32, VstIntPtr> RecordingHost::answers;
+using plux::testing_support::HostCall;
+using plux::testing_support::RecordingHost;
 
 class ShellHostCalls : public ::testing::Test {
   protected:
