@@ -2,11 +2,11 @@
 #include "tests/host/plugin_instance.h"
 
 #include "runtime/math/sine.h"
+#include "tests/support/noise_signal.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <random>
 
 namespace {
 
@@ -21,12 +21,8 @@ double expectedTone(int64_t frame, double sampleRate) {
 }
 
 template <typename Sample> std::vector<Sample> noise(size_t n, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<Sample> v(n);
-    for (Sample& s : v)
-        s = static_cast<Sample>(dist(random));
-    return v;
+    const std::vector<double> full = plux::testing_support::whiteNoise(n, seed, 1.0);
+    return std::vector<Sample>(full.begin(), full.end());
 }
 
 // Renders `frames` frames of a freshly started instance in blocks of `block`.

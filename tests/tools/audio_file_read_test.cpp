@@ -1,7 +1,7 @@
 // Reading WAV images built by hand through the audio-file layer: exact
 // sample values for every encoding, chunk handling, and refusal of malformed
 // files, each one written to disk first as a user's file would be.
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/wav_bytes.h"
 #include "tools/common/audio_file.h"
 

@@ -1,7 +1,7 @@
 // Audio files through libsndfile: exact values through every container and
 // WAV encoding, files built by hand, streaming and seeking, and the failures
 // a user meets (bad paths, broken files, unwritable places).
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/wav_bytes.h"
 #include "tools/common/audio_file.h"
 

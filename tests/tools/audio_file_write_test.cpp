@@ -1,7 +1,7 @@
 // Writing WAV files: what a reader finds in them (format, rate, frames), the
 // RIFF layout a file must have, integer rounding and clipping, round trips for
 // every encoding, and refused inputs.
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tests/tools/wav_bytes.h"
 #include "tools/common/audio_file.h"
 

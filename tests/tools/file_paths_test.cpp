@@ -1,7 +1,7 @@
 // Where the tools may read and write: inputs that are not files, outputs that
 // would replace an input (by any spelling, link or hard link), a device or a
 // folder, and outputs that appear only when complete and write through links.
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/common/file_paths.h"
 #include "tools/common/staged_file.h"
 

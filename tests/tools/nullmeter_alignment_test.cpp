@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "tests/tools/noise_signal.h"
+#include "tests/support/noise_signal.h"
 
 namespace {
 

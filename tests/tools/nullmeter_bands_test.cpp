@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/noise_signal.h"
+#include "tests/support/noise_signal.h"
 #include "tests/tools/nullmeter_command.h"
-#include "tests/tools/png_image.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/png_image.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/band_analysis.h"
 #include "tools/nullmeter/diagnosis.h"

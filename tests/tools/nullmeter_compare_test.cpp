@@ -20,9 +20,9 @@
 #endif
 
 #include "tools/common/analytic_signal.h"
-#include "tests/tools/noise_signal.h"
+#include "tests/support/noise_signal.h"
 #include "tests/tools/nullmeter_command.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/file_comparison.h"
 #include "tools/nullmeter/measurement.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/noise_signal.h"
+#include "tests/support/noise_signal.h"
 #include "tests/tools/nullmeter_command.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/folder_pairs.h"
 #include "tools/nullmeter/junit_report.h"

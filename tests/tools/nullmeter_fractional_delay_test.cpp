@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tests/tools/noise_signal.h"
+#include "tests/support/noise_signal.h"
 #include "tools/common/analytic_signal.h"
 
 namespace {

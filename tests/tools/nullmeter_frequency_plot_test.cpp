@@ -1,7 +1,7 @@
 #include "tools/nullmeter/plot.h"
 #include "tools/nullmeter/frequency_levels.h"
-#include "tests/tools/png_image.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/png_image.h"
+#include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/noise_signal.h"
+#include "tests/support/noise_signal.h"
 #include "tests/tools/nullmeter_command.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/block_sizes.h"
 #include "tools/nullmeter/options.h"

@@ -1,7 +1,7 @@
 // The vsthost commands end to end against the gain fixture linked in
 // statically: printed facts, rendered samples, state chunks, failures.
 #include "tests/fixtures/gainplugin/gainplugin.h"
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/vsthost/commands.h"
 #include "tools/vsthost/file_bytes.h"

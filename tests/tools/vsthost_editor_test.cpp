@@ -2,7 +2,7 @@
 // platform whose clock moves only when the command sleeps: the host's call
 // order, the real-time pace of audio and idles, the audio the plug-in hears,
 // and every way the command refuses or fails.
-#include "tests/tools/scratch_dir.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/vsthost/commands.h"
 #include "tools/vsthost/signal_generator.h"

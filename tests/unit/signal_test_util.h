@@ -6,19 +6,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/noise_signal.h"
+
 namespace signaltest {
 
 constexpr long double kPiL = 3.141592653589793238462643383279502884L;
 
-// Reproducible values in [-1, 1) from a linear congruential sequence.
+// Reproducible values in [-1, 1): the tests' one white noise.
 inline std::vector<double> randomSignal(std::size_t count, uint32_t seed) {
-    std::vector<double> v(count);
-    uint64_t state = 0x9E3779B97F4A7C15ull ^ seed;
-    for (double& x : v) {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        x = static_cast<double>(state >> 11) / 4503599627370496.0 - 1.0;  // 2^52
-    }
-    return v;
+    return plux::testing_support::whiteNoise(count, seed, 1.0);
 }
 
 inline double maxAbs(const std::vector<double>& v) {
