@@ -11,17 +11,6 @@ constexpr double kDisplayCheckSeconds = 0.25;
 constexpr double kEffectRedrawRate = 30.0;
 }  // namespace
 
-void describeKestravonEffect(CVexmoldDescription& script, const char* effectName,
-                             uint32_t uniqueId) {
-    script.effectName = effectName;
-    script.productString = effectName;
-    script.programName = effectName;
-    script.vendorString = "KESTRAVON";
-    script.channelCount = 2;
-    script.vendorVersion = 1000;
-    script.uniqueId = uniqueId;
-}
-
 void initialiseCommon(TVexmold& script, TVexmoldCommonVariables& v) {
     script.redrawRate = kEffectRedrawRate;
     script.drawRed = script.drawGreen = script.drawBlue = script.drawAlpha = 0.0;

@@ -8,7 +8,6 @@
 #include "runtime/scriptvalue.h"
 
 class TVexmold;
-class CVexmoldDescription;
 
 struct TVexmoldCommonVariables {
     double displayUpdateRequest = 0;
@@ -26,12 +25,6 @@ struct TVexmoldCommonVariables {
     double playState = 0;     // 0 stopped, 1 playing, +4 recording
     double playPosition = 0;  // quarter notes
 };
-
-// The maker's description, the same for every effect but its name and its
-// VST unique ID, which hosts know the effect by: the name also serves as
-// product string and first program name; two channels.
-void describeKestravonEffect(CVexmoldDescription& script, const char* effectName,
-                             uint32_t uniqueId);
 
 // Start of the slider, block and sample sections: every section copy takes
 // its runtime value (non-finite values become 0). Inline: the sample

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "effects/kestravon_identity.h"
 #include "runtime/frameloop.h"
 #include "runtime/scriptvalue.h"
 
@@ -140,7 +141,7 @@ void passThrough(const Sample* in0, const Sample* in1, Sample* out0, Sample* out
 }  // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
-    describeKestravonEffect(*this, kEffectName, kUniqueId);
+    kestravon::describeEffect(*this, kEffectName, kUniqueId);
     editorWidth = kEditorWidth;
     editorHeight = kEditorHeight;
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "effects/kestravon_identity.h"
 #include "runtime/frameloop.h"
 #include "runtime/math/sine.h"
 #include "runtime/scriptvalue.h"
@@ -39,7 +40,7 @@ inline void sampleSection(TVexmoldCommonVariables& c, Variables& v, double* valu
 }  // namespace
 
 TVexmoldEffect::TVexmoldEffect() {
-    describeKestravonEffect(*this, kEffectName, kUniqueId);
+    kestravon::describeEffect(*this, kEffectName, kUniqueId);
     editorWidth = kEditorWidth;
     editorHeight = kEditorHeight;
 }
