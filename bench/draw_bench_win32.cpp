@@ -22,12 +22,13 @@
 #include "plugin/assembly.h"
 #include "shell/plux.h"
 #include "bench/panel_audio.h"
+#include "tests/support/minimal_host.h"
 
 namespace {
 
 using drawbench::dispatch;
-using drawbench::host;
 using drawbench::processAudio;
+using plux::testing_support::minimalHost;
 
 double milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to,
                     const LARGE_INTEGER& frequency) {
@@ -99,7 +100,7 @@ int main(int argc, char** argv) {
     const int draws = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     constexpr int kWarmUp = 20;
 
-    AEffect* effect = assemblePlugin(host, new nulltest::TVexmoldEffect);
+    AEffect* effect = assemblePlugin(minimalHost, new nulltest::TVexmoldEffect);
     if (!effect) {
         std::fprintf(stderr, "draw_bench: no instance\n");
         return 1;

@@ -19,16 +19,17 @@
 #include "plugin/assembly.h"
 #include "shell/plux.h"
 #include "bench/panel_audio.h"
+#include "tests/support/minimal_host.h"
 
 namespace {
 
 using drawbench::dispatch;
-using drawbench::host;
 using drawbench::processAudio;
+using plux::testing_support::minimalHost;
 
 // A started null-test instance that has measured a window of audio.
 struct Instance {
-    AEffect* effect = assemblePlugin(host, new nulltest::TVexmoldEffect);
+    AEffect* effect = assemblePlugin(minimalHost, new nulltest::TVexmoldEffect);
     Instance() {
         dispatch(effect, effOpen);
         dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);

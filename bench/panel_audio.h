@@ -7,15 +7,8 @@
 #include <vector>
 
 #include "shell/vst/aeffectx.h"
-#include "tests/support/minimal_host.h"
 
 namespace drawbench {
-
-// The benchmarks' host is the tests' minimal one; they call it by this name.
-inline VstIntPtr host(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                      float opt) {
-    return plux::testing_support::minimalHost(e, opcode, index, value, ptr, opt);
-}
 
 inline VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                           void* ptr = nullptr, float opt = 0.0f) {
