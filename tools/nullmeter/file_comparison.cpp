@@ -45,8 +45,9 @@ struct Source {
     std::vector<int> channels;
     std::vector<double> interleaved;  // one read, all the file's channels
     std::vector<double> selected;     // the same frames, compared channels only
+    std::vector<double> derived;      // what the read-ahead's stage made of them
     bool ended = false;
-    std::int64_t position = 0;        // frames read since the last seek
+    std::int64_t position = 0;  // frames read since the last seek
 
     int fileChannels() const { return reader.info().channels; }
 
@@ -58,7 +59,7 @@ struct Source {
         std::int64_t n = 0;
         if (ahead) {
             // Already the compared channels only.
-            n = ahead->next(selected, error);
+            n = ahead->next(selected, derived, error);
         } else {
             interleaved.resize(static_cast<std::size_t>(frames) * fileWidth);
             n = reader.read(interleaved.data(), frames, error);
@@ -193,7 +194,6 @@ bool alignedExcerpt(Source& b, double start, double step, std::int64_t frameOfA,
     return true;
 }
 
-
 }  // namespace
 
 struct FileComparison::Impl {
@@ -239,22 +239,24 @@ bool FileComparison::Impl::measurePoints(AlignmentEstimate& estimate, std::int64
     if (excerpt < kPointFrames / 8)
         return true;  // too short to refine: the first estimate stands
     const std::int64_t room = last - first - excerpt;
-    const int count = static_cast<int>(
-        std::clamp<std::int64_t>(room / kPointFrames + 1, 1, kMaxPoints));
+    const int count =
+        static_cast<int>(std::clamp<std::int64_t>(room / kPointFrames + 1, 1, kMaxPoints));
     std::vector<OffsetPoint> measured;
     OffsetLine line;
     line.intercept = estimate.subSampleOffset;
     std::int64_t previous = first;
     for (int i = 0; i < count; ++i) {
         const std::int64_t at = count == 1 ? first + room / 2 : first + room * i / (count - 1);
-        const double predicted = line.intercept + line.slope * static_cast<double>(at + excerpt / 2);
+        const double predicted =
+            line.intercept + line.slope * static_cast<double>(at + excerpt / 2);
         const auto guess = static_cast<std::int64_t>(std::llround(predicted));
         const std::int64_t search = std::min<std::int64_t>(
             std::max<std::int64_t>(maxLag, kPointSearchFrames),
-            kPointSearchFrames +
-                static_cast<std::int64_t>(kPointSearchPerFrame * static_cast<double>(at - previous)));
+            kPointSearchFrames + static_cast<std::int64_t>(kPointSearchPerFrame *
+                                                           static_cast<double>(at - previous)));
         std::vector<std::vector<double>> ea, eb;
-        if (!readExcerpt(a, at, excerpt, ea, error) || !readExcerpt(b, at + guess, excerpt, eb, error))
+        if (!readExcerpt(a, at, excerpt, ea, error) ||
+            !readExcerpt(b, at + guess, excerpt, eb, error))
             return false;
         const AlignmentEstimate local = estimateAlignment(ea, eb, search);
         if (!local.found)
@@ -286,7 +288,8 @@ bool FileComparison::Impl::measurePoints(AlignmentEstimate& estimate, std::int64
     estimate.driftFitResidualFrames = line.residualRms;
     // A drift counts when it moves B measurably over the overlap and by
     // clearly more than the points' scatter allows.
-    estimate.driftSignificant = line.points > 2 && std::fabs(line.slope) * span > kSmallestDriftFrames &&
+    estimate.driftSignificant = line.points > 2 &&
+                                std::fabs(line.slope) * span > kSmallestDriftFrames &&
                                 std::fabs(line.slope) > 4 * line.slopeError;
     if (!estimate.driftSignificant) {
         // A constant offset: the points' weighted mean.
@@ -405,12 +408,12 @@ bool FileComparison::open(const Input& a, const Input& b, const ComparisonSettin
     result_.channels = static_cast<int>(result_.a.channels.size());
     result_.sampleRate = ia.sampleRate;
     result_.windowSeconds = settings.windowSeconds;
-    result_.windowFrames = ChannelPairMeter(0, ia.sampleRate, settings.windowSeconds).windowFrames();
+    result_.windowFrames =
+        ChannelPairMeter(0, ia.sampleRate, settings.windowSeconds).windowFrames();
     result_.searchFrames = static_cast<std::int64_t>(
         std::llround(settings.searchSeconds * static_cast<double>(ia.sampleRate)));
     return true;
 }
-
 
 // The alignment of impl's sources into `result`'s estimate.
 bool FileComparison::estimateWith(Impl& impl, ComparisonResult& result, std::string& error) {
@@ -440,8 +443,7 @@ bool FileComparison::estimateWith(Impl& impl, ComparisonResult& result, std::str
         }
         AlignmentEstimate& estimate = result.alignment;
         if (estimate.found) {
-            if (!impl.measurePoints(estimate, maxLag, error) ||
-                !impl.refineLine(estimate, error) ||
+            if (!impl.measurePoints(estimate, maxLag, error) || !impl.refineLine(estimate, error) ||
                 !impl.measureGain(estimate, impl.points, error))
                 return false;
         }
@@ -462,8 +464,7 @@ bool FileComparison::estimate(std::string& error) {
     if (!estimateWith(*impl_, result_, error))
         return false;
     const AlignmentEstimate& estimate = result_.alignment;
-    result_.alignmentApplied =
-        impl_->settings.align && estimate.found && estimate.gain > 0.0;
+    result_.alignmentApplied = impl_->settings.align && estimate.found && estimate.gain > 0.0;
     if (result_.alignmentApplied) {
         result_.appliedOffsetFrames = impl_->start;
         result_.appliedDriftPpm = impl_->step != 1.0 ? driftPpmFromSlope(impl_->step - 1.0) : 0.0;
@@ -485,7 +486,11 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
     const double rate = result_.sampleRate;
     const std::int64_t lengthA = a.reader.info().frames, lengthB = b.reader.info().frames;
 
-    const int helpers = settings.parallel ? measurementHelpers(channels) : 0;
+    // A resampled B keeps its decoding thread busy aligning it; measuring on
+    // the one thread left then beats sharing the cores with helpers.
+    const bool resamplesB = result_.alignmentApplied &&
+                            (impl_->step != 1.0 || impl_->start != std::round(impl_->start));
+    const int helpers = settings.parallel && !resamplesB ? measurementHelpers(channels) : 0;
     Measurement plain(channels, rate, settings.windowSeconds, 0, 0, 1.0, helpers);
     std::unique_ptr<Measurement> aligned;
     std::unique_ptr<AlignedStream> stream;
@@ -500,8 +505,9 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
         const std::int64_t m0 = std::max<std::int64_t>(
             0, static_cast<std::int64_t>(std::ceil((support - start) / step)));
         const std::int64_t m1 = std::min<std::int64_t>(
-            lengthA,
-            static_cast<std::int64_t>(std::floor((static_cast<double>(lengthB - 1) - support - start) / step)) + 1);
+            lengthA, static_cast<std::int64_t>(
+                         std::floor((static_cast<double>(lengthB - 1) - support - start) / step)) +
+                         1);
         alignedFrames = std::max<std::int64_t>(0, m1 - m0);
         result_.edgeFrames = stream->support();
         stream = std::make_unique<AlignedStream>(channels, start + static_cast<double>(m0) * step,
@@ -512,7 +518,8 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
         // settling, and drifts from it by the clock difference over B.
         slack = std::llabs(est.offsetFrames) + m0 + 2 * stream->support() +
                 2 * DriftResampler::kSupport +
-                static_cast<std::int64_t>(std::ceil(std::fabs(1.0 / step - 1.0) * static_cast<double>(lengthB)));
+                static_cast<std::int64_t>(
+                    std::ceil(std::fabs(1.0 / step - 1.0) * static_cast<double>(lengthB)));
     }
     // Without --align the plain pass needs nothing of the estimate, which is
     // then made beside it, from readers of its own.
@@ -534,24 +541,47 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
                             [&] { return estimateWith(*side, sideResult, sideError); });
     }
     if (!plain.ok() || (aligned && !aligned->ok()) || (stream && !stream->ok())) {
-        error = stream && !stream->ok() ? stream->error() : "the null-test meter could not be set up";
+        error =
+            stream && !stream->ok() ? stream->error() : "the null-test meter could not be set up";
         return false;
     }
     result_.windowFrames = plain.windowFrames();
     Measurement& final = aligned ? *aligned : plain;
     final.setTap(tap);
 
-    // Both files decode ahead on threads of their own while this one measures.
+    // Both files decode ahead on threads of their own while this one
+    // measures; B's thread aligns it too, the costliest step of an aligned
+    // run, so that it overlaps the measurements.
+    ReadAhead::Stage alignB;
+    if (stream) {
+        std::shared_ptr<AlignedStream> owned = std::move(stream);
+        alignB = [owned](const double* frames, std::int64_t count, std::vector<double>& out,
+                         std::string& failure) {
+            if (count > 0)
+                owned->push(frames, count, out);
+            else
+                owned->finish(out);
+            if (!owned->ok())
+                failure = owned->error();
+            return owned->ok();
+        };
+    }
+    // The threads stop before anything they use is gone, on every return.
+    struct StopAhead {
+        Source &a, &b;
+        ~StopAhead() {
+            a.ahead.reset();
+            b.ahead.reset();
+        }
+    } stopAhead{a, b};
     a.ahead = std::make_unique<ReadAhead>(a.reader, kAheadFrames, a.channels);
-    b.ahead = std::make_unique<ReadAhead>(b.reader, kAheadFrames, b.channels);
+    b.ahead = std::make_unique<ReadAhead>(b.reader, kAheadFrames, b.channels, alignB);
     bool alignedEnded = !aligned || alignedFrames == 0;
-    std::vector<double> produced;
-    const auto handOver = [&]() {
-        const std::int64_t n =
-            std::min<std::int64_t>(alignedFrames, static_cast<std::int64_t>(produced.size()) / channels);
+    const auto handOver = [&](const std::vector<double>& produced) {
+        const std::int64_t n = std::min<std::int64_t>(
+            alignedFrames, static_cast<std::int64_t>(produced.size()) / channels);
         aligned->queueB().push(produced.data(), n);
         alignedFrames -= n;
-        produced.clear();
         if (alignedFrames == 0)
             alignedEnded = true;
     };
@@ -583,25 +613,15 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
             const std::int64_t n = b.read(kReadFrames, error);
             if (n < 0)
                 return false;
+            if (aligned && !alignedEnded)
+                handOver(b.derived);
             if (n == 0) {
                 b.ended = true;
-                if (stream && !alignedEnded) {
-                    stream->finish(produced);
-                    handOver();
-                    alignedEnded = true;
-                }
+                alignedEnded = true;
             } else {
-                if (stream && !alignedEnded) {
-                    stream->push(b.selected.data(), n, produced);
-                    handOver();
-                }
                 plain.queueB().take(b.selected, n);
             }
             progressed = true;
-        }
-        if (stream && !stream->ok()) {
-            error = stream->error();
-            return false;
         }
         plain.consume(aligned ? WindowSink() : sink);
         if (aligned)

@@ -5,9 +5,9 @@
 namespace nullmeter {
 
 ReadAhead::ReadAhead(plux::audio::Reader& reader, std::int64_t blockFrames,
-                     std::vector<int> channels)
+                     std::vector<int> channels, Stage stage)
     : reader_(reader), blockFrames_(blockFrames), channels_(std::move(channels)),
-      thread_([this] { decode(); }) {}
+      stage_(std::move(stage)), thread_([this] { decode(); }) {}
 
 ReadAhead::~ReadAhead() {
     {
@@ -24,11 +24,11 @@ void ReadAhead::decode() {
     bool everyChannel = kept == width;
     for (std::size_t c = 0; c < kept; ++c)
         everyChannel = everyChannel && channels_[c] == static_cast<int>(c);
-    std::vector<double> decoded, samples;
+    std::vector<double> decoded, samples, derived;
     for (;;) {
         decoded.resize(static_cast<std::size_t>(blockFrames_) * width);
         std::string error;
-        const std::int64_t frames = reader_.read(decoded.data(), blockFrames_, error);
+        std::int64_t frames = reader_.read(decoded.data(), blockFrames_, error);
         // The selection is made here, off the measuring thread.
         if (everyChannel) {
             std::swap(decoded, samples);
@@ -39,12 +39,16 @@ void ReadAhead::decode() {
                     samples[i * kept + c] =
                         decoded[i * width + static_cast<std::size_t>(channels_[c])];
         }
+        derived.clear();
+        if (stage_ && frames >= 0 && !stage_(samples.data(), frames, derived, error))
+            frames = -1;
         std::unique_lock<Mutex> lock(mutex_);
         changed_.wait(lock, [this] { return stop_ || count_ < kBlocks; });
         if (stop_)
             return;
         Block& block = ring_[(head_ + count_) % kBlocks];
         std::swap(block.samples, samples);
+        std::swap(block.derived, derived);
         block.frames = frames;
         if (frames < 0)
             error_ = error;
@@ -56,10 +60,18 @@ void ReadAhead::decode() {
 }
 
 std::int64_t ReadAhead::next(std::vector<double>& interleaved, std::string& error) {
+    std::vector<double> ignored;
+    return next(interleaved, ignored, error);
+}
+
+std::int64_t ReadAhead::next(std::vector<double>& interleaved, std::vector<double>& derived,
+                             std::string& error) {
     std::unique_lock<Mutex> lock(mutex_);
     changed_.wait(lock, [this] { return count_ > 0; });
     Block& block = ring_[head_];
     const std::int64_t frames = block.frames;
+    derived.clear();
+    std::swap(derived, block.derived);
     if (frames > 0) {
         std::swap(interleaved, block.samples);
         head_ = (head_ + 1) % kBlocks;
