@@ -3,6 +3,13 @@
 #include "runtime/math/complex_ops.h"
 #include "runtime/math/fft_tables.h"
 
+#include <atomic>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define VEXMOLD_FFT_WIDE 1
+#include <immintrin.h>
+#endif
+
 namespace vexmold {
 
 namespace {
@@ -128,9 +135,110 @@ template <bool Inverse> inline void butterflyAt(double* a, int m, int k, cx::Twi
         forwardButterfly(a + 2 * k, m, w);
 }
 
+// --- Two butterflies at once ----------------------------------------------
+// k and k + 1 side by side in AVX's 256-bit registers, on processors that
+// have it. Every lane does the multiplies and the one add or subtraction of
+// the 128-bit forms above, and AVX alone has no fused multiply-add, so the
+// bits are the same.
+
+std::atomic<bool> wideAllowed{true};
+
+#ifdef VEXMOLD_FFT_WIDE
+#define VEXMOLD_WIDE __attribute__((target("avx")))
+
+bool processorHasAvx() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+}
+
+bool wideAvailable() {
+    static const bool available = processorHasAvx();
+    return available;
+}
+
+// The factors of k and k + 1: (c, c) and (-s, s) in each half.
+struct WideTwiddle {
+    __m256d cc, ss;
+};
+
+VEXMOLD_WIDE inline __m256d wideSwapped(__m256d a) {
+    return _mm256_permute_pd(a, 0x5);
+}
+VEXMOLD_WIDE inline __m256d wideNegLow(__m256d a) {
+    return _mm256_xor_pd(a, _mm256_set_pd(0.0, -0.0, 0.0, -0.0));
+}
+VEXMOLD_WIDE inline __m256d wideTimesI(__m256d a) {
+    return wideNegLow(wideSwapped(a));
+}
+// Entries k and k + 1, in that order from cs.
+VEXMOLD_WIDE inline WideTwiddle wideTwiddle(const double* cs) {
+    const __m256d v = _mm256_loadu_pd(cs);
+    return {_mm256_unpacklo_pd(v, v), wideNegLow(_mm256_unpackhi_pd(v, v))};
+}
+// Entries of k + 1 and k, in that order from cs, as the factors s + i c.
+VEXMOLD_WIDE inline WideTwiddle wideSwappedTwiddle(const double* cs) {
+    __m256d v = _mm256_loadu_pd(cs);
+    v = _mm256_permute2f128_pd(v, v, 0x01);
+    return {_mm256_unpackhi_pd(v, v), wideNegLow(_mm256_unpacklo_pd(v, v))};
+}
+VEXMOLD_WIDE inline __m256d wideMul(__m256d a, WideTwiddle w) {
+    return _mm256_add_pd(_mm256_mul_pd(a, w.cc), _mm256_mul_pd(wideSwapped(a), w.ss));
+}
+VEXMOLD_WIDE inline __m256d wideMulConj(__m256d a, WideTwiddle w) {
+    return _mm256_sub_pd(_mm256_mul_pd(a, w.cc), _mm256_mul_pd(wideSwapped(a), w.ss));
+}
+
+template <bool Inverse> VEXMOLD_WIDE inline void wideButterfly(double* a, int m, WideTwiddle w) {
+    const __m256d A = _mm256_loadu_pd(a), B = _mm256_loadu_pd(a + 2 * m);
+    if (Inverse) {
+        const __m256d C = wideMulConj(_mm256_loadu_pd(a + 4 * m), w);
+        const __m256d D = wideMul(_mm256_loadu_pd(a + 6 * m), w);
+        const __m256d sum = _mm256_add_pd(C, D), iDiff = wideTimesI(_mm256_sub_pd(C, D));
+        _mm256_storeu_pd(a, _mm256_add_pd(A, sum));
+        _mm256_storeu_pd(a + 4 * m, _mm256_sub_pd(A, sum));
+        _mm256_storeu_pd(a + 2 * m, _mm256_sub_pd(B, iDiff));
+        _mm256_storeu_pd(a + 6 * m, _mm256_add_pd(B, iDiff));
+    } else {
+        const __m256d C = _mm256_loadu_pd(a + 4 * m), D = _mm256_loadu_pd(a + 6 * m);
+        const __m256d t = _mm256_sub_pd(A, C), iu = wideTimesI(_mm256_sub_pd(B, D));
+        _mm256_storeu_pd(a, _mm256_add_pd(A, C));
+        _mm256_storeu_pd(a + 2 * m, _mm256_add_pd(B, D));
+        _mm256_storeu_pd(a + 4 * m, wideMul(_mm256_add_pd(t, iu), w));
+        _mm256_storeu_pd(a + 6 * m, wideMulConj(_mm256_sub_pd(t, iu), w));
+    }
+}
+
+// k = kBegin ... kEnd - 1 in pairs; returns the first k not done (an odd
+// one out is left to the 128-bit form).
+template <bool Inverse>
+VEXMOLD_WIDE int wideRun(double* a, int m, int kBegin, int kEnd, const double* d, bool mirrored) {
+    int k = kBegin;
+    if (mirrored) {
+        for (; k + 1 < kEnd; k += 2)
+            wideButterfly<Inverse>(a + 2 * k, m, wideSwappedTwiddle(d + 2 * (m - k) - 4));
+    } else {
+        for (; k + 1 < kEnd; k += 2)
+            wideButterfly<Inverse>(a + 2 * k, m, wideTwiddle(d + 2 * k - 2));
+    }
+    return k;
+}
+#else
+bool wideAvailable() {
+    return false;
+}
+#endif
+
+bool useWide() {
+    return wideAllowed.load(std::memory_order_relaxed) && wideAvailable();
+}
+
 // k = kBegin ... kEnd - 1; d + 2k - 2 points at entry k of D_n.
 template <bool Inverse>
 void butterflyRun(double* a, int m, int kBegin, int kEnd, const double* d, bool mirrored) {
+#ifdef VEXMOLD_FFT_WIDE
+    if (useWide())
+        kBegin = wideRun<Inverse>(a, m, kBegin, kEnd, d, mirrored);
+#endif
     if (mirrored) {
         for (int k = kBegin; k < kEnd; ++k)
             butterflyAt<Inverse>(a, m, k, cx::swappedTwiddle(d + 2 * (m - k) - 2));
@@ -240,6 +348,14 @@ void toTransformOrder(double* a, int log2n, const TFftTables& tables) {
 }
 
 }  // namespace
+
+bool fftWideVectors() {
+    return useWide();
+}
+
+void fftAllowWideVectors(bool allowed) {
+    wideAllowed.store(allowed, std::memory_order_relaxed);
+}
 
 void fftDispatch(int32_t log2n, double* buffer, uint32_t mode) {
     if (log2n < kFftMinLog2 || log2n > kFftMaxLog2 || buffer == nullptr)

@@ -12,7 +12,7 @@
 //
 // Contracts: no allocation, no lock (the tables are built by the first script
 // object, see fft_tables.h); results do not depend on the instruction set
-// (the SSE2 path computes the same bits as the scalar one).
+// (the SSE2 and AVX paths compute the same bits as the scalar one).
 #pragma once
 
 #include <cstdint>
@@ -29,5 +29,11 @@ enum FftMode : uint32_t {
 // n = 2^log2n complex values at buffer. Transforms for n = 2 ... 32768,
 // reorderings for n = 4 ... 32768; any other size or mode does nothing.
 void fftDispatch(int32_t log2n, double* buffer, uint32_t mode);
+
+// Whether the transforms run two butterflies at a time in 256-bit vectors
+// (on processors with AVX). Either way they give the same bits; tests turn
+// the wide path off to compare.
+bool fftWideVectors();
+void fftAllowWideVectors(bool allowed);
 
 }  // namespace vexmold

@@ -14,6 +14,7 @@
 #include "tests/support/scratch_dir.h"
 #include "tools/common/audio_file.h"
 #include "tools/nullmeter/band_analysis.h"
+#include "tools/nullmeter/band_threads.h"
 #include "tools/nullmeter/diagnosis.h"
 #include "tools/nullmeter/options.h"
 #include "tools/nullmeter/plot.h"
@@ -233,6 +234,53 @@ TEST(NullmeterBands, ShortStreamsSilenceAndBadInputAreMeasuredOrRefusedQuietly) 
     EXPECT_GT(silent[0][0].residualDb, -60.0);  // B's noise: A - B is not silent
     EXPECT_TRUE(BandAnalyzer(0, rate, BandResolution::Octave).bands().empty());
     EXPECT_TRUE(BandAnalyzer(1, 0, BandResolution::Octave).bands().empty());
+}
+
+// The analysis split over threads by channel reads what one analyser of all
+// the channels reads, to the bit, in either segment mode; a non-finite
+// sample counts as 0 in both.
+TEST(NullmeterBands, ChannelsOnThreadsAndNonFiniteSamplesReadAsOneAnalyserOfZeros) {
+    const int rate = 48000;
+    const std::size_t frames = 7 * 16384 + 1000;
+    Channels a, b;
+    for (unsigned c = 0; c < 3; ++c) {
+        a.push_back(plux::testing_support::whiteNoise(frames, 10 + c, 0.3));
+        b.push_back(plux::testing_support::whiteNoise(frames, 20 + c, 0.3));
+    }
+    Channels spoiled = b, zeroed = b;
+    for (std::size_t i : {std::size_t{5}, std::size_t{3 * 16384 + 17}, frames - 2}) {
+        spoiled[1][i] = i % 2 ? NAN : INFINITY;
+        spoiled[2][i] = -INFINITY;
+        zeroed[1][i] = zeroed[2][i] = 0.0;
+    }
+    for (const std::int64_t expected : {std::int64_t{0}, std::int64_t{1} << 40}) {
+        const Readings one = analyse(a, zeroed, rate, BandResolution::Octave, 5000, expected);
+        const Readings bad = analyse(a, spoiled, rate, BandResolution::Octave, 5000, expected);
+        BandThreads threads(3, rate, BandResolution::Octave, expected, 2);
+        for (std::size_t at = 0; at < frames; at += 5000) {
+            const std::size_t n = std::min<std::size_t>(5000, frames - at);
+            Channels pa(3), pb(3);
+            for (std::size_t c = 0; c < 3; ++c) {
+                pa[c].assign(a[c].begin() + at, a[c].begin() + at + n);
+                pb[c].assign(spoiled[c].begin() + at, spoiled[c].begin() + at + n);
+            }
+            threads.block(pa, pb, static_cast<std::int64_t>(n));
+        }
+        threads.finish();
+        const Readings split = threads.bands();
+        ASSERT_EQ(split.size(), 3u);
+        for (std::size_t c = 0; c < 3; ++c)
+            for (std::size_t j = 0; j < one[c].size(); ++j) {
+                const std::string where = std::to_string(expected) + ", channel " +
+                                          std::to_string(c) + ", band " + std::to_string(j);
+                for (const Readings* r : {&bad, &split}) {
+                    EXPECT_EQ((*r)[c][j].aDb, one[c][j].aDb) << where;
+                    EXPECT_EQ((*r)[c][j].residualDb, one[c][j].residualDb) << where;
+                    EXPECT_EQ((*r)[c][j].gainDb, one[c][j].gainDb) << where;
+                    EXPECT_EQ((*r)[c][j].phaseDeg, one[c][j].phaseDeg) << where;
+                }
+            }
+    }
 }
 
 // --- Diagnosis -----------------------------------------------------------------

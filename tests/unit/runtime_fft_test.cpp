@@ -366,22 +366,28 @@ void plainInverse(Cplx* a, int32_t n) {
     }
 }
 
+// On a processor with AVX both the 256-bit and the 128-bit paths are run.
 TEST(Fft, BitIdenticalToPlainScalarRecursion) {
-    for (int b = 1; b <= 15; ++b) {
-        const int32_t n = 1 << b;
-        const std::vector<double> x = randomSignal(2 * static_cast<size_t>(n), 300 + b);
-        std::vector<double> fast = x;
-        std::vector<Cplx> plain(static_cast<size_t>(n));
-        std::memcpy(plain.data(), x.data(), x.size() * sizeof(double));
-        dispatch(b, fast, vexmold::kFftForward);
-        plainForward(plain.data(), n);
-        ASSERT_EQ(std::memcmp(fast.data(), plain.data(), x.size() * sizeof(double)), 0)
-            << "forward " << n;
-        dispatch(b, fast, vexmold::kFftInverse);
-        plainInverse(plain.data(), n);
-        ASSERT_EQ(std::memcmp(fast.data(), plain.data(), x.size() * sizeof(double)), 0)
-            << "inverse " << n;
+    for (const bool wide : {true, false}) {
+        vexmold::fftAllowWideVectors(wide);
+        const char* path = vexmold::fftWideVectors() ? "256-bit" : "128-bit";
+        for (int b = 1; b <= 15; ++b) {
+            const int32_t n = 1 << b;
+            const std::vector<double> x = randomSignal(2 * static_cast<size_t>(n), 300 + b);
+            std::vector<double> fast = x;
+            std::vector<Cplx> plain(static_cast<size_t>(n));
+            std::memcpy(plain.data(), x.data(), x.size() * sizeof(double));
+            dispatch(b, fast, vexmold::kFftForward);
+            plainForward(plain.data(), n);
+            EXPECT_EQ(std::memcmp(fast.data(), plain.data(), x.size() * sizeof(double)), 0)
+                << path << " forward " << n;
+            dispatch(b, fast, vexmold::kFftInverse);
+            plainInverse(plain.data(), n);
+            EXPECT_EQ(std::memcmp(fast.data(), plain.data(), x.size() * sizeof(double)), 0)
+                << path << " inverse " << n;
+        }
     }
+    vexmold::fftAllowWideVectors(true);
 }
 
 // What a plug-in module does as it is unloaded and loaded again.

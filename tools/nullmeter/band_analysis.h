@@ -62,24 +62,41 @@ class BandAnalyzer {
     std::vector<std::vector<BandReading>> bands() const;
 
   private:
+    // Per band, summed over its bins and over the segments.
     struct Spectra {
-        std::vector<double> aa, rr, abRe, abIm;  // summed over segments, bins 0 ... n/2
+        std::vector<double> aa, rr, abRe, abIm;
+    };
+    // One bin as a band takes it: where the transform leaves it and its
+    // mirror, and the share of it that lies inside the band.
+    struct BandBin {
+        std::int32_t at, mirror;
+        double weight;
     };
     void finishSegment();
-    // Adds the transform of `length` samples of A and B (the rest of the
-    // segment zero) under a Hann window of that length; returns sum w^2.
-    double accumulate(const std::vector<double>& a, const std::vector<double>& b,
-                      std::size_t length, std::vector<double>& buffer, Spectra& into) const;
+    // Adds the transform of `length` frames of a channel's A and B (the rest
+    // of the segment zero) under a Hann window of that length; returns the
+    // window's sum of w^2.
+    double accumulate(const std::vector<double>& pending, std::size_t length,
+                      std::vector<double>& buffer, Spectra& into) const;
+    // Adds one transformed segment's bins to the band sums.
+    void collect(const std::vector<double>& transformed, Spectra& into) const;
+    // Segments that do not overlap are windowed as their frames arrive and
+    // transformed in place. The first is kept as it came, for a stream that
+    // ends before it is complete.
+    bool windowOnInput() const { return !overlap_ && segments_ > 0; }
 
     int channels_ = 0;
     double sampleRate_ = 0;
     int log2Size_;
     int size_;
     bool overlap_ = true;
-    const std::int32_t* binPositions_ = nullptr;  // where the transform leaves bin k
     std::vector<Band> bands_;
-    std::vector<double> window_;                            // periodic Hann, size_ values
-    std::vector<std::vector<double>> pendingA_, pendingB_;  // per channel, size_ values
+    std::vector<BandBin> bins_;                 // every band's bins, band after band
+    std::vector<std::size_t> fullEnds_;         // where each band's wholly inside bins end
+    std::vector<std::size_t> bandEnds_;         // where each band's bins end in bins_
+    std::vector<double> window_;                // periodic Hann, size_ values
+    double windowEnergy1_ = 0;                  // its sum of w^2
+    std::vector<std::vector<double>> pending_;  // per channel: A and B interleaved, size_ frames
     std::size_t filled_ = 0;
     std::vector<double> buffer_;  // one transform, size_ complex values
     std::vector<Spectra> spectra_;

@@ -10,14 +10,13 @@
 #include "tools/common/audio_file.h"
 #include "tools/common/file_paths.h"
 #include "tools/common/staged_file.h"
-#include "tools/nullmeter/band_analysis.h"
+#include "tools/nullmeter/band_threads.h"
 #include "tools/nullmeter/diagnosis.h"
 #include "tools/nullmeter/file_comparison.h"
 #include "tools/nullmeter/plot_collector.h"
 #include "tools/nullmeter/plugin_test.h"
 #include "tools/nullmeter/report.h"
 #include "tools/nullmeter/residual_writer.h"
-#include "tools/nullmeter/tap_thread.h"
 
 namespace nullmeter {
 
@@ -90,7 +89,10 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
     settings.windowSeconds = options.windowSeconds;
     settings.searchSeconds = options.searchSeconds;
     settings.align = options.align;
-    settings.parallel = options.parallelPair;
+    // The band analysis, when there is one, runs on threads of its own that
+    // take the other cores; the measurement then keeps to one.
+    const bool analysesBands = options.json || options.bands || !options.plot.empty();
+    settings.parallel = options.parallelPair && !analysesBands;
 
     FileComparison comparison;
     if (!comparison.open(a, b, settings, error))
@@ -116,16 +118,12 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
     std::optional<PlotCollector> plot;
     if (!options.plot.empty())
         plot.emplace(result.channels, result.sampleRate);
-    std::optional<BandAnalyzer> bands;
-    // The band analysis costs more than the measurement: it runs beside it.
-    std::optional<TapThread> bandThread;
-    if (options.json || options.bands || plot) {
+    // A pair run alone takes every core; in a folder run each pair takes one.
+    std::optional<BandThreads> bands;
+    if (analysesBands)
         bands.emplace(result.channels, result.sampleRate, options.bandResolution,
-                      std::min(result.a.info.frames, result.b.info.frames));
-        bandThread.emplace([&bands](const std::vector<std::vector<double>>& blockA,
-                                    const std::vector<std::vector<double>>& blockB,
-                                    std::int64_t frames) { bands->block(blockA, blockB, frames); });
-    }
+                      std::min(result.a.info.frames, result.b.info.frames),
+                      options.parallelPair ? bandThreadsFor(result.channels) : 1);
 
     std::unique_ptr<Report> report =
         options.json ? makeJsonReport(out, options.windows) : makeTextReport(out, options.bands);
@@ -145,13 +143,13 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
             residual->block(blockA, blockB, frames);
         if (plot)
             plot->block(blockA, blockB, frames);
-        if (bandThread)
-            bandThread->block(blockA, blockB, frames);
+        if (bands)
+            bands->block(blockA, blockB, frames);
     };
     if (!comparison.run(sink, tap, error))
         return inputError(error);
-    if (bandThread)
-        bandThread->finish();
+    if (bands)
+        bands->finish();
     if (estimateBeside)
         report->begin(result);
     // The comparison's result with what the bands say added.
@@ -165,9 +163,9 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
         reported.bands = bands->bands();
         reported.diagnosis = diagnoseBands(reported.bands, result.sampleRate, largest);
     }
-    const bool levelExplained = std::any_of(
-        reported.diagnosis.begin(), reported.diagnosis.end(),
-        [](const std::string& line) { return line.find(" dB ") != std::string::npos; });
+    const bool levelExplained =
+        std::any_of(reported.diagnosis.begin(), reported.diagnosis.end(),
+                    [](const std::string& line) { return line.find(" dB ") != std::string::npos; });
     for (std::string& line : diagnoseAlignment(result.alignment, result.sampleRate, levelExplained))
         reported.diagnosis.push_back(std::move(line));
 

@@ -8,20 +8,27 @@
 namespace nullmeter {
 namespace {
 
-// Copies `frames` values of every channel, keeping the buffers' capacity
+// Copies `frames` values of the chosen channels (all when none are chosen;
+// a channel the block lacks is left empty), keeping the buffers' capacity
 // from one block to the next.
 void copyBlock(const std::vector<std::vector<double>>& from, std::int64_t frames,
-               std::vector<std::vector<double>>& to) {
-    to.resize(from.size());
-    for (std::size_t c = 0; c < from.size(); ++c) {
-        const auto n = std::min(from[c].size(), static_cast<std::size_t>(frames));
-        to[c].assign(from[c].begin(), from[c].begin() + static_cast<std::ptrdiff_t>(n));
+               const std::vector<std::size_t>& channels, std::vector<std::vector<double>>& to) {
+    to.resize(channels.empty() ? from.size() : channels.size());
+    for (std::size_t c = 0; c < to.size(); ++c) {
+        const std::size_t source = channels.empty() ? c : channels[c];
+        if (source >= from.size()) {
+            to[c].clear();
+            continue;
+        }
+        const auto n = std::min(from[source].size(), static_cast<std::size_t>(frames));
+        to[c].assign(from[source].begin(), from[source].begin() + static_cast<std::ptrdiff_t>(n));
     }
 }
 
 }  // namespace
 
-TapThread::TapThread(BlockTap tap) : tap_(std::move(tap)) {
+TapThread::TapThread(BlockTap tap, std::vector<std::size_t> channels)
+    : tap_(std::move(tap)), channels_(std::move(channels)) {
     try {
         thread_ = std::thread([this] { work(); });
     } catch (const std::system_error&) {
@@ -36,8 +43,13 @@ TapThread::~TapThread() {
 void TapThread::block(const std::vector<std::vector<double>>& a,
                       const std::vector<std::vector<double>>& b, std::int64_t frames) {
     if (!thread_.joinable()) {
-        if (tap_)
+        if (tap_ && channels_.empty()) {
             tap_(a, b, frames);
+        } else if (tap_) {
+            copyBlock(a, frames, channels_, ring_[0].a);
+            copyBlock(b, frames, channels_, ring_[0].b);
+            tap_(ring_[0].a, ring_[0].b, frames);
+        }
         return;
     }
     std::unique_lock<Mutex> lock(mutex_);
@@ -46,8 +58,8 @@ void TapThread::block(const std::vector<std::vector<double>>& a,
     // counted ones, so the copy needs no lock.
     Block& slot = ring_[(head_ + count_) % kBlocks];
     lock.unlock();
-    copyBlock(a, frames, slot.a);
-    copyBlock(b, frames, slot.b);
+    copyBlock(a, frames, channels_, slot.a);
+    copyBlock(b, frames, channels_, slot.b);
     slot.frames = frames;
     lock.lock();
     ++count_;

@@ -2,7 +2,8 @@
 // copy of each block and goes on, so a costly tap (the band analysis) runs
 // beside the measurement instead of after each block of it. At most kBlocks
 // copies wait; the measuring thread waits only when the tap falls that far
-// behind. The tap sees the blocks in order, on one thread.
+// behind. The tap sees the blocks in order, on one thread: all their
+// channels, or the ones it was given, in that order.
 #pragma once
 
 #include <cstdint>
@@ -19,14 +20,14 @@ class TapThread {
     static constexpr int kBlocks = 3;
 
     // Without a thread (none could be started) the tap runs in block().
-    explicit TapThread(BlockTap tap);
+    explicit TapThread(BlockTap tap, std::vector<std::size_t> channels = {});
     // Waits until the tap has taken every block handed over.
     ~TapThread();
     TapThread(const TapThread&) = delete;
     TapThread& operator=(const TapThread&) = delete;
 
-    void block(const std::vector<std::vector<double>>& a,
-               const std::vector<std::vector<double>>& b, std::int64_t frames);
+    void block(const std::vector<std::vector<double>>& a, const std::vector<std::vector<double>>& b,
+               std::int64_t frames);
     // Returns once the tap has taken every block so far, and stops the thread.
     void finish();
 
@@ -38,6 +39,7 @@ class TapThread {
     void work();
 
     BlockTap tap_;
+    std::vector<std::size_t> channels_;  // empty: every channel
     Mutex mutex_;
     ConditionVariable changed_;
     Block ring_[kBlocks];
