@@ -57,9 +57,16 @@ struct Source {
     std::int64_t read(std::int64_t frames, std::string& error) {
         const std::size_t fileWidth = static_cast<std::size_t>(fileChannels());
         std::int64_t n = 0;
+        bool everyChannel = channels.size() == fileWidth;
+        for (std::size_t c = 0; everyChannel && c < channels.size(); ++c)
+            everyChannel = channels[c] == static_cast<int>(c);
         if (ahead) {
             // Already the compared channels only.
             n = ahead->next(selected, derived, error);
+        } else if (everyChannel) {
+            // The file's frames as they are: no selection to make.
+            selected.resize(static_cast<std::size_t>(frames) * fileWidth);
+            n = reader.read(selected.data(), frames, error);
         } else {
             interleaved.resize(static_cast<std::size_t>(frames) * fileWidth);
             n = reader.read(interleaved.data(), frames, error);
@@ -76,6 +83,10 @@ struct Source {
         position += n;
         if (ahead)
             return n;
+        if (everyChannel) {
+            selected.resize(static_cast<std::size_t>(n) * fileWidth);
+            return n;
+        }
         const std::size_t width = channels.size();
         selected.resize(static_cast<std::size_t>(n) * width);
         for (std::int64_t i = 0; i < n; ++i)
@@ -574,8 +585,10 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
             b.ahead.reset();
         }
     } stopAhead{a, b};
-    a.ahead = std::make_unique<ReadAhead>(a.reader, kAheadFrames, a.channels);
-    b.ahead = std::make_unique<ReadAhead>(b.reader, kAheadFrames, b.channels, alignB);
+    if (settings.decodeAhead) {
+        a.ahead = std::make_unique<ReadAhead>(a.reader, kAheadFrames, a.channels);
+        b.ahead = std::make_unique<ReadAhead>(b.reader, kAheadFrames, b.channels, alignB);
+    }
     bool alignedEnded = !aligned || alignedFrames == 0;
     const auto handOver = [&](const std::vector<double>& produced) {
         const std::int64_t n = std::min<std::int64_t>(
@@ -613,6 +626,12 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
             const std::int64_t n = b.read(kReadFrames, error);
             if (n < 0)
                 return false;
+            // Without a decoding thread B is aligned here.
+            if (!b.ahead && alignB && !alignedEnded) {
+                b.derived.clear();
+                if (!alignB(b.selected.data(), n, b.derived, error))
+                    return false;
+            }
             if (aligned && !alignedEnded)
                 handOver(b.derived);
             if (n == 0) {

@@ -35,8 +35,12 @@ struct ComparisonSettings {
     double searchSeconds = 1.0;  // alignment search: +- this
     bool align = false;          // measure B shifted, inverted and scaled as estimated
     // Channel pairs of a block measured on all the cores; off where pairs
-    // already run side by side (a folder).
+    // already run side by side (a folder) or other work takes the cores.
     bool parallel = true;
+    // Both files decoded on threads of their own, ahead of the measurement;
+    // off in a folder, where the pairs side by side keep every core busy and
+    // more threads would only add hand-overs and memory.
+    bool decodeAhead = true;
 };
 
 struct ComparisonResult {
@@ -53,7 +57,7 @@ struct ComparisonResult {
     double appliedOffsetFrames = 0;
     double appliedDriftPpm = 0;
     std::int64_t edgeFrames = 0;  // left out at each end: the interpolator lacks support
-    MeasurementSummary plain;                   // A against B as they are
+    MeasurementSummary plain;     // A against B as they are
     std::optional<MeasurementSummary> aligned;  // with the estimate applied
     // Of the final measurement, per channel; filled by the caller that ran
     // a BandAnalyzer on its blocks, with what they say in words.

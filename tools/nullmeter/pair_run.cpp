@@ -93,6 +93,7 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
     // take the other cores; the measurement then keeps to one.
     const bool analysesBands = options.json || options.bands || !options.plot.empty();
     settings.parallel = options.parallelPair && !analysesBands;
+    settings.decodeAhead = options.parallelPair;
 
     FileComparison comparison;
     if (!comparison.open(a, b, settings, error))
@@ -101,8 +102,10 @@ int runComparison(const Options& options, std::FILE* out, Outcome& outcome) {
         if (s->info.frames == 0)
             return inputError(s->path + ": holds no audio frames");
     // A plain comparison that shows nothing before its end estimates the
-    // alignment beside the pass instead of before it.
-    const bool estimateBeside = !options.align && !options.windows && !pluginTest;
+    // alignment beside the pass instead of before it, unless pairs already
+    // run side by side (a folder).
+    const bool estimateBeside =
+        !options.align && !options.windows && !pluginTest && options.parallelPair;
     if (estimateBeside)
         comparison.estimateDuringRun();
     if (!comparison.estimate(error))
