@@ -50,8 +50,8 @@ class NullTestFiles : public ::testing::Test {
         audio.channels = std::move(channels);
         const std::filesystem::path path = scratch.path() / name;
         std::string error;
-        EXPECT_TRUE(plux::audio::writeFile(path, audio, encoding, plux::audio::Container::Wav,
-                                           error))
+        EXPECT_TRUE(
+            plux::audio::writeFile(path, audio, encoding, plux::audio::Container::Wav, error))
             << error;
         return path.string();
     }
@@ -66,10 +66,12 @@ class NullTestFiles : public ::testing::Test {
                      std::vector<WindowResult>* windows = nullptr) {
         std::string error;
         if (!c.open(a, b, settings, error) || !c.estimate(error) ||
-            !c.run([windows](const WindowResult& w) {
-                if (windows)
-                    windows->push_back(w);
-            }, BlockTap(), error)) {
+            !c.run(
+                [windows](const WindowResult& w) {
+                    if (windows)
+                        windows->push_back(w);
+                },
+                BlockTap(), error)) {
             lastError = error;
             return false;
         }
@@ -81,6 +83,28 @@ class NullTestFiles : public ::testing::Test {
     FileComparison comparison;
     std::string lastError;
 };
+
+// What differs, counted two samples at a time and in the odd one at the end:
+// non-finite samples on either side, differing samples, the first and last,
+// and the largest finite difference.
+TEST(NullTestMeasurement, DifferencesAndNonFiniteSamplesAreCountedExactly) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<double> a = {0, 1, nan, inf, 2, 3, -inf, 5, 6};
+    const std::vector<double> b = {0, 1.5, 1, nan, 5, 3.25, 7, 5, 7};
+    Measurement m(1, kRate, 0.1, 0, 0, 1.0);
+    m.queueA().push(a.data(), 9);
+    m.queueB().push(b.data(), 9);
+    m.consume(WindowSink());
+    m.finish(WindowSink());
+    const ChannelSummary& s = m.summary().channels[0];
+    EXPECT_EQ(s.nonFiniteA, 3);
+    EXPECT_EQ(s.nonFiniteB, 1);
+    EXPECT_EQ(s.differing, 7);
+    EXPECT_EQ(s.firstDifference, 1);
+    EXPECT_EQ(s.lastDifference, 8);
+    EXPECT_EQ(s.largestDifference, 3.0);  // 2 against 5; the infinite ones left out
+}
 
 // Channel pairs measured on helper threads give what one thread gives: the
 // same windows in the same order and the same summary, to the bit.
@@ -232,9 +256,10 @@ TEST_F(NullTestFiles, BLeadingAIsShiftedTheOtherWay) {
     std::string error;
     ASSERT_TRUE(plain.open({pa, {}}, {pb, {}}, {}, error) && plain.estimate(error) &&
                 plain.run(WindowSink(), BlockTap(), error));
-    EXPECT_NE(decide(plain.result(), {}).text.find(
-                  "the lengths differ (A 50000, B 49880 frames), 49880 frames were compared"),
-              std::string::npos);
+    EXPECT_NE(
+        decide(plain.result(), {})
+            .text.find("the lengths differ (A 50000, B 49880 frames), 49880 frames were compared"),
+        std::string::npos);
 }
 
 // B is A delayed by a fraction of a sample, both 24-bit: the offset is
@@ -246,8 +271,8 @@ TEST_F(NullTestFiles, FractionalDelaysAreFoundAndApplied) {
     const std::string pa =
         write("a.wav", {signal.render(frames)}, kRate, plux::audio::Encoding::Pcm24);
     for (const double delay : {0.25, 0.5, 10.75, -3.6}) {
-        const std::string pb = write("b.wav", {signal.render(frames, delay)}, kRate,
-                                     plux::audio::Encoding::Pcm24);
+        const std::string pb =
+            write("b.wav", {signal.render(frames, delay)}, kRate, plux::audio::Encoding::Pcm24);
         ComparisonSettings settings;
         settings.align = true;
         FileComparison fresh;
@@ -279,9 +304,10 @@ TEST_F(NullTestFiles, ClockDriftIsEstimatedAndCorrected) {
                                  plux::audio::Encoding::Pcm24);
     for (const double ppm : {40.0, -25.0}) {
         const double offset = 7.3, gain = -0.8;
-        const std::string pb = write(
-            "b.wav", {left.render(frames, offset, ppm, gain), right.render(frames, offset, ppm, gain)},
-            kRate, plux::audio::Encoding::Pcm24);
+        const std::string pb =
+            write("b.wav",
+                  {left.render(frames, offset, ppm, gain), right.render(frames, offset, ppm, gain)},
+                  kRate, plux::audio::Encoding::Pcm24);
         ComparisonSettings settings;
         settings.align = true;
         FileComparison fresh;
@@ -347,8 +373,8 @@ TEST_F(NullTestFiles, FilesThatCannotBeComparedAreRefusedByName) {
 TEST(NullTestOptions, WindowsAreTheMetersStepsAndBadArgumentsAreRefused) {
     Options o;
     std::string error;
-    ASSERT_TRUE(parseOptions({"--window", "0.3", "--align", "--bits", "16", "a.wav", "b.flac"},
-                             o, error))
+    ASSERT_TRUE(
+        parseOptions({"--window", "0.3", "--align", "--bits", "16", "a.wav", "b.flac"}, o, error))
         << error;
     EXPECT_DOUBLE_EQ(o.windowSeconds, 0.3);
     EXPECT_TRUE(o.align);
@@ -357,11 +383,16 @@ TEST(NullTestOptions, WindowsAreTheMetersStepsAndBadArgumentsAreRefused) {
     Options version;
     ASSERT_TRUE(parseOptions({"--version"}, version, error)) << error;
     EXPECT_TRUE(version.version && !version.help && version.inputs.empty());
-    const std::vector<std::vector<std::string>> bad = {
-        {"--window", "0.25", "a.wav"}, {"--window", "0", "a.wav"}, {"--window", "10.1", "a.wav"},
-        {"--window", "x", "a.wav"},    {"--search", "11", "a.wav"}, {"--bits", "16", "--db", "-90", "a"},
-        {"--plot"},                     {"--frobnicate", "a.wav"},   {},
-        {"a", "b", "c"}};
+    const std::vector<std::vector<std::string>> bad = {{"--window", "0.25", "a.wav"},
+                                                       {"--window", "0", "a.wav"},
+                                                       {"--window", "10.1", "a.wav"},
+                                                       {"--window", "x", "a.wav"},
+                                                       {"--search", "11", "a.wav"},
+                                                       {"--bits", "16", "--db", "-90", "a"},
+                                                       {"--plot"},
+                                                       {"--frobnicate", "a.wav"},
+                                                       {},
+                                                       {"a", "b", "c"}};
     for (const auto& args : bad) {
         Options refused;
         EXPECT_FALSE(parseOptions(args, refused, error)) << args.size();
@@ -435,13 +466,13 @@ TEST_F(NullTestCommand, JsonResidualAndPlotOfAnAlignedRun) {
     const std::filesystem::path residual = scratch.path() / "residual.wav";
     const std::filesystem::path plot = scratch.path() / "plot.png";
     CommandRun r = run("--json --windows --align --residual " + residual.string() + " --plot " +
-                plot.string() + " " + pa + " " + pb);
+                       plot.string() + " " + pa + " " + pb);
     EXPECT_EQ(r.status, 0) << r.err << r.out;
     for (const char* field :
          {"\"offset_frames\": 5", "\"polarity\": -1", "\"applied\": true", "\"windows\": [",
-          "\"before_alignment\": {", "\"summary\": {", "\"null_depth_bits\":",
-          "\"differing_samples\": 0", "\"first_difference\": null", "\"result\": \"pass\"",
-          "\"exit_code\": 0", "\"criterion\": \"identical\""})
+          "\"before_alignment\": {", "\"summary\": {",
+          "\"null_depth_bits\":", "\"differing_samples\": 0", "\"first_difference\": null",
+          "\"result\": \"pass\"", "\"exit_code\": 0", "\"criterion\": \"identical\""})
         EXPECT_NE(r.out.find(field), std::string::npos) << field;
     EXPECT_EQ(r.out.front(), '{');
     EXPECT_EQ(lastLine(r.out), "}");
@@ -498,8 +529,8 @@ TEST_F(NullTestCommand, OutputsNeverReplaceInputsDevicesOrEachOther) {
 #else
     fs::create_symlink("b.wav", dir / "link.wav");
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-    cases.push_back({"--plot " + (dir / "link.wav").string() + " " + both,
-                     "is the same file as input " + pb});
+    cases.push_back(
+        {"--plot " + (dir / "link.wav").string() + " " + both, "is the same file as input " + pb});
     cases.push_back({"--plot " + (dir / "fifo").string() + " " + both, "is a FIFO (named pipe)"});
     cases.push_back(
         {pa + " " + (dir / "fifo").string(), "is a FIFO (named pipe), not a regular file"});

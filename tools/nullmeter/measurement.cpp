@@ -6,6 +6,11 @@
 
 #include "effects/nulltest/window_meter.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#define NULLMETER_COMPARE_SSE2 1
+#include <emmintrin.h>
+#endif
+
 namespace nullmeter {
 
 namespace {
@@ -80,11 +85,11 @@ std::int64_t Measurement::windowFrames() const {
 
 void Measurement::consume(const WindowSink& sink) {
     for (;;) {
-        const std::int64_t frames =
-            std::min({queueA_.size(), queueB_.size(), kBlockFrames});
+        const std::int64_t frames = std::min({queueA_.size(), queueB_.size(), kBlockFrames});
         if (frames == 0)
             return;
-        workers_.run(channels_, [&](int c) { measureChannel(static_cast<std::size_t>(c), frames); });
+        workers_.run(channels_,
+                     [&](int c) { measureChannel(static_cast<std::size_t>(c), frames); });
         queueA_.pop(frames);
         queueB_.pop(frames);
         if (tap_)
@@ -137,9 +142,8 @@ void Measurement::finish(const WindowSink& sink) {
     }
 }
 
-// Counts what differs before the meter sees the block. The counting loop
-// has no branches, so it vectorises; only the first and last difference
-// need a search, from either end of the block.
+// Counts what differs before the meter sees the block. Only the first and
+// last difference need a search, from either end of the block.
 void Measurement::compare(std::size_t c, std::int64_t frames) {
     constexpr double kLargest = std::numeric_limits<double>::max();
     const std::int64_t base = summary_.comparedFrames;
@@ -148,7 +152,37 @@ void Measurement::compare(std::size_t c, std::int64_t frames) {
     const double* b = b_[c].data();
     std::int64_t badA = 0, badB = 0, differing = 0;
     double largest = s.largestDifference;
-    for (std::int64_t i = 0; i < frames; ++i) {
+    std::int64_t i = 0;
+#ifdef NULLMETER_COMPARE_SSE2
+    // Two samples at a time: counts and a maximum, so the lanes' order of
+    // operations changes nothing. A comparison's mask is -1 where it holds.
+    {
+        const __m128d largestDouble = _mm_set1_pd(kLargest);
+        const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+        __m128i countA = _mm_setzero_si128(), countB = countA, countDiffering = countA;
+        __m128d most = _mm_set1_pd(largest);
+        for (; i + 2 <= frames; i += 2) {
+            const __m128d x = _mm_loadu_pd(a + i), y = _mm_loadu_pd(b + i);
+            // Not <= the largest double: infinite or NaN.
+            countA = _mm_sub_epi64(
+                countA, _mm_castpd_si128(_mm_cmpnle_pd(_mm_and_pd(x, magnitude), largestDouble)));
+            countB = _mm_sub_epi64(
+                countB, _mm_castpd_si128(_mm_cmpnle_pd(_mm_and_pd(y, magnitude), largestDouble)));
+            countDiffering = _mm_sub_epi64(countDiffering, _mm_castpd_si128(_mm_cmpneq_pd(x, y)));
+            // NaN and infinite differences fail the test and count as 0.
+            const __m128d d = _mm_and_pd(_mm_sub_pd(x, y), magnitude);
+            most = _mm_max_pd(most, _mm_and_pd(d, _mm_cmple_pd(d, largestDouble)));
+        }
+        const auto sum = [](__m128i v) {
+            return _mm_cvtsi128_si64(v) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v));
+        };
+        badA = sum(countA);
+        badB = sum(countB);
+        differing = sum(countDiffering);
+        largest = std::max(_mm_cvtsd_f64(most), _mm_cvtsd_f64(_mm_unpackhi_pd(most, most)));
+    }
+#endif
+    for (; i < frames; ++i) {
         badA += std::fabs(a[i]) <= kLargest ? 0 : 1;
         badB += std::fabs(b[i]) <= kLargest ? 0 : 1;
         differing += a[i] != b[i] ? 1 : 0;
@@ -163,10 +197,10 @@ void Measurement::compare(std::size_t c, std::int64_t frames) {
         return;
     s.differing += differing;
     if (s.firstDifference < 0) {
-        std::int64_t i = 0;
-        while (a[i] == b[i])
-            ++i;
-        s.firstDifference = base + i;
+        std::int64_t first = 0;
+        while (a[first] == b[first])
+            ++first;
+        s.firstDifference = base + first;
     }
     std::int64_t last = frames - 1;
     while (a[last] == b[last])
