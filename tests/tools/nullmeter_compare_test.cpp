@@ -335,6 +335,21 @@ TEST_F(NullTestFiles, ClockDriftIsEstimatedAndCorrected) {
         }
         for (int c = 0; c < 2; ++c)
             EXPECT_LT(highest[c] - lowest[c], 3.0) << ppm << " channel " << c;
+
+        // As a pair in a folder runs: no decoding threads, B aligned as it is
+        // read, one measuring thread. The same windows to the bit.
+        ComparisonSettings inFolder = settings;
+        inFolder.decodeAhead = false;
+        inFolder.parallel = false;
+        FileComparison alone;
+        std::vector<WindowResult> aloneWindows;
+        ASSERT_TRUE(compareWith(alone, {pa, {}}, {pb, {}}, inFolder, &aloneWindows)) << lastError;
+        ASSERT_TRUE(alone.result().aligned.has_value());
+        EXPECT_EQ(alone.result().aligned->comparedFrames, r.aligned->comparedFrames) << ppm;
+        ASSERT_EQ(aloneWindows.size(), windows.size()) << ppm;
+        for (std::size_t i = 0; i < windows.size(); ++i)
+            EXPECT_EQ(std::memcmp(&aloneWindows[i].side, &windows[i].side, sizeof(Reading)), 0)
+                << ppm << " window " << i;
     }
 }
 
