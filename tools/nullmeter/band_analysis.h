@@ -3,8 +3,8 @@
 // window), summed over octave or third-octave bands. Segments overlap by half
 // in a stream short enough that the estimate needs every average it can get;
 // a long one has thousands of segments, and they follow each other. Memory
-// is one segment per channel and the accumulated spectra, whatever the length
-// of the stream.
+// is one segment per channel and four sums per band, whatever the length of
+// the stream.
 #pragma once
 
 #include <cstdint>
