@@ -57,9 +57,7 @@ struct Source {
     std::int64_t read(std::int64_t frames, std::string& error) {
         const std::size_t fileWidth = static_cast<std::size_t>(fileChannels());
         std::int64_t n = 0;
-        bool everyChannel = channels.size() == fileWidth;
-        for (std::size_t c = 0; everyChannel && c < channels.size(); ++c)
-            everyChannel = channels[c] == static_cast<int>(c);
+        const bool everyChannel = keepsEveryChannel(channels, fileChannels());
         if (ahead) {
             // Already the compared channels only.
             n = ahead->next(selected, derived, error);
@@ -497,15 +495,9 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
     const double rate = result_.sampleRate;
     const std::int64_t lengthA = a.reader.info().frames, lengthB = b.reader.info().frames;
 
-    // A resampled B keeps its decoding thread busy aligning it; measuring on
-    // the one thread left then beats sharing the cores with helpers.
-    const bool resamplesB = result_.alignmentApplied &&
-                            (impl_->step != 1.0 || impl_->start != std::round(impl_->start));
-    const int helpers = settings.parallel && !resamplesB ? measurementHelpers(channels) : 0;
-    Measurement plain(channels, rate, settings.windowSeconds, 0, 0, 1.0, helpers);
-    std::unique_ptr<Measurement> aligned;
     std::unique_ptr<AlignedStream> stream;
     std::int64_t alignedFrames = 0;  // B's aligned frames still to hand over
+    std::int64_t firstAligned = 0;   // A's first frame measured aligned
     std::int64_t slack = 0;
     if (result_.alignmentApplied) {
         const AlignmentEstimate& est = result_.alignment;
@@ -523,14 +515,24 @@ bool FileComparison::run(const WindowSink& sink, const BlockTap& tap, std::strin
         result_.edgeFrames = stream->support();
         stream = std::make_unique<AlignedStream>(channels, start + static_cast<double>(m0) * step,
                                                  step, 0);
-        aligned = std::make_unique<Measurement>(channels, rate, settings.windowSeconds, m0, 0,
-                                                est.polarity / est.gain, helpers);
+        firstAligned = m0;
         // The aligned stream runs behind B by the offset and the filters'
         // settling, and drifts from it by the clock difference over B.
         slack = std::llabs(est.offsetFrames) + m0 + 2 * stream->support() +
                 2 * DriftResampler::kSupport +
                 static_cast<std::int64_t>(
                     std::ceil(std::fabs(1.0 / step - 1.0) * static_cast<double>(lengthB)));
+    }
+    // A resampled B keeps its decoding thread busy aligning it; measuring on
+    // the one thread left then beats sharing the cores with helpers.
+    const bool resamplesB = stream && !stream->exact();
+    const int helpers = settings.parallel && !resamplesB ? measurementHelpers(channels) : 0;
+    Measurement plain(channels, rate, settings.windowSeconds, 0, 0, 1.0, helpers);
+    std::unique_ptr<Measurement> aligned;
+    if (stream) {
+        const AlignmentEstimate& est = result_.alignment;
+        aligned = std::make_unique<Measurement>(channels, rate, settings.windowSeconds,
+                                                firstAligned, 0, est.polarity / est.gain, helpers);
     }
     // Without --align the plain pass needs nothing of the estimate, which is
     // then made beside it, from readers of its own.

@@ -1,5 +1,6 @@
 #include "tools/nullmeter/read_ahead.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace nullmeter {
@@ -21,9 +22,7 @@ ReadAhead::~ReadAhead() {
 void ReadAhead::decode() {
     const auto width = static_cast<std::size_t>(reader_.info().channels);
     const std::size_t kept = channels_.size();
-    bool everyChannel = kept == width;
-    for (std::size_t c = 0; c < kept; ++c)
-        everyChannel = everyChannel && channels_[c] == static_cast<int>(c);
+    const bool everyChannel = keepsEveryChannel(channels_, reader_.info().channels);
     std::vector<double> decoded, samples, derived;
     for (;;) {
         decoded.resize(static_cast<std::size_t>(blockFrames_) * width);
@@ -59,11 +58,6 @@ void ReadAhead::decode() {
     }
 }
 
-std::int64_t ReadAhead::next(std::vector<double>& interleaved, std::string& error) {
-    std::vector<double> ignored;
-    return next(interleaved, ignored, error);
-}
-
 std::int64_t ReadAhead::next(std::vector<double>& interleaved, std::vector<double>& derived,
                              std::string& error) {
     std::unique_lock<Mutex> lock(mutex_);
@@ -81,6 +75,15 @@ std::int64_t ReadAhead::next(std::vector<double>& interleaved, std::vector<doubl
         error = error_;  // stays at the head: every later call says the same
     }
     return frames;
+}
+
+bool keepsEveryChannel(const std::vector<int>& channels, int fileChannels) {
+    if (channels.size() != static_cast<std::size_t>(std::max(0, fileChannels)))
+        return false;
+    for (std::size_t c = 0; c < channels.size(); ++c)
+        if (channels[c] != static_cast<int>(c))
+            return false;
+    return true;
 }
 
 }  // namespace nullmeter

@@ -37,9 +37,8 @@ class ReadAhead {
 
     // The next block of the kept channels into `interleaved` (resized): its
     // frame count, 0 at the end, -1 on a read error (`error` says which).
-    std::int64_t next(std::vector<double>& interleaved, std::string& error);
-    // The same, with what the stage made of the block into `derived` (at the
-    // end: what the stage gave out last, once).
+    // What the stage made of the block goes into `derived` (at the end: what
+    // the stage gave out last, once).
     std::int64_t next(std::vector<double>& interleaved, std::vector<double>& derived,
                       std::string& error);
 
@@ -62,5 +61,9 @@ class ReadAhead {
     std::string error_;
     std::thread thread_;
 };
+
+// Whether `channels` are all of a file's `fileChannels`, in order: its frames
+// then need no selection.
+bool keepsEveryChannel(const std::vector<int>& channels, int fileChannels);
 
 }  // namespace nullmeter
